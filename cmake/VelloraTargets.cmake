@@ -1,0 +1,26 @@
+# One object library per source folder of the print control; Velloractl is
+# assembled from them. Each folder's CMakeLists.txt lists its own sources.
+function(vellora_object_library name)
+  if(NOT ARGN)
+    return()  # a folder without sources yet
+  endif()
+  add_library(${name} OBJECT ${ARGN})
+  target_include_directories(${name} PUBLIC ${PROJECT_SOURCE_DIR})
+  target_link_libraries(${name} PUBLIC vellorahost)
+endfunction()
+
+# Registers one GoogleTest executable built from the given sources. Tests run
+# with Qt's offscreen platform and a private data folder for the component
+# registry, so they never touch the user's own.
+function(vellora_add_test_suite name)
+  cmake_parse_arguments(ARG "" "" "SOURCES;LIBRARIES" ${ARGN})
+  add_executable(${name} ${ARG_SOURCES})
+  target_link_libraries(${name} PRIVATE ${ARG_LIBRARIES} GTest::gtest GTest::gmock)
+  target_include_directories(${name} PRIVATE ${PROJECT_SOURCE_DIR} ${PROJECT_SOURCE_DIR}/tests)
+  target_compile_definitions(${name} PRIVATE
+    VELLORA_SOURCE_DIR="${PROJECT_SOURCE_DIR}"
+    VELLORA_BINARY_DIR="${CMAKE_BINARY_DIR}")
+  gtest_discover_tests(${name}
+    DISCOVERY_MODE PRE_TEST
+    PROPERTIES ENVIRONMENT "QT_QPA_PLATFORM=offscreen;XDG_DATA_HOME=${CMAKE_BINARY_DIR}/test-data;VELLORA_SOURCE_DIR=${PROJECT_SOURCE_DIR};VELLORA_BIN_DIR=${CMAKE_BINARY_DIR}/bin")
+endfunction()

@@ -1,0 +1,140 @@
+#pragma once
+// The host's printers: the one current Printer object and the Printers list.
+#include <filesystem>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "host/Dc.h"
+#include "host/Font.h"
+#include "host/Picture.h"
+
+namespace host {
+
+// One installed printer as the Printers collection lists it. A device makes
+// the documents; the Printer object below drives it.
+class PrinterDevice {
+ public:
+  virtual ~PrinterDevice() = default;
+  [[nodiscard]] virtual std::string deviceName() const = 0;
+  [[nodiscard]] virtual std::string driverName() const = 0;
+  [[nodiscard]] virtual std::string port() const = 0;
+  [[nodiscard]] virtual double dotsPerInch() const = 0;
+
+  struct Settings {
+    int orientation = 1;  // 1 portrait, 2 landscape
+    int paperSize = 9;    // 9 = A4, 1 = Letter
+    int copies = 1;
+    int colorMode = 2;    // 1 monochrome, 2 colour
+    int duplex = 1;
+    int printQuality = -4;
+  };
+  // A new document; raises HostError (482) when the device cannot start one.
+  // The document's pages are Dcs sized to the printable area at dotsPerInch().
+  class Document {
+   public:
+    virtual ~Document() = default;
+    [[nodiscard]] virtual Dc& page() = 0;  // the page being drawn
+    virtual void newPage() = 0;            // ends the page and starts the next
+    virtual void end() = 0;                // ends the last page and delivers the document
+    virtual void abort() = 0;              // discards everything; no partial output stays
+  };
+  [[nodiscard]] virtual std::unique_ptr<Document> startDocument(const Settings& settings,
+                                                                const std::string& title) = 0;
+};
+
+// The built-in PDF printer: writes each document to a PDF file.
+[[nodiscard]] std::shared_ptr<PrinterDevice> makePdfPrinter(std::filesystem::path outputFile);
+// A CUPS queue through Qt's printer support.
+[[nodiscard]] std::shared_ptr<PrinterDevice> makeCupsPrinter(const std::string& queueName);
+// An in-memory raster printer for tests: its finished documents are kept as
+// page pictures. `failToStart` makes every document refuse to start.
+class MemoryPrinter : public PrinterDevice {
+ public:
+  [[nodiscard]] static std::shared_ptr<MemoryPrinter> create(std::string name, double dotsPerInch,
+                                                             bool failToStart = false);
+  // Pages of every document delivered, in order; a killed document leaves none.
+  [[nodiscard]] virtual const std::vector<Picture>& pages() const = 0;
+  [[nodiscard]] virtual int documentsDelivered() const = 0;
+  [[nodiscard]] virtual const Settings& lastSettings() const = 0;
+};
+
+// The installed printers: the built-in PDF printer first (the default unless
+// another is chosen), then every CUPS queue. Tests may replace the list.
+class Printers {
+ public:
+  [[nodiscard]] static std::vector<std::shared_ptr<PrinterDevice>> installed();
+};
+
+// The current Printer object, with the members the system uses. Sizes are in
+// twips; the page is the printable area. With no printer at all (no device
+// chosen) every member raises HostError 482 "Printer error".
+class Printer {
+ public:
+  Printer() = default;
+  explicit Printer(std::shared_ptr<PrinterDevice> device);
+  Printer(const Printer&) = delete;
+  Printer& operator=(const Printer&) = delete;
+  ~Printer();  // kills an open document
+
+  // Makes another device the current printer (settings are kept).
+  void select(std::shared_ptr<PrinterDevice> device);
+  [[nodiscard]] bool exists() const { return device_ != nullptr; }
+  [[nodiscard]] const std::shared_ptr<PrinterDevice>& device() const { return device_; }
+
+  [[nodiscard]] std::string deviceName() const;
+  [[nodiscard]] std::string driverName() const;
+  [[nodiscard]] std::string port() const;
+  [[nodiscard]] int orientation() const;
+  void setOrientation(int value);  // 1 or 2, else raises 380
+  [[nodiscard]] int paperSize() const;
+  void setPaperSize(int value);  // 1 (Letter), 9 (A4) and the other classic codes it knows
+  [[nodiscard]] int copies() const;
+  void setCopies(int value);  // >= 1
+  [[nodiscard]] int colorMode() const;
+  void setColorMode(int value);  // 1 or 2
+  [[nodiscard]] int duplex() const;
+  void setDuplex(int value);
+  [[nodiscard]] int printQuality() const;
+  void setPrintQuality(int value);
+  [[nodiscard]] double zoom() const;
+  void setZoom(double value);
+  [[nodiscard]] int scaleMode() const;
+  void setScaleMode(int value);
+  [[nodiscard]] long width() const;   // twips, following the orientation
+  [[nodiscard]] long height() const;  // twips
+  [[nodiscard]] double twipsPerPixelX() const;
+  [[nodiscard]] double twipsPerPixelY() const;
+  [[nodiscard]] const Font& font() const;
+  void setFont(const Font& font);
+
+  // The printer's drawing context; opens the document on first use. Raises
+  // 482 when the document cannot be started.
+  [[nodiscard]] Dc& hDC();
+  // Prints text at the current position (opens the document on first use).
+  void print(std::string_view text);
+  void newPage();
+  void endDoc();
+  void killDoc();  // discards the open document; nothing of it stays
+  [[nodiscard]] bool documentOpen() const { return document_ != nullptr; }
+  // The spooler's start and end of page (no effect beyond bookkeeping here).
+  void startPagePrinter();
+  void endPagePrinter();
+  // Pages of the open document so far.
+  [[nodiscard]] int pagesInDocument() const { return pagesInDocument_; }
+
+ private:
+  void requireDevice() const;
+  void openDocument();
+
+  std::shared_ptr<PrinterDevice> device_;
+  PrinterDevice::Settings settings_;
+  Font font_{"Arial", 10};
+  std::unique_ptr<PrinterDevice::Document> document_;
+  double zoom_ = 100;
+  int scaleMode_ = 1;
+  int pagesInDocument_ = 0;
+  int printY_ = 0;
+};
+
+}  // namespace host

@@ -1,0 +1,29 @@
+#pragma once
+// A raster device context over an image held in memory: the page surface of a
+// preview, the pages of the in-memory printer, window pictures.
+#include <memory>
+
+#include "host/Dc.h"
+#include "host/Picture.h"
+
+namespace host {
+
+enum class RasterFormat {
+  Color,       // 24-bit colour
+  Monochrome,  // one bit per pixel; each colour drawn becomes black or white by its brightness
+};
+
+class RasterDc : public Dc {
+ public:
+  // A surface of the given size, cleared to white, at 96 dots per inch unless told otherwise.
+  [[nodiscard]] static std::unique_ptr<RasterDc> create(Size size, RasterFormat format,
+                                                        double dotsPerInch = 96.0);
+  [[nodiscard]] virtual RasterFormat format() const = 0;
+  // The pixels drawn so far (a copy that shares storage until the surface changes).
+  [[nodiscard]] virtual Picture picture() const = 0;
+  [[nodiscard]] virtual Rgb pixel(int x, int y) const = 0;
+  // Copies a region of another raster surface 1:1 to `destination`.
+  virtual void copyFrom(const RasterDc& source, const Rect& sourceRect, Point destination) = 0;
+};
+
+}  // namespace host

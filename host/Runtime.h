@@ -1,0 +1,41 @@
+#pragma once
+// host::Runtime: the host environment a form application runs in: its user
+// interface, its current Printer and installed Printers. One runtime is active
+// at a time; it is installed for its lifetime (an application, or a test).
+#include <memory>
+#include <vector>
+
+#include "host/Printer.h"
+#include "host/Ui.h"
+
+namespace host {
+
+class Runtime {
+ public:
+  // Installs itself as the active runtime; the previous one comes back when it ends.
+  // With no printers given the installed ones are used (the PDF printer first).
+  explicit Runtime(std::unique_ptr<Ui> ui);
+  Runtime(std::unique_ptr<Ui> ui, std::vector<std::shared_ptr<PrinterDevice>> printers);
+  Runtime(const Runtime&) = delete;
+  Runtime& operator=(const Runtime&) = delete;
+  ~Runtime();
+
+  [[nodiscard]] Ui& ui() { return *ui_; }
+  [[nodiscard]] Printer& printer() { return printer_; }
+  // The installed printers (the Printers collection).
+  [[nodiscard]] const std::vector<std::shared_ptr<PrinterDevice>>& printers() const { return printers_; }
+  void setPrinters(std::vector<std::shared_ptr<PrinterDevice>> printers);  // selects the first as current
+
+ private:
+  std::unique_ptr<Ui> ui_;
+  std::vector<std::shared_ptr<PrinterDevice>> printers_;
+  Printer printer_;
+  Runtime* previous_ = nullptr;
+};
+
+// The active runtime; raises std::logic_error when none is installed (a bug).
+[[nodiscard]] Runtime& runtime();
+[[nodiscard]] inline Ui& ui() { return runtime().ui(); }
+[[nodiscard]] inline Printer& printer() { return runtime().printer(); }
+
+}  // namespace host

@@ -1,0 +1,38 @@
+#pragma once
+// The base of a component library's control (the print control, the resizer):
+// a control on the host form with the life cycle and the property bag of the
+// component host.
+#include <string_view>
+
+#include "host/model/Control.h"
+#include "host/model/PropertyBag.h"
+
+namespace host {
+
+class UserControl : public Control {
+ public:
+  [[nodiscard]] Kind kind() const override { return Kind::UserControl; }
+
+  // Life cycle, called by the host: a newly placed control gets InitProperties,
+  // a loaded one ReadProperties; saving calls WriteProperties.
+  virtual void InitProperties() {}
+  virtual void ReadProperties(PropertyBag& /*bag*/) {}
+  virtual void WriteProperties(PropertyBag& /*bag*/) {}
+  virtual void Show() {}
+  virtual void Paint() {}
+  virtual void Resize() {}
+  virtual void Terminate() {}
+
+  // Tells the container a property changed so the designer saves it.
+  void PropertyChanged(std::string_view name);
+  [[nodiscard]] int changesReported() const { return changes_; }
+  // The ambient UserMode: True at run time, False in the designer.
+  [[nodiscard]] bool userMode() const { return userMode_; }
+  void setUserMode(bool running) { userMode_ = running; }
+
+ private:
+  int changes_ = 0;
+  bool userMode_ = true;
+};
+
+}  // namespace host

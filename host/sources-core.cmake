@@ -1,0 +1,9 @@
+target_sources(vellorahost PRIVATE
+  HostError.cpp
+  Lang.cpp
+  Value.cpp
+  Object.cpp
+  Font.cpp
+  SysColors.cpp
+  Runtime.cpp
+  QtFont.cpp)

@@ -1,0 +1,1 @@
+# sources of the form-file and component group

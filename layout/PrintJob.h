@@ -1,0 +1,99 @@
+#pragma once
+// PrintJob: the job context of one print control. The job driver, the form
+// walker, the page-break code, the titles and the renderers share it for the
+// length of a job; the preview and progress windows hold a reference to it.
+// There is one per control instance and nothing of it is global.
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "host/Dc.h"
+#include "host/Object.h"
+#include "layout/JobWindows.h"
+#include "surface/OffScreenDC.h"
+#include "surface/SharedDrawing.h"
+
+class Vellora;
+
+// One printable host control in the control list.
+struct CtlRecord {
+  std::int32_t Top = 0;      // absolute top on the form, twips
+  std::int32_t Left = 0;     // absolute left, twips, plus RightShift
+  std::int32_t Advance = 0;  // vertical step from the predecessor, twips
+  std::int32_t Extent = 0;   // height of tables and multi-line boxes, -height of shapes, -lower end of lines
+  std::int32_t Width = 0;    // width, twips (a line: the x of its right end)
+  std::string Name;
+  host::ObjectRef Ctl;
+  std::string Mark;  // the container's Visible text, or "Down" below a table
+};
+
+struct PrintJob {
+  explicit PrintJob(Vellora& control) : control(control) {}
+  PrintJob(const PrintJob&) = delete;
+  PrintJob& operator=(const PrintJob&) = delete;
+
+  Vellora& control;
+
+  // Set by the job driver.
+  bool StopRequested = false;
+  std::int16_t PrinterOrientation = 1;
+  std::int16_t PageCounter = 0;
+  bool JobEnded = false;
+  double PrnGapUnit = 0;
+  double LayoutFactor = 1;
+  std::int32_t BodyLeft = 0, BodyRight = 0, BodyTop = 0, BottomReserve = 0;
+  std::int32_t RightShift = 0;
+  std::int16_t Printing = 0;  // 1 print, 0 preview
+  std::string PrinterErrorText;
+  bool JobOpen = false;
+  bool PrintRequested = false;
+
+  // Set by the form walker.
+  host::ObjectRef HostForm;
+  bool ParentIsMdi = false;
+  bool WasVisible = true;
+  std::int16_t SavedScaleMode = 1;
+  std::int16_t FirstPageNo = 2;
+  double DevTwipsX = 15, DevTwipsY = 15;
+  std::int16_t SurfaceColorMode = 2;
+  double PrnUnit = 0;
+  double PaperWidthRatio = 1;
+  std::int16_t CurrentPage = 0;
+  std::int32_t CurY = 0;
+  std::int32_t CurX = 0;
+  double TwipsPerUnit = 15;
+  std::int32_t PageWidth = 0, PageHeight = 0;
+  std::int32_t TitleDrop = 0, FootLift = 0;
+  std::vector<std::unique_ptr<OffScreenDC>> PageStore;
+  std::vector<CtlRecord> CtlList;  // the collected records (count = size())
+  std::int16_t CtlIndex = 0;
+  host::ObjectRef CurCtl;
+
+  // Shared drawing values of the print path.
+  std::int32_t CellFillColor = 16777215;
+  std::int32_t GridLineColor = 0;
+  SharedDrawing drawing;
+  // PrnDrawLine's cached brush colour (-1: none made yet) and how many brushes it made.
+  std::int32_t LineBrushColor = -1;
+  int LineBrushesMade = 0;
+
+  // Rich text being drawn on a page surface and its first character not yet drawn.
+  host::ObjectRef CurrentRichText;
+  std::int32_t RichTextPos = 0;
+
+  // Shared copies of settings the windows read.
+  bool HideStopBtn = false;
+  std::int32_t PrevBkColor = 0xC0C0C0;
+  bool PrevPrintVisible = true;
+  std::string PrevBtnCloseTip;
+  host::Value PrevPrintTip;
+
+  // The job's windows.
+  std::unique_ptr<ProgressWindow> progress;
+  std::unique_ptr<PreviewWindow> preview;
+
+  // The surface of the page being drawn in a preview.
+  [[nodiscard]] OffScreenDC& page() { return *PageStore.at(static_cast<std::size_t>(CurrentPage)); }
+  [[nodiscard]] const CtlRecord& record() const { return CtlList.at(static_cast<std::size_t>(CtlIndex)); }
+};
