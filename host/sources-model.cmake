@@ -1,1 +1,14 @@
-# sources of the model group
+# sources of the model group: forms, host controls and their properties
+target_sources(vellorahost PRIVATE
+  model/PropertyObject.cpp
+  model/PropertyBag.cpp
+  model/Control.cpp
+  model/Form.cpp
+  model/Snapshot.cpp
+  model/EditLayout.cpp
+  model/EditMask.cpp
+  model/TextControls.cpp
+  model/ListControls.cpp
+  model/ButtonControls.cpp
+  model/PictureControls.cpp
+  model/Factory.cpp)

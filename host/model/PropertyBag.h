@@ -14,7 +14,8 @@ class PropertyBag {
  public:
   // The stored value converted to the type of `defaultValue`, or the default
   // when the key is absent. A value that cannot be converted keeps the default
-  // and is reported in conversionProblems(); it never raises.
+  // and is reported in conversionProblems(); it never raises. A stored object
+  // (a font) is returned as it is.
   [[nodiscard]] Value ReadProperty(std::string_view key, const Value& defaultValue = {});
   // Stores the value; a value equal to its default is not stored (and an
   // earlier stored value for the key is removed).

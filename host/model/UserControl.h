@@ -9,8 +9,12 @@
 
 namespace host {
 
+// Declares the extender properties the host gives every placed control (Name,
+// Tag, Visible, Index, Left, Top, Width, Height, Enabled) and a Font; a
+// component declares its own public properties on top.
 class UserControl : public Control {
  public:
+  UserControl();
   [[nodiscard]] Kind kind() const override { return Kind::UserControl; }
 
   // Life cycle, called by the host: a newly placed control gets InitProperties,

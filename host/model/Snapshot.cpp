@@ -1,0 +1,140 @@
+// The picture of a form's client area: its background and every visible
+// control drawn simply (boxes, captions and texts, lines, shapes, pictures).
+#include <algorithm>
+
+#include "host/HostError.h"
+#include "host/Lang.h"
+#include "host/RasterDc.h"
+#include "host/model/Families.h"
+#include "host/model/Pictures.h"
+
+namespace host {
+
+namespace {
+
+constexpr double TwipsPerPixel = 15;
+
+int pixels(double twips) { return static_cast<int>(Int(twips / TwipsPerPixel)); }
+
+Rgb colorOf(const Object& control, std::string_view property) { return colorFromHost(control.get(property).toLong()); }
+
+bool has(const Object& control, std::string_view property) {
+  auto* declared = dynamic_cast<const PropertyObject*>(&control);
+  return declared != nullptr && declared->hasProperty(property);
+}
+
+// Adds up the offsets of a control's containers below the form, in twips;
+// false when a container on the way is hidden.
+bool containerOffset(const Control& control, double& left, double& top) {
+  left = 0;
+  top = 0;
+  for (ObjectRef at = control.container(); at && at->kind() != Kind::Form;) {
+    auto* holder = dynamic_cast<Control*>(at.get());
+    if (holder == nullptr) break;
+    if (!holder->get("Visible").toBool()) return false;
+    left += holder->get("Left").toDouble();
+    top += holder->get("Top").toDouble();
+    at = holder->container();
+  }
+  return true;
+}
+
+void drawLine(Dc& dc, const Control& line, double left, double top) {
+  int style = line.get("BorderStyle").toInteger();
+  if (style == 0) return;
+  dc.selectPen(Pen::fromStyleNumber(style - 1, line.get("BorderWidth").toInteger(), colorOf(line, "BorderColor")));
+  dc.moveTo({pixels(left + line.get("X1").toDouble()), pixels(top + line.get("Y1").toDouble())});
+  dc.lineTo({pixels(left + line.get("X2").toDouble()), pixels(top + line.get("Y2").toDouble())});
+}
+
+void drawShape(Dc& dc, const Control& shape, const Rect& box) {
+  int style = shape.get("BorderStyle").toInteger();
+  dc.selectPen(style == 0 ? Pen::null()
+                          : Pen::fromStyleNumber(style - 1, shape.get("BorderWidth").toInteger(), colorOf(shape, "BorderColor")));
+  dc.selectBrush(shape.get("BackStyle").toInteger() == 1 ? Brush::solid(colorOf(shape, "BackColor")) : Brush::hollow());
+  switch (shape.get("Shape").toInteger()) {
+    case 2:
+    case 3: dc.ellipse(box); break;
+    case 4:
+    case 5: dc.roundRect(box, 8, 8); break;
+    default: dc.rectangle(box); break;
+  }
+}
+
+void drawPicture(Dc& dc, const Control& control, const Rect& box) {
+  Picture picture = displayedImageOf(control);
+  if (picture.isNull()) return;
+  Rect whole = Rect::fromXywh(0, 0, picture.width(), picture.height());
+  bool stretch = has(control, "Stretch") && control.get("Stretch").toBool();
+  dc.stretchPicture(stretch ? box : whole.translated(box.left, box.top), picture, whole);
+}
+
+// Boxes with a caption or a text: labels, text boxes, buttons, frames, lists.
+void drawBox(Dc& dc, const Control& control, const Rect& box) {
+  bool transparent = has(control, "BackStyle") && control.get("BackStyle").toInteger() == 0;
+  if (has(control, "BackColor") && !transparent) dc.fillRect(box, Brush::solid(colorOf(control, "BackColor")));
+  bool bordered = !has(control, "BorderStyle") || control.get("BorderStyle").toInteger() != 0;
+  if (bordered) dc.frameRect(box, Brush::solid(Rgb::fromRgb(128, 128, 128)));
+  std::string text;
+  if (has(control, "Caption")) {
+    text = control.get("Caption").toString();
+  } else if (has(control, "Text")) {
+    text = control.get("Text").toString();
+  }
+  if (text.empty() || !control.fontObject()) return;
+  dc.setFont(control.fontObject()->font());
+  dc.setTextColor(has(control, "ForeColor") ? colorOf(control, "ForeColor") : Rgb::black);
+  dc.setBkMode(BkMode::Transparent);
+  unsigned format = dt::WordBreak | dt::NoPrefix;
+  if (has(control, "Alignment") && control.kind() != Kind::CheckBox && control.kind() != Kind::OptionButton) {
+    int alignment = control.get("Alignment").toInteger();
+    format |= alignment == 1 ? dt::Right : alignment == 2 ? dt::Center : dt::Left;
+  }
+  Rect inside = box.inflated(bordered ? -2 : 0);
+  dc.drawText(text, inside, format);
+}
+
+void drawControl(Dc& dc, const Control& control) {
+  double left = 0;
+  double top = 0;
+  if (!control.get("Visible").toBool() || !containerOffset(control, left, top)) return;
+  if (control.kind() == Kind::Line) {
+    drawLine(dc, control, left, top);
+    return;
+  }
+  if (control.typeName() == "CommonDialog" || control.typeName() == "ImageList") return;  // invisible at run time
+  left += control.get("Left").toDouble();
+  top += control.get("Top").toDouble();
+  Rect box = Rect::fromXywh(pixels(left), pixels(top), pixels(control.get("Width").toDouble()),
+                            pixels(control.get("Height").toDouble()));
+  DcStateSaver saved(dc);
+  switch (control.kind()) {
+    case Kind::Shape: drawShape(dc, control, box); break;
+    case Kind::Image: drawPicture(dc, control, box); break;
+    case Kind::PictureBox:
+      drawBox(dc, control, box);
+      drawPicture(dc, control, box.inflated(-2));
+      break;
+    default: drawBox(dc, control, box); break;
+  }
+}
+
+}  // namespace
+
+Picture Form::snapshot() const {
+  Size client{pixels(clientWidthTwips()), pixels(clientHeightTwips())};
+  if (client.isEmpty()) return Picture();
+  auto surface = RasterDc::create(client, RasterFormat::Color);
+  surface->fillRect(Rect::fromXywh(0, 0, client.width, client.height),
+                    Brush::solid(colorFromHost(PropertyObject::get("BackColor").toLong())));
+  std::vector<const Control*> order;
+  for (const ObjectRef& member : controls_) order.push_back(static_cast<const Control*>(member.get()));
+  std::stable_sort(order.begin(), order.end(), [](const Control* a, const Control* b) { return a->zOrder() < b->zOrder(); });
+  for (const Control* control : order) {
+    // A control whose drawing needs a property it lacks is left out of the picture.
+    resume([&] { drawControl(*surface, *control); });
+  }
+  return surface->picture();
+}
+
+}  // namespace host

@@ -1,0 +1,11 @@
+vellora_add_test_suite(host_model_tests
+  SOURCES
+    model/PropertyObjectTest.cpp
+    model/PropertyBagTest.cpp
+    model/EditLayoutTest.cpp
+    model/MaskEdBoxTest.cpp
+    model/FormTest.cpp
+    model/ControlFamiliesTest.cpp
+    model/ListControlsTest.cpp
+    model/PictureControlsTest.cpp
+  LIBRARIES vellorahost vellora_test_main)
