@@ -64,6 +64,12 @@ class Ui {
   virtual int msgBox(const std::string& text, int style = mb::OkOnly, const std::string& title = {}) = 0;
   // Yields to the message loop once: pending events (and queued actions) run.
   virtual void doEvents() = 0;
+  // Runs the message loop until `done` returns true (a program waiting for its
+  // preview window to close). Headless, it also returns once nothing is left
+  // queued, since nothing else could ever make `done` true.
+  virtual void runUntil(const std::function<bool()>& done) {
+    while (!done()) doEvents();
+  }
   // A new timer whose ticks call `tick`.
   [[nodiscard]] virtual std::unique_ptr<Timer> createTimer(std::function<void()> tick) = 0;
   [[nodiscard]] virtual ScreenInfo screen() const = 0;
@@ -105,6 +111,7 @@ class HeadlessUi : public Ui {
   ~HeadlessUi() override;
   int msgBox(const std::string& text, int style = mb::OkOnly, const std::string& title = {}) override;
   void doEvents() override;
+  void runUntil(const std::function<bool()>& done) override;
   [[nodiscard]] std::unique_ptr<Timer> createTimer(std::function<void()> tick) override;
   [[nodiscard]] ScreenInfo screen() const override { return screen_; }
   void setScreen(const ScreenInfo& screen) { screen_ = screen; }

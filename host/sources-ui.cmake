@@ -1,1 +1,6 @@
-# sources of the ui group
+# sources of the ui group: the user-interface services and the window kit
+target_sources(vellorahost PRIVATE
+  Window.cpp
+  HeadlessUi.cpp
+  QtKit.cpp
+  QtUi.cpp)

@@ -1,0 +1,292 @@
+// The Qt window kit: every state object gets a Qt widget that shows it. A
+// view copies the state onto its widget on every change (with the widget's
+// signals blocked, so that copying never reports back); the widget's user
+// signals call the state object's own user calls (click, choose, setValue,
+// close), exactly as a test does with the headless kit.
+#include "host/QtKit.h"
+
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QGuiApplication>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QPointer>
+#include <QPushButton>
+#include <QScreen>
+#include <QScrollBar>
+#include <QSignalBlocker>
+#include <QWidget>
+#include <unordered_map>
+
+#include "host/PictureImpl.h"
+#include "host/RasterDc.h"
+
+namespace host {
+namespace {
+
+QColor toQColor(Rgb color) { return QColor(color.red, color.green, color.blue); }
+QRect toQRect(const Rect& rect) { return QRect(rect.left, rect.top, rect.width(), rect.height()); }
+
+// Paints a picture and then a canvas at the widget's top-left.
+void paintPictures(QPainter& painter, const Picture& picture, const RasterDc* canvas) {
+  if (!picture.isNull()) painter.drawImage(QPoint(0, 0), imageOf(picture));
+  if (canvas != nullptr) painter.drawImage(QPoint(0, 0), imageOf(canvas->picture()));
+}
+
+// ---------------------------------------------------------------- widgets
+
+class QtPictureWidget : public QWidget {
+ public:
+  QtPictureWidget(PictureWidget& box, QWidget* parent) : QWidget(parent), box_(box) {}
+
+ protected:
+  void paintEvent(QPaintEvent*) override {
+    QPainter painter(this);
+    painter.fillRect(rect(), toQColor(box_.backColor()));
+    paintPictures(painter, box_.picture(), box_.existingCanvas());
+  }
+  void mousePressEvent(QMouseEvent* event) override {
+    if (event->button() == Qt::LeftButton) box_.click();
+  }
+
+ private:
+  PictureWidget& box_;
+};
+
+// Common to every widget view: geometry, visibility, enabled state, tooltip.
+// The Qt widget is made with its parent as Qt widgets are; the view deletes
+// it when the state object goes, unless its parent has already taken it.
+template <class QtWidget>
+class WidgetViewOf : public WidgetView {
+ public:
+  ~WidgetViewOf() override { delete widget_.data(); }
+  QtWidget* widget() const { return widget_.data(); }
+
+ protected:
+  WidgetViewOf(Widget& model, QtWidget* widget) : model_(model), widget_(widget) {}
+  void syncCommon() {
+    widget_->setGeometry(toQRect(model_.geometry()));
+    widget_->setEnabled(model_.enabled());
+    widget_->setToolTip(QString::fromStdString(model_.toolTip()));
+    widget_->setVisible(model_.visible());
+  }
+  Widget& model_;
+  QPointer<QtWidget> widget_;
+};
+
+class ButtonView : public WidgetViewOf<QPushButton> {
+ public:
+  ButtonView(Button& model, QWidget* parent) : WidgetViewOf(model, new QPushButton(parent)), button_(model) {
+    QObject::connect(widget_.data(), &QPushButton::clicked, [this] { button_.click(); });
+  }
+  void sync() override {
+    if (!widget_) return;
+    const QSignalBlocker blocker(widget_.data());
+    widget_->setText(QString::fromStdString(button_.caption()));
+    QPalette palette = widget_->palette();
+    palette.setColor(QPalette::ButtonText, toQColor(button_.foreColor()));
+    widget_->setPalette(palette);
+    syncCommon();
+  }
+
+ private:
+  Button& button_;
+};
+
+class ComboView : public WidgetViewOf<QComboBox> {
+ public:
+  ComboView(DropDownList& model, QWidget* parent) : WidgetViewOf(model, new QComboBox(parent)), combo_(model) {
+    QObject::connect(widget_.data(), &QComboBox::activated, [this](int index) { combo_.choose(index); });
+  }
+  void sync() override {
+    if (!widget_) return;
+    const QSignalBlocker blocker(widget_.data());
+    QStringList items;
+    for (const std::string& item : combo_.items()) items << QString::fromStdString(item);
+    QStringList shown;
+    for (int i = 0; i < widget_->count(); ++i) shown << widget_->itemText(i);
+    if (items != shown) {
+      widget_->clear();
+      widget_->addItems(items);
+    }
+    widget_->setCurrentIndex(combo_.listIndex());
+    syncCommon();
+  }
+
+ private:
+  DropDownList& combo_;
+};
+
+class ScrollView : public WidgetViewOf<QScrollBar> {
+ public:
+  ScrollView(ScrollBar& model, QWidget* parent)
+      : WidgetViewOf(model, new QScrollBar(model.orientation() == Orientation::Horizontal ? Qt::Horizontal
+                                                                                            : Qt::Vertical,
+                                           parent)),
+        bar_(model) {
+    QObject::connect(widget_.data(), &QScrollBar::valueChanged, [this](int value) { bar_.setValue(value); });
+  }
+  void sync() override {
+    if (!widget_) return;
+    const QSignalBlocker blocker(widget_.data());
+    widget_->setRange(std::min(bar_.min(), bar_.max()), std::max(bar_.min(), bar_.max()));
+    widget_->setSingleStep(bar_.smallChange());
+    widget_->setPageStep(bar_.largeChange());
+    widget_->setValue(bar_.value());
+    syncCommon();
+  }
+
+ private:
+  ScrollBar& bar_;
+};
+
+class PictureView : public WidgetViewOf<QtPictureWidget> {
+ public:
+  PictureView(PictureWidget& model, QWidget* parent) : WidgetViewOf(model, new QtPictureWidget(model, parent)) {}
+  void sync() override {
+    if (!widget_) return;
+    syncCommon();
+    widget_->update();
+  }
+};
+
+// ---------------------------------------------------------------- windows
+
+class FormWidget : public QWidget {
+ public:
+  explicit FormWidget(Window& model) : model_(model) {}
+  bool syncing = false;
+
+ protected:
+  void paintEvent(QPaintEvent*) override {
+    QPainter painter(this);
+    painter.fillRect(rect(), toQColor(model_.backColor()));
+    paintPictures(painter, Picture(), model_.existingCanvas());
+  }
+  void closeEvent(QCloseEvent* event) override {
+    // The window's own close decides; it hides the widget itself.
+    event->ignore();
+    if (!syncing) model_.close();
+  }
+  void resizeEvent(QResizeEvent* event) override {
+    QWidget::resizeEvent(event);
+    reportPlace();
+  }
+  void moveEvent(QMoveEvent* event) override {
+    QWidget::moveEvent(event);
+    reportPlace();
+  }
+
+ private:
+  void reportPlace() {
+    if (syncing || !isVisible() || model_.windowState() != WindowState::Normal) return;
+    const QRect place = geometry();
+    const Rect margins = model_.frameMargins();
+    const Rect outer = Rect::fromLtrb(place.left() - margins.left, place.top() - margins.top,
+                                      place.right() + 1 + margins.right, place.bottom() + 1 + margins.bottom);
+    if (outer != model_.geometry()) model_.userMovedTo(outer);
+  }
+  Window& model_;
+};
+
+class FormView : public WidgetView {
+ public:
+  explicit FormView(Window& model) : model_(model), widget_(new FormWidget(model)) {}
+  ~FormView() override { delete widget_.data(); }
+  FormWidget* widget() const { return widget_.data(); }
+
+  void sync() override {
+    if (!widget_ || widget_->syncing) return;
+    widget_->syncing = true;
+    widget_->setWindowTitle(QString::fromStdString(model_.caption()));
+    if (model_.windowState() == WindowState::Normal) {
+      const Rect outer = model_.geometry();
+      const Rect margins = model_.frameMargins();
+      const Size client = model_.clientSize();
+      widget_->setGeometry(outer.left + margins.left, outer.top + margins.top, std::max(client.width, 1),
+                           std::max(client.height, 1));
+    }
+    showAsTheModelSays();
+    widget_->update();
+    widget_->syncing = false;
+  }
+
+ private:
+  void showAsTheModelSays() {
+    if (!model_.isShown()) {
+      if (widget_->isVisible()) widget_->hide();
+      return;
+    }
+    const Qt::WindowStates wanted = model_.windowState() == WindowState::Maximized   ? Qt::WindowMaximized
+                                    : model_.windowState() == WindowState::Minimized ? Qt::WindowMinimized
+                                                                                     : Qt::WindowNoState;
+    if (widget_->windowState() != wanted) widget_->setWindowState(wanted);
+    if (!widget_->isVisible()) {
+      widget_->show();
+      widget_->raise();
+    }
+  }
+  Window& model_;
+  QPointer<FormWidget> widget_;
+};
+
+class QtWindow : public Window {
+ public:
+  QtWindow(WindowKit& kit, std::string name) : Window(kit, std::move(name)) {
+    setFrameMargins(Rect::fromLtrb(0, 0, 0, 0));  // the window manager draws its frame outside
+    auto view = std::make_unique<FormView>(*this);
+    form_ = view->widget();
+    attachView(std::move(view));
+  }
+  ~QtWindow() override { parents_.clear(); }
+  QWidget* form() const { return form_; }
+
+ protected:
+  void widgetAdded(Widget& widget) override {
+    QWidget* parent = widget.container() != nullptr ? parents_.at(widget.container()) : form_.data();
+    if (auto* button = dynamic_cast<Button*>(&widget)) {
+      attach(widget, std::make_unique<ButtonView>(*button, parent));
+    } else if (auto* combo = dynamic_cast<DropDownList*>(&widget)) {
+      attach(widget, std::make_unique<ComboView>(*combo, parent));
+    } else if (auto* bar = dynamic_cast<ScrollBar*>(&widget)) {
+      attach(widget, std::make_unique<ScrollView>(*bar, parent));
+    } else if (auto* box = dynamic_cast<PictureWidget*>(&widget)) {
+      auto view = std::make_unique<PictureView>(*box, parent);
+      parents_[&widget] = view->widget();
+      attach(widget, std::move(view));
+    }
+  }
+
+ private:
+  template <class View>
+  void attach(Widget& widget, std::unique_ptr<View> view) {
+    view->widget()->raise();  // a newer widget lies above older ones
+    widget.attachView(std::move(view));
+  }
+  QPointer<QWidget> form_;
+  std::unordered_map<const Widget*, QWidget*> parents_;
+};
+
+class QtKit : public WindowKit {
+ public:
+  std::unique_ptr<Window> createWindow(std::string name) override {
+    return std::make_unique<QtWindow>(*this, std::move(name));
+  }
+  Rect screenRect() const override {
+    const QScreen* screen = QGuiApplication::primaryScreen();
+    if (screen == nullptr) return Rect::fromXywh(0, 0, 1024, 768);
+    const QRect area = screen->availableGeometry();
+    return Rect::fromXywh(area.x(), area.y(), area.width(), area.height());
+  }
+};
+
+}  // namespace
+
+std::unique_ptr<WindowKit> makeQtKit() { return std::make_unique<QtKit>(); }
+
+QWidget* qtWidgetOf(const Window& window) {
+  const auto* qtWindow = dynamic_cast<const QtWindow*>(&window);
+  return qtWindow != nullptr ? qtWindow->form() : nullptr;
+}
+
+}  // namespace host

@@ -1,0 +1,82 @@
+// The preview window with the control's own jobs: what its Print button and
+// its closing do while the control prints.
+#include <gtest/gtest.h>
+
+#include <memory>
+
+#include "TestSupport.h"
+#include "host/Window.h"
+#include "host/model/Control.h"
+#include "layout/Interin.h"
+#include "layout/PrintJob.h"
+#include "preview/Prview.h"
+#include "printctl/Vellora.h"
+
+namespace {
+
+struct PreviewJob : testing::Test {
+  testsupport::HeadlessRuntime headless = testsupport::makeHeadless(150);
+  std::shared_ptr<host::Form> form = host::Form::create("Invoice");
+  std::shared_ptr<Vellora> control = std::make_shared<Vellora>();
+  PrintJob& job = control->job();
+
+  void SetUp() override {
+    form->adopt(control);
+    control->setWindowFactory({makeProgressWindow, makePreviewWindow});
+    auto label = form->addControl("Label", "Total");
+    label->set("Caption", host::Value("Total due: 120.00"));
+    label->set("Left", host::Value(600.0));
+    label->set("Top", host::Value(600.0));
+    label->set("Width", host::Value(3000.0));
+    label->set("Height", host::Value(300.0));
+  }
+  host::Window* previewWindow() const { return headless.ui->kit().find("Prview"); }
+};
+
+TEST_F(PreviewJob, PrintFromThePreviewStartsOnlyWhenTheControlRepaints) {
+  ASSERT_TRUE(control->Preview());
+  ASSERT_NE(previewWindow(), nullptr);
+  ASSERT_TRUE(previewWindow()->isShown());
+
+  previewWindow()->button("Printbt")->click();
+  EXPECT_FALSE(previewWindow()->isShown());
+  EXPECT_EQ(headless.printer->documentsDelivered(), 0) << "nothing is printed from inside the window";
+
+  control->Paint();
+  EXPECT_EQ(headless.printer->documentsDelivered(), 1);
+  control->Paint();
+  EXPECT_EQ(headless.printer->documentsDelivered(), 1) << "a second repaint does not print again";
+}
+
+TEST_F(PreviewJob, ClosingThePreviewDuringAPrintKeepsThePagesForThePrint) {
+  ASSERT_TRUE(control->Preview());
+  ASSERT_FALSE(job.PageStore.empty());
+  bool keptDuringPrint = false;
+  control->events().Page = [&](std::int16_t&) {
+    if (!job.preview->isOpen()) return;
+    job.preview->Finir();
+    keptDuringPrint = job.PageStore.front()->isReady();
+  };
+  EXPECT_TRUE(control->LVPrint());
+  EXPECT_TRUE(keptDuringPrint);
+  EXPECT_FALSE(job.preview->isOpen());
+}
+
+TEST_F(PreviewJob, ANewPreviewClosesTheOpenOneAndReleasesItsPages) {
+  ASSERT_TRUE(control->Preview());
+  OffScreenDC* first = job.PageStore.front().get();
+  ASSERT_TRUE(first->isReady());
+  bool releasedBeforeTheWalk = false;
+  control->events().BeforePrint = [&](bool&, std::int16_t&) {};
+  control->events().Page = [&](std::int16_t& number) {
+    if (number == 1 && !job.PageStore.empty() && job.PageStore.front().get() == first) {
+      releasedBeforeTheWalk = !first->isReady();
+    }
+  };
+  ASSERT_TRUE(control->Preview());
+  EXPECT_TRUE(releasedBeforeTheWalk);
+  EXPECT_TRUE(previewWindow()->isShown());
+  EXPECT_TRUE(job.PageStore.front()->isReady());
+}
+
+}  // namespace

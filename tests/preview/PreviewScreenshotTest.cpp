@@ -1,0 +1,87 @@
+// The preview window on real Qt widgets (offscreen platform): the page the
+// job drew is on screen where the view is, and the buttons carry their captions.
+#include <gtest/gtest.h>
+
+#include <QImage>
+#include <QPushButton>
+#include <QWidget>
+
+#include "host/Printer.h"
+#include "host/QtKit.h"
+#include "host/RasterDc.h"
+#include "host/Runtime.h"
+#include "host/Window.h"
+#include "host/model/Control.h"
+#include "layout/PrintJob.h"
+#include "preview/Prview.h"
+#include "printctl/Vellora.h"
+#include "surface/OffScreenDC.h"
+
+namespace {
+
+bool isDark(QRgb pixel) { return qGray(pixel) < 100; }
+
+TEST(PreviewScreenshot, ShowsTheDrawnPageAndTheButtonCaptions) {
+  host::Runtime runtime(host::makeQtUi(), {host::MemoryPrinter::create("Memory", 600)});
+  auto form = host::Form::create("Orders");
+  form->set("Width", host::Value(9000.0));
+  form->set("Height", host::Value(7500.0));
+  form->set("Caption", host::Value("Orders 2026"));
+  auto control = std::make_shared<Vellora>();
+  form->adopt(control);
+  PrintJob& job = control->job();
+  job.HostForm = form;
+  job.JobOpen = true;
+  job.FirstPageNo = 2;
+
+  Prview window(job);
+  window.setPageBoxSize(300, 200);
+  auto page = std::make_unique<OffScreenDC>(job.drawing, &job);
+  page->Initialize(window.pageBoxDc(), 300, 200, 2);
+  host::RasterDc& surface = *page->dc();
+  surface.setFont(host::Font("Arial", 14));
+  surface.setTextColor(host::Rgb::black);
+  surface.setBkMode(host::BkMode::Transparent);
+  surface.extTextOut({20, 20}, 0, {}, "Invoice 4711");
+  surface.fillRect(host::Rect::fromXywh(20, 80, 120, 10), host::Brush::solid(host::Rgb::black));
+  job.PageStore.push_back(std::move(page));
+  job.PageCounter = 0;
+  window.present();
+
+  QWidget* shown = host::qtWidgetOf(*window.window());
+  ASSERT_NE(shown, nullptr);
+  ASSERT_TRUE(shown->isVisible());
+  const QImage image = shown->grab().toImage();
+  const PrviewControls& c = *window.controls();
+  const int offsetX = c.Back->left() + c.View->left();
+  const int offsetY = c.Back->top() + c.View->top();
+
+  int darkOnPage = 0;
+  int darkShown = 0;
+  for (int y = 0; y < 120; ++y) {
+    for (int x = 0; x < 200; ++x) {
+      const host::Rgb drawn = job.PageStore[0]->dc()->pixel(x, y);
+      if (drawn.brightness() >= 100) continue;
+      ++darkOnPage;
+      if (isDark(image.pixel(offsetX + x, offsetY + y))) ++darkShown;
+    }
+  }
+  ASSERT_GT(darkOnPage, 1200) << "the page has text and a bar";
+  EXPECT_EQ(darkShown, darkOnPage) << "every dark pixel of the page is dark on screen";
+  EXPECT_FALSE(isDark(image.pixel(offsetX + 250, offsetY + 150))) << "the rest of the page is white";
+
+  QStringList captions;
+  for (const QPushButton* button : shown->findChildren<QPushButton*>()) {
+    if (button->isVisible()) captions << button->text();
+  }
+  EXPECT_TRUE(captions.contains("Print"));
+  EXPECT_TRUE(captions.contains("Prev Page"));
+  EXPECT_TRUE(captions.contains("Next Page"));
+  EXPECT_TRUE(captions.contains("Close"));
+  EXPECT_EQ(shown->windowTitle(), "Orders 2026");
+
+  window.Finir();
+  EXPECT_FALSE(shown->isVisible());
+}
+
+}  // namespace

@@ -1,0 +1,346 @@
+// The preview window's logic, driven through the headless window kit with a
+// job whose pages are drawn by hand: each page surface is filled with a colour
+// of its own so that the page shown can be told from the view's pixels.
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "TestSupport.h"
+#include "host/RasterDc.h"
+#include "host/Window.h"
+#include "host/model/Control.h"
+#include "layout/Interin.h"
+#include "layout/PrintJob.h"
+#include "preview/Prview.h"
+#include "printctl/Vellora.h"
+#include "surface/OffScreenDC.h"
+
+namespace {
+
+using host::Rgb;
+
+Rgb colourOfPage(int index) { return Rgb::fromRgb(40 * index + 20, 200 - 30 * index, 90); }
+
+struct PreviewWindow : testing::Test {
+  testsupport::HeadlessRuntime headless = testsupport::makeHeadless();
+  std::shared_ptr<host::Form> form = host::Form::create("Orders");
+  std::shared_ptr<Vellora> control = std::make_shared<Vellora>();
+  PrintJob& job = control->job();
+  std::unique_ptr<Prview> window;
+
+  void SetUp() override {
+    form->adopt(control);
+    form->set("Caption", host::Value("Order 4711"));
+    job.HostForm = form;
+    job.Printing = 0;
+    job.JobOpen = true;  // the preview job's output has begun
+    window = std::make_unique<Prview>(job);
+  }
+
+  // What a preview job leaves behind: `kept` page surfaces of the given size,
+  // the first numbered `fromPage` (pages before it laid out and dropped).
+  void drawPages(int kept, int fromPage = 1, host::Size size = {300, 400}) {
+    job.FirstPageNo = static_cast<std::int16_t>(fromPage + 1);
+    window->setPageBoxSize(size.width, size.height);
+    job.PageStore.clear();
+    for (int i = 0; i < kept; ++i) {
+      auto surface = std::make_unique<OffScreenDC>(job.drawing, &job);
+      surface->Initialize(window->pageBoxDc(), size.width, size.height, 2);
+      surface->dc()->fillRect(host::Rect::fromXywh(0, 0, size.width, size.height),
+                              host::Brush::solid(colourOfPage(i)));
+      job.PageStore.push_back(std::move(surface));
+      job.CurrentPage = static_cast<std::int16_t>(i);
+    }
+    job.PageCounter = static_cast<std::int16_t>(std::max(fromPage, 1) - 1 + kept - 1);
+  }
+
+  const PrviewControls& c() const { return *window->controls(); }
+  Rgb shownColour() const { return c().View->canvas().pixel(5, 5); }
+  std::vector<std::string> pageList() const { return c().Comb->items(); }
+};
+
+TEST_F(PreviewWindow, DefaultTextsGiveTheFourCaptionsAndTooltips) {
+  drawPages(2);
+  window->present();
+  EXPECT_EQ(c().Printbt->caption(), "Print");
+  EXPECT_EQ(c().Up->caption(), "Prev Page");
+  EXPECT_EQ(c().Down->caption(), "Next Page");
+  EXPECT_EQ(c().Closebtn->caption(), "Close");
+  EXPECT_EQ(c().Up->toolTip(), "Prev Page");
+  EXPECT_EQ(c().Closebtn->toolTip(), "Close");
+  EXPECT_EQ(window->window()->caption(), "Order 4711");
+  EXPECT_TRUE(window->window()->isShown());
+}
+
+TEST_F(PreviewWindow, CaptionsWithoutAnySlashLeaveTheButtonsAndGiveCloseTheWholeText) {
+  drawPages(2);
+  c().Printbt->setCaption("P");
+  c().Up->setCaption("U");
+  c().Down->setCaption("D");
+  control->setBtnsView_Captions("Drucken");
+  window->present();
+  EXPECT_EQ(c().Printbt->caption(), "P");
+  EXPECT_EQ(c().Up->caption(), "U");
+  EXPECT_EQ(c().Down->caption(), "D");
+  EXPECT_EQ(c().Closebtn->caption(), "Drucken");
+}
+
+TEST_F(PreviewWindow, CaptionsWithFewerThanSixItemsLeaveTheMissingButtonsEmpty) {
+  drawPages(2);
+  control->setBtnsView_Captions("Imprimer/Retour");
+  control->setBtnsView_ToolTipText("a/b/c/d/e/f/g/h");
+  window->present();
+  EXPECT_EQ(c().Printbt->caption(), "Imprimer");
+  EXPECT_EQ(c().Up->caption(), "");
+  EXPECT_EQ(c().Down->caption(), "");
+  EXPECT_EQ(c().Closebtn->caption(), "Retour");
+  // Seven tooltip items are taken; the rest goes to Close.
+  EXPECT_EQ(c().Printbt->toolTip(), "a");
+  EXPECT_EQ(c().Down->toolTip(), "c");
+  EXPECT_EQ(c().Closebtn->toolTip(), "h");
+}
+
+TEST(ButtonTexts, SplitTakesTheTextBeforeEachSlashAndKeepsTheRest) {
+  const ButtonTexts texts = splitButtonTexts("A/B//C", 6);
+  ASSERT_EQ(texts.items.size(), 6u);
+  EXPECT_EQ(texts.items[0], "A");
+  EXPECT_EQ(texts.items[1], "B");
+  EXPECT_EQ(texts.items[2], "");
+  EXPECT_EQ(texts.items[3], std::nullopt);
+  EXPECT_EQ(texts.rest, "C");
+}
+
+TEST_F(PreviewWindow, AOnePagePreviewDisablesUpDownAndThePageList) {
+  drawPages(1);
+  window->present();
+  EXPECT_FALSE(c().Up->enabled());
+  EXPECT_FALSE(c().Down->enabled());
+  EXPECT_FALSE(c().Comb->enabled());
+  EXPECT_EQ(pageList(), std::vector<std::string>{" 1"});
+  EXPECT_EQ(shownColour(), colourOfPage(0));
+}
+
+TEST_F(PreviewWindow, FromPageThreeOfFiveListsThreeToFiveAndShowsPageThreeFirst) {
+  drawPages(3, 3);
+  window->present();
+  EXPECT_EQ(pageList(), (std::vector<std::string>{" 3", " 4", " 5"}));
+  EXPECT_EQ(c().Comb->text(), " 3");
+  EXPECT_EQ(window->pageNumberOf(0), 3);
+  EXPECT_EQ(job.CurrentPage, 0);
+  EXPECT_EQ(shownColour(), colourOfPage(0));
+  EXPECT_FALSE(c().Up->enabled());
+  EXPECT_TRUE(c().Down->enabled());
+  EXPECT_TRUE(c().Comb->enabled());
+}
+
+TEST_F(PreviewWindow, FromPageZeroNumbersFromOneWithoutAPhantomPage) {
+  drawPages(3, 0);
+  window->present();
+  EXPECT_EQ(pageList(), (std::vector<std::string>{" 1", " 2", " 3"}));
+  c().Down->click();
+  c().Down->click();
+  EXPECT_EQ(job.CurrentPage, 2);
+  EXPECT_FALSE(c().Down->enabled());
+  c().Down->click();
+  EXPECT_EQ(job.CurrentPage, 2);
+  EXPECT_EQ(shownColour(), colourOfPage(2));
+}
+
+TEST_F(PreviewWindow, DownWalksToTheLastPageAndThenStops) {
+  drawPages(4);
+  window->present();
+  c().Down->click();
+  c().Down->click();
+  EXPECT_EQ(job.CurrentPage, 2);
+  EXPECT_TRUE(c().Down->enabled()) << "second-to-last page reached by Down";
+  EXPECT_TRUE(c().Up->enabled());
+  EXPECT_EQ(c().Comb->text(), " 3");
+  EXPECT_EQ(shownColour(), colourOfPage(2));
+
+  c().Down->click();
+  EXPECT_FALSE(c().Down->enabled());
+  EXPECT_EQ(c().Comb->text(), " 4");
+  EXPECT_EQ(shownColour(), colourOfPage(3));
+}
+
+TEST_F(PreviewWindow, UpFromTheLastPageLeavesDownEnabledAndStopsAtTheFirst) {
+  drawPages(4);
+  window->present();
+  c().Comb->choose(3);
+  EXPECT_FALSE(c().Down->enabled());
+  c().Up->click();
+  EXPECT_EQ(job.CurrentPage, 2);
+  EXPECT_TRUE(c().Down->enabled()) << "second-to-last page reached by Up";
+  EXPECT_EQ(c().Comb->text(), " 3");
+  c().Up->click();
+  c().Up->click();
+  EXPECT_EQ(job.CurrentPage, 0);
+  EXPECT_FALSE(c().Up->enabled());
+  EXPECT_EQ(shownColour(), colourOfPage(0));
+}
+
+TEST_F(PreviewWindow, ChoosingFromThePageListShowsThatPageAndSetsTheButtons) {
+  drawPages(5, 3);  // pages 3 to 7
+  window->present();
+  c().Comb->choose(3);  // page 6, the second-to-last
+  EXPECT_EQ(job.CurrentPage, 3);
+  EXPECT_EQ(shownColour(), colourOfPage(3));
+  EXPECT_TRUE(c().Up->enabled());
+  EXPECT_TRUE(c().Down->enabled()) << "second-to-last page reached by the list";
+  c().Comb->choose(4);
+  EXPECT_FALSE(c().Down->enabled());
+}
+
+TEST_F(PreviewWindow, AMissingPageSurfaceLeavesTheViewEmpty) {
+  drawPages(3);
+  window->present();
+  job.PageStore.resize(2);  // the third page was never kept
+  c().Comb->choose(2);
+  EXPECT_EQ(job.CurrentPage, 2);
+  EXPECT_EQ(shownColour(), Rgb::white);
+}
+
+TEST_F(PreviewWindow, APageSmallerThanTheViewportShowsNoScrollBarsAndNoCorner) {
+  drawPages(2, 1, {200, 100});  // the viewport of a 320 x 240 window is 302 x 168
+  window->present();
+  EXPECT_FALSE(c().HScrl->visible());
+  EXPECT_FALSE(c().VScrl->visible());
+  EXPECT_FALSE(c().Corner->visible());
+}
+
+TEST_F(PreviewWindow, ALargePageGetsBothBarsMeetingAtTheCorner) {
+  host::Form& parent = *form;
+  parent.set("WindowState", host::Value(std::int16_t{2}));  // the preview is maximised with it
+  drawPages(2, 1, {2000, 3000});
+  window->present();
+  const host::Rect back = c().Back->geometry();
+  EXPECT_EQ(window->window()->geometry(), host::Rect::fromXywh(0, 0, 1024, 768));
+  EXPECT_EQ(back.width(), 1024 - 18);
+  ASSERT_TRUE(c().HScrl->visible());
+  ASSERT_TRUE(c().VScrl->visible());
+  EXPECT_EQ(c().HScrl->max(), 2000 - back.width() + 100);
+  EXPECT_EQ(c().HScrl->largeChange(), 2000 - back.width() + 40);
+  EXPECT_EQ(c().VScrl->max(), 3000 - back.height() + 200);
+  EXPECT_EQ(c().VScrl->left(), back.width() - (c().VScrl->width() + 2));
+  EXPECT_EQ(c().HScrl->width(), c().VScrl->left());
+  EXPECT_EQ(c().VScrl->height(), c().HScrl->top());
+  EXPECT_TRUE(c().Corner->visible());
+  EXPECT_EQ(c().Corner->geometry().topLeft(), (host::Point{c().VScrl->left(), c().HScrl->top()}));
+
+  // Arranging again (a repaint) changes nothing.
+  const host::Rect hBefore = c().HScrl->geometry();
+  const host::Rect vBefore = c().VScrl->geometry();
+  window->ArrangeView();
+  EXPECT_EQ(c().HScrl->geometry(), hBefore);
+  EXPECT_EQ(c().VScrl->geometry(), vBefore);
+}
+
+TEST_F(PreviewWindow, ATallNarrowPageGetsALengthenedVerticalBarAndNoCorner) {
+  drawPages(2, 1, {200, 3000});
+  window->present();
+  EXPECT_FALSE(c().HScrl->visible());
+  ASSERT_TRUE(c().VScrl->visible());
+  EXPECT_EQ(c().VScrl->height(), c().HScrl->top() + 16);
+  EXPECT_FALSE(c().Corner->visible());
+}
+
+TEST_F(PreviewWindow, ScrollBarsMoveThePageInsideTheViewport) {
+  drawPages(2, 1, {2000, 3000});
+  window->present();
+  c().VScrl->setValue(120);
+  EXPECT_EQ(c().View->top(), -120);
+  EXPECT_EQ(shownColour(), colourOfPage(0));  // redrawn, still the same page
+  c().HScrl->setValue(70);
+  EXPECT_EQ(c().View->left(), -70);
+  window->ArrangeView();  // arranging starts the page at its left again
+  EXPECT_EQ(c().View->left(), 0);
+}
+
+TEST_F(PreviewWindow, ClosingReleasesEveryPageSurfaceAndClosesTheProgressWindow) {
+  job.progress = makeProgressWindow(job);
+  drawPages(3);
+  window->present();
+  ASSERT_TRUE(window->isOpen());
+  c().Closebtn->click();
+  for (const auto& surface : job.PageStore) EXPECT_FALSE(surface->isReady());
+  EXPECT_FALSE(job.JobOpen);
+  EXPECT_FALSE(window->isOpen());
+  EXPECT_FALSE(window->Loaded());
+  EXPECT_FALSE(job.progress->isOpen());
+  EXPECT_FALSE(job.PrintRequested);
+
+  window->Finir();  // already closed: nothing more happens
+  EXPECT_FALSE(job.JobOpen);
+}
+
+TEST_F(PreviewWindow, TheWindowsCloseBoxClosesLikeTheCloseButton) {
+  drawPages(2);
+  window->present();
+  window->window()->close();
+  EXPECT_FALSE(job.JobOpen);
+  EXPECT_FALSE(window->isOpen());
+  for (const auto& surface : job.PageStore) EXPECT_FALSE(surface->isReady());
+}
+
+TEST_F(PreviewWindow, PrintRequestsThePrintAndClosesFirst) {
+  drawPages(2);
+  window->present();
+  bool closedWhenYielding = false;
+  headless.ui->queue([&] { closedWhenYielding = !window->isOpen(); }, 1);
+  c().Printbt->click();
+  EXPECT_TRUE(job.PrintRequested);
+  EXPECT_FALSE(window->isOpen());
+  EXPECT_TRUE(closedWhenYielding) << "the yield after closing runs with the window gone";
+  for (const auto& surface : job.PageStore) EXPECT_FALSE(surface->isReady());
+}
+
+TEST_F(PreviewWindow, HiddenPrintButtonFollowsPrevPrintVisible) {
+  job.PrevPrintVisible = false;
+  drawPages(2);
+  window->present();
+  EXPECT_FALSE(c().Printbt->visible());
+  c().Printbt->click();
+  EXPECT_FALSE(job.PrintRequested);
+}
+
+TEST_F(PreviewWindow, LoadingTakesTheControlsSettingsAndTheGlyphs) {
+  job.PrevBkColor = 0x00FF00;  // green
+  job.PrevBtnCloseTip = "Schliessen";
+  job.PrevPrintTip = host::Value("Drucken");
+  window->setPageBoxSize(100, 100);
+  EXPECT_EQ(window->window()->backColor(), Rgb::fromRgb(0, 255, 0));
+  EXPECT_EQ(c().Closebtn->toolTip(), "Schliessen");
+  EXPECT_EQ(c().Printbt->toolTip(), "Drucken");
+  EXPECT_EQ(window->window()->windowState(), host::WindowState::Maximized);
+  EXPECT_DOUBLE_EQ(window->ScreenFactor(), 12000.0 / 15360.0);
+  EXPECT_FALSE(c().Check->visible());
+  EXPECT_FALSE(c().Check->picture().isNull());
+  EXPECT_FALSE(c().Uncheck->picture().isNull());
+}
+
+TEST_F(PreviewWindow, AClosedWindowLoadsAfreshForTheNextPreview) {
+  drawPages(2);
+  window->present();
+  window->Finir();
+  job.JobOpen = true;  // the next preview
+  drawPages(1);
+  EXPECT_TRUE(window->isOpen());
+  window->present();
+  EXPECT_EQ(pageList(), std::vector<std::string>{" 1"});
+  EXPECT_EQ(shownColour(), colourOfPage(0));
+}
+
+TEST_F(PreviewWindow, InNormalStateTheWindowTakesTheHostFormsPlace) {
+  form->set("Left", host::Value(1500.0));
+  form->set("Top", host::Value(750.0));
+  form->set("Width", host::Value(9000.0));
+  form->set("Height", host::Value(6000.0));
+  drawPages(1);
+  window->present();
+  EXPECT_EQ(window->window()->windowState(), host::WindowState::Normal);
+  EXPECT_EQ(window->window()->geometry(), host::Rect::fromXywh(100, 50, 600, 400));
+}
+
+}  // namespace
