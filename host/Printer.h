@@ -29,8 +29,17 @@ class PrinterDevice {
     int duplex = 1;
     int printQuality = -4;
   };
+  // The printable area in device pixels for the settings (paper size and
+  // orientation). By default the whole sheet of the paper size.
+  [[nodiscard]] virtual Size pageSize(const Settings& settings) const;
+
   // A new document; raises HostError (482) when the device cannot start one.
   // The document's pages are Dcs sized to the printable area at dotsPerInch().
+  // A page reaches the device when it ends (newPage, end). Until then its
+  // drawing is recorded, and an opaque solid fill that covers the whole page
+  // (fillRect or extTextOut with eto::Opaque, or rectangle with a solid brush)
+  // drops everything drawn on the page before it: a page laid out and then
+  // wiped white leaves nothing on the sheet, not even text hidden under white.
   class Document {
    public:
     virtual ~Document() = default;
@@ -63,7 +72,11 @@ class MemoryPrinter : public PrinterDevice {
 // another is chosen), then every CUPS queue. Tests may replace the list.
 class Printers {
  public:
+  // The PDF printer writes "output.pdf" in the current folder.
   [[nodiscard]] static std::vector<std::shared_ptr<PrinterDevice>> installed();
+  // The same list with the PDF printer writing to `pdfOutputFile`.
+  [[nodiscard]] static std::vector<std::shared_ptr<PrinterDevice>> installed(
+      const std::filesystem::path& pdfOutputFile);
 };
 
 // The current Printer object, with the members the system uses. Sizes are in
@@ -120,6 +133,7 @@ class Printer {
   // The spooler's start and end of page (no effect beyond bookkeeping here).
   void startPagePrinter();
   void endPagePrinter();
+  [[nodiscard]] bool spoolerPageOpen() const { return spoolerPageOpen_; }
   // Pages of the open document so far.
   [[nodiscard]] int pagesInDocument() const { return pagesInDocument_; }
 
@@ -135,6 +149,7 @@ class Printer {
   int scaleMode_ = 1;
   int pagesInDocument_ = 0;
   int printY_ = 0;
+  bool spoolerPageOpen_ = false;
 };
 
 }  // namespace host

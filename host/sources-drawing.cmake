@@ -1,1 +1,13 @@
-# sources of the drawing group
+# sources of the drawing group: device contexts, pictures, printers
+target_sources(vellorahost PRIVATE
+  Dc.cpp
+  PainterDc.cpp
+  RasterDc.cpp
+  Picture.cpp)
+target_sources(vellorahost PRIVATE
+  Printer.cpp
+  printers/PageRecording.cpp
+  printers/PaperSizes.cpp
+  printers/PdfPrinter.cpp
+  printers/CupsPrinter.cpp
+  printers/MemoryPrinter.cpp)

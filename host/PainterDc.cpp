@@ -1,0 +1,602 @@
+#include "host/PainterDc.h"
+
+#include <QBrush>
+#include <QColor>
+#include <QImage>
+#include <QPaintEngine>
+#include <QPainter>
+#include <QPen>
+#include <QRect>
+#include <algorithm>
+#include <array>
+#include <cstdlib>
+#include <span>
+#include <vector>
+
+#include "host/PictureImpl.h"
+#include "host/QtFont.h"
+#include "host/RasterDc.h"
+
+namespace host {
+
+namespace {
+
+QColor toQColor(Rgb color) { return QColor(color.red, color.green, color.blue); }
+
+QString toQString(std::string_view text) {
+  return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
+}
+
+// The pixels left..right-1, top..bottom-1 of a device rectangle.
+QRect toQRect(const Rect& rect) { return QRect(rect.left, rect.top, rect.width(), rect.height()); }
+
+Rect normalized(const Rect& rect) {
+  return Rect::fromLtrb(std::min(rect.left, rect.right), std::min(rect.top, rect.bottom),
+                        std::max(rect.left, rect.right), std::max(rect.top, rect.bottom));
+}
+
+Rect boundsOf(std::span<const Point> points) {
+  Rect bounds = Rect::fromLtrb(points.front().x, points.front().y, points.front().x, points.front().y);
+  for (const Point& p : points) {
+    bounds.left = std::min(bounds.left, p.x);
+    bounds.top = std::min(bounds.top, p.y);
+    bounds.right = std::max(bounds.right, p.x + 1);
+    bounds.bottom = std::max(bounds.bottom, p.y + 1);
+  }
+  return bounds;
+}
+
+// The 8 x 8 hatch patterns, one byte per row, the leftmost pixel in the high bit.
+using HatchRows = std::array<std::uint8_t, 8>;
+HatchRows hatchRows(HatchStyle hatch) {
+  switch (hatch) {
+    case HatchStyle::Horizontal: return {0x00, 0x00, 0x00, 0xFF, 0x00, 0x00, 0x00, 0x00};
+    case HatchStyle::Vertical: return {0x08, 0x08, 0x08, 0x08, 0x08, 0x08, 0x08, 0x08};
+    case HatchStyle::ForwardDiagonal: return {0x80, 0x40, 0x20, 0x10, 0x08, 0x04, 0x02, 0x01};
+    case HatchStyle::BackwardDiagonal: return {0x01, 0x02, 0x04, 0x08, 0x10, 0x20, 0x40, 0x80};
+    case HatchStyle::Cross: return {0x08, 0x08, 0x08, 0xFF, 0x08, 0x08, 0x08, 0x08};
+    case HatchStyle::DiagonalCross: return {0x81, 0x42, 0x24, 0x18, 0x18, 0x24, 0x42, 0x81};
+  }
+  return {};
+}
+
+// A hatch brush tiles from the device origin; the gaps between its lines take
+// the background colour in opaque mode and stay untouched in transparent mode.
+QBrush hatchBrush(HatchStyle hatch, Rgb color, BkMode mode, Rgb background) {
+  QImage tile(8, 8, QImage::Format_ARGB32);
+  tile.fill(mode == BkMode::Opaque ? toQColor(background) : QColor(Qt::transparent));
+  const HatchRows rows = hatchRows(hatch);
+  for (int y = 0; y < 8; ++y)
+    for (int x = 0; x < 8; ++x)
+      if (rows[static_cast<std::size_t>(y)] & (0x80 >> x)) tile.setPixelColor(x, y, toQColor(color));
+  return QBrush(tile);
+}
+
+QBrush toQBrush(const Brush& brush, BkMode mode, Rgb background) {
+  switch (brush.style) {
+    case BrushStyle::Solid: return QBrush(toQColor(brush.color));
+    case BrushStyle::Hollow: return QBrush(Qt::NoBrush);
+    case BrushStyle::Hatched: return hatchBrush(brush.hatch, brush.color, mode, background);
+  }
+  return QBrush(Qt::NoBrush);
+}
+
+// On/off run lengths of the styled one-pixel pens.
+std::vector<int> dashRuns(PenStyle style) {
+  switch (style) {
+    case PenStyle::Dash: return {18, 6};
+    case PenStyle::Dot: return {3, 3};
+    case PenStyle::DashDot: return {9, 6, 3, 6};
+    case PenStyle::DashDotDot: return {9, 3, 3, 3, 3, 3};
+    case PenStyle::Solid:
+    case PenStyle::Null: break;
+  }
+  return {};
+}
+
+// Wider pens are always solid, as on the classic devices.
+bool isStyled(const Pen& pen) { return pen.width <= 1 && !dashRuns(pen.style).empty(); }
+
+QPen toQPen(const Pen& pen) {
+  if (pen.style == PenStyle::Null) return QPen(Qt::NoPen);
+  QPen qpen(toQColor(pen.color));
+  qpen.setWidth(std::max(1, pen.width));
+  qpen.setCapStyle(Qt::FlatCap);
+  qpen.setJoinStyle(Qt::MiterJoin);
+  if (isStyled(pen)) {
+    QList<qreal> pattern;
+    for (int run : dashRuns(pen.style)) pattern.append(run);
+    qpen.setDashPattern(pattern);
+  }
+  return qpen;
+}
+
+// The pixels of a one-pixel line and the gaps of its pen style, collected as
+// rectangles (runs of neighbouring pixels merge into one).
+class PixelRuns {
+ public:
+  void add(int x, int y) {
+    if (!rects_.isEmpty()) {
+      QRect& last = rects_.last();
+      if (last.height() == 1 && y == last.top() && x == last.right() + 1) {
+        last.setRight(x);
+        return;
+      }
+      if (last.width() == 1 && x == last.left() && y == last.bottom() + 1) {
+        last.setBottom(y);
+        return;
+      }
+    }
+    rects_.append(QRect(x, y, 1, 1));
+  }
+  [[nodiscard]] const QList<QRect>& rects() const { return rects_; }
+
+ private:
+  QList<QRect> rects_;
+};
+
+// Walks the pen pattern pixel by pixel; the phase carries on from one segment
+// of a polyline to the next.
+class PenPattern {
+ public:
+  explicit PenPattern(PenStyle style) : runs_(dashRuns(style)) {}
+  // True when the next pixel is drawn (not a gap).
+  bool next() {
+    if (runs_.empty()) return true;
+    const bool on = index_ % 2 == 0;
+    if (++count_ >= runs_[index_]) {
+      count_ = 0;
+      index_ = (index_ + 1) % runs_.size();
+    }
+    return on;
+  }
+
+ private:
+  std::vector<int> runs_;
+  std::size_t index_ = 0;
+  int count_ = 0;
+};
+
+// The pixels of the line from `from` to `to`, the end point left out.
+template <class Plot>
+void walkLine(Point from, Point to, Plot&& plot) {
+  const int dx = std::abs(to.x - from.x);
+  const int dy = -std::abs(to.y - from.y);
+  const int stepX = from.x < to.x ? 1 : -1;
+  const int stepY = from.y < to.y ? 1 : -1;
+  int error = dx + dy;
+  int x = from.x;
+  int y = from.y;
+  while (x != to.x || y != to.y) {
+    plot(x, y);
+    const int twice = 2 * error;
+    if (twice >= dy) {
+      error += dy;
+      x += stepX;
+    }
+    if (twice <= dx) {
+      error += dx;
+      y += stepY;
+    }
+  }
+}
+
+bool isDoubleByteCharset(int charset) { return charset == 128 || charset == 129 || charset == 134 || charset == 136; }
+
+// One line of formatted text and its width.
+struct TextLine {
+  QString text;
+  int width = 0;
+};
+
+// Lays out the text of drawText: lines break at line feeds always and, with
+// word breaks, between words that would pass the right edge. A word wider than
+// the line stays whole on its own line.
+class TextLayout {
+ public:
+  TextLayout(const QFontMetrics& metrics, unsigned format) : metrics_(metrics), format_(format) {}
+
+  [[nodiscard]] int width(const QString& line) const {
+    if (!(format_ & dt::ExpandTabs)) return metrics_.horizontalAdvance(line);
+    int position = 0;
+    const QStringList pieces = line.split(u'\t');
+    for (qsizetype i = 0; i < pieces.size(); ++i) {
+      position += metrics_.horizontalAdvance(pieces[i]);
+      if (i + 1 < pieces.size()) position = nextTabStop(position);
+    }
+    return position;
+  }
+
+  [[nodiscard]] int nextTabStop(int position) const {
+    const int stop = std::max(1, 8 * metrics_.averageCharWidth());
+    return (position / stop + 1) * stop;
+  }
+
+  [[nodiscard]] std::vector<TextLine> lines(const QString& text, int maxWidth) const {
+    std::vector<TextLine> result;
+    for (const QString& paragraph : paragraphs(text)) {
+      if (format_ & dt::WordBreak)
+        breakWords(paragraph, maxWidth, result);
+      else
+        result.push_back({paragraph, width(paragraph)});
+    }
+    return result;
+  }
+
+ private:
+  // Splits at CR LF, CR or LF; a break at the very end opens no further line.
+  [[nodiscard]] QStringList paragraphs(QString text) const {
+    if (text.isEmpty()) return {};
+    text.replace(QStringLiteral("\r\n"), QStringLiteral("\n")).replace(u'\r', u'\n');
+    if (!(format_ & dt::ExpandTabs)) text.replace(u'\t', u' ');
+    QStringList result = text.split(u'\n');
+    if (result.size() > 1 && result.last().isEmpty()) result.removeLast();
+    return result;
+  }
+
+  void breakWords(const QString& paragraph, int maxWidth, std::vector<TextLine>& out) const {
+    QString line;
+    qsizetype position = 0;
+    while (position < paragraph.size()) {
+      qsizetype wordStart = position;
+      while (wordStart < paragraph.size() && paragraph[wordStart] == u' ') ++wordStart;
+      qsizetype wordEnd = wordStart;
+      while (wordEnd < paragraph.size() && paragraph[wordEnd] != u' ') ++wordEnd;
+      const QString candidate = line + paragraph.mid(position, wordEnd - position);
+      const bool hasWord = wordEnd > wordStart;
+      if (hasWord && !line.isEmpty() && width(candidate) > maxWidth) {
+        out.push_back(trimmedLine(line));
+        line = paragraph.mid(wordStart, wordEnd - wordStart);
+      } else {
+        line = candidate;
+      }
+      position = wordEnd;
+    }
+    out.push_back(trimmedLine(line));
+  }
+
+  [[nodiscard]] TextLine trimmedLine(QString line) const {
+    while (line.size() > 1 && line.endsWith(u' ')) line.chop(1);
+    return {line, width(line)};
+  }
+
+  const QFontMetrics& metrics_;
+  unsigned format_;
+};
+
+}  // namespace
+
+bool isDarkPixel(unsigned int argb) { return Rgb::fromRgb(qRed(argb), qGreen(argb), qBlue(argb)).brightness() < 128; }
+
+QImage monochromeOf(const QImage& image) {
+  const QImage colour = image.convertToFormat(QImage::Format_RGB32);
+  QImage mono(colour.width(), colour.height(), QImage::Format_Mono);
+  mono.setColorTable({0xFFFFFFFF, 0xFF000000});  // a set bit is black
+  mono.fill(0);
+  for (int y = 0; y < colour.height(); ++y) {
+    const auto* source = reinterpret_cast<const QRgb*>(colour.constScanLine(y));
+    uchar* row = mono.scanLine(y);
+    for (int x = 0; x < colour.width(); ++x)
+      if (isDarkPixel(source[x])) row[x >> 3] |= static_cast<uchar>(0x80 >> (x & 7));
+  }
+  return mono;
+}
+
+template <class Interface>
+PainterDc<Interface>::PainterDc(Size size, double dotsPerInchX, double dotsPerInchY)
+    : size_(size),
+      dotsPerInchX_(dotsPerInchX),
+      dotsPerInchY_(dotsPerInchY),
+      qfont_(toQFont(font_, dotsPerInchY)),
+      metrics_(qfont_) {}
+
+template <class Interface>
+void PainterDc<Interface>::preparePainter(QPainter& painter) {
+  painter.setRenderHint(QPainter::Antialiasing, false);
+  painter.setRenderHint(QPainter::TextAntialiasing, false);
+  painter.setRenderHint(QPainter::SmoothPixmapTransform, false);
+}
+
+template <class Interface>
+void PainterDc<Interface>::setFont(const Font& font) {
+  if (font == font_) return;
+  font_ = font;
+  qfont_ = toQFont(font_, dotsPerInchY_);
+  metrics_ = QFontMetrics(qfont_);
+}
+
+template <class Interface>
+void PainterDc<Interface>::fillSolid(const Rect& rect, Rgb color) {
+  if (rect.isEmpty()) return;
+  const QRect area = toQRect(rect);
+  const QColor qcolor = toQColor(color);
+  paint(rect, [area, qcolor](QPainter& painter) { painter.fillRect(area, qcolor); });
+}
+
+template <class Interface>
+void PainterDc<Interface>::invert(const Rect& rect) {
+  const QRect area = toQRect(rect);
+  paint(rect, [area](QPainter& painter) {
+    // A vector device (PDF, spooler) cannot read back what it drew: there is
+    // nothing to invert, and a black box would be a wrong result.
+    if (!painter.paintEngine()->hasFeature(QPaintEngine::RasterOpModes)) return;
+    painter.setCompositionMode(QPainter::RasterOp_NotDestination);
+    painter.fillRect(area, Qt::black);
+  });
+}
+
+template <class Interface>
+void PainterDc<Interface>::fillWithBrush(const Rect& rect, const Brush& brush) {
+  if (rect.isEmpty()) return;
+  switch (brush.style) {
+    case BrushStyle::Hollow: return;
+    case BrushStyle::Solid: fillSolid(rect, brush.color); return;
+    case BrushStyle::Hatched: {
+      const QRect area = toQRect(rect);
+      const QBrush qbrush = toQBrush(brush, bkMode_, bkColor_);
+      paint(rect, [area, qbrush](QPainter& painter) { painter.fillRect(area, qbrush); });
+      return;
+    }
+  }
+}
+
+template <class Interface>
+void PainterDc<Interface>::fillRect(const Rect& rect, const Brush& brush) {
+  fillWithBrush(rect, brush);
+}
+
+template <class Interface>
+void PainterDc<Interface>::frameRect(const Rect& rect, const Brush& brush) {
+  if (rect.isEmpty()) return;
+  fillWithBrush(Rect::fromLtrb(rect.left, rect.top, rect.right, rect.top + 1), brush);
+  fillWithBrush(Rect::fromLtrb(rect.left, rect.bottom - 1, rect.right, rect.bottom), brush);
+  fillWithBrush(Rect::fromLtrb(rect.left, rect.top + 1, rect.left + 1, rect.bottom - 1), brush);
+  fillWithBrush(Rect::fromLtrb(rect.right - 1, rect.top + 1, rect.right, rect.bottom - 1), brush);
+}
+
+template <class Interface>
+void PainterDc<Interface>::invertRect(const Rect& rect) {
+  if (!rect.isEmpty()) invert(rect);
+}
+
+template <class Interface>
+void PainterDc<Interface>::rectangle(const Rect& given) {
+  const Rect rect = normalized(given);
+  if (rect.isEmpty()) return;
+  fillWithBrush(rect, brush_);
+  if (pen_.style != PenStyle::Null) outlineRectangle(rect);
+}
+
+// A one-pixel outline runs along the rectangle's outermost pixels; a wider pen
+// is centred on them, reaching (width - 1) / 2 pixels outside.
+template <class Interface>
+void PainterDc<Interface>::outlineRectangle(const Rect& rect) {
+  if (isStyled(pen_)) {
+    const int right = rect.right - 1;
+    const int bottom = rect.bottom - 1;
+    styledPolyline({{rect.left, rect.top}, {right, rect.top}, {right, bottom}, {rect.left, bottom}, {rect.left, rect.top}});
+    if (rect.width() == 1 && rect.height() == 1) styledPolyline({{right, bottom}, {right, bottom + 1}});
+    return;
+  }
+  const int width = std::max(1, pen_.width);
+  const Rect outer = rect.inflated((width - 1) / 2);
+  if (outer.width() <= 2 * width || outer.height() <= 2 * width) {
+    fillSolid(outer, pen_.color);
+    return;
+  }
+  fillSolid(Rect::fromLtrb(outer.left, outer.top, outer.right, outer.top + width), pen_.color);
+  fillSolid(Rect::fromLtrb(outer.left, outer.bottom - width, outer.right, outer.bottom), pen_.color);
+  fillSolid(Rect::fromLtrb(outer.left, outer.top + width, outer.left + width, outer.bottom - width), pen_.color);
+  fillSolid(Rect::fromLtrb(outer.right - width, outer.top + width, outer.right, outer.bottom - width), pen_.color);
+}
+
+// One-pixel lines are walked pixel by pixel so that the end point is left out
+// and the pen's pattern (with its gaps in the background colour when opaque)
+// falls on exact pixels.
+template <class Interface>
+void PainterDc<Interface>::styledPolyline(std::initializer_list<Point> points) {
+  PenPattern pattern(pen_.style);
+  PixelRuns drawn;
+  PixelRuns gaps;
+  for (auto it = points.begin(); it + 1 != points.end(); ++it)
+    walkLine(*it, *(it + 1), [&](int x, int y) { (pattern.next() ? drawn : gaps).add(x, y); });
+  if (drawn.rects().isEmpty() && gaps.rects().isEmpty()) return;
+  const QColor color = toQColor(pen_.color);
+  const bool paintGaps = bkMode_ == BkMode::Opaque;
+  const QColor gapColor = toQColor(bkColor_);
+  paint(boundsOf(std::span<const Point>(points.begin(), points.size())),
+        [drawnRects = drawn.rects(), gapRects = gaps.rects(), color, paintGaps, gapColor](QPainter& painter) {
+          for (const QRect& r : drawnRects) painter.fillRect(r, color);
+          if (paintGaps)
+            for (const QRect& r : gapRects) painter.fillRect(r, gapColor);
+        });
+}
+
+template <class Interface>
+void PainterDc<Interface>::lineTo(Point to) {
+  const Point from = position_;
+  position_ = to;
+  if (pen_.style == PenStyle::Null || from == to) return;
+  if (pen_.width <= 1) {
+    styledPolyline({from, to});
+    return;
+  }
+  // Wide pens: a solid stroke with round ends, centred on the pixel centres.
+  QPen qpen = toQPen(pen_);
+  qpen.setCapStyle(Qt::RoundCap);
+  const QPointF start(from.x + 0.5, from.y + 0.5);
+  const QPointF end(to.x + 0.5, to.y + 0.5);
+  const std::array<Point, 2> ends{from, to};
+  paint(boundsOf(ends).inflated(pen_.width), [qpen, start, end](QPainter& painter) {
+    painter.setPen(qpen);
+    painter.drawLine(start, end);
+  });
+}
+
+// Ellipses and rounded rectangles go through the painter: with an outline the
+// figure is stroked along its outermost pixels; without one its inside fills
+// the whole rectangle.
+template <class Interface>
+void PainterDc<Interface>::paintShape(const Rect& given, const std::function<void(QPainter&, const QRectF&)>& draw) {
+  const Rect rect = normalized(given);
+  if (rect.isEmpty()) return;
+  const QPen qpen = toQPen(pen_);
+  const QBrush qbrush = toQBrush(brush_, bkMode_, bkColor_);
+  const bool outlined = pen_.style != PenStyle::Null;
+  const int penWidth = std::max(1, pen_.width);
+  const QRectF figure = outlined ? QRectF(rect.left + 0.5, rect.top + 0.5, rect.width() - 1, rect.height() - 1)
+                                 : QRectF(rect.left, rect.top, rect.width(), rect.height());
+  const bool opaque = bkMode_ == BkMode::Opaque;
+  const QColor background = toQColor(bkColor_);
+  paint(rect.inflated(penWidth), [=](QPainter& painter) {
+    painter.setPen(qpen);
+    painter.setBrush(qbrush);
+    painter.setBackgroundMode(opaque ? Qt::OpaqueMode : Qt::TransparentMode);
+    painter.setBackground(background);
+    draw(painter, figure);
+  });
+}
+
+template <class Interface>
+void PainterDc<Interface>::ellipse(const Rect& rect) {
+  paintShape(rect, [](QPainter& painter, const QRectF& figure) { painter.drawEllipse(figure); });
+}
+
+template <class Interface>
+void PainterDc<Interface>::roundRect(const Rect& rect, int cornerWidth, int cornerHeight) {
+  const double radiusX = std::max(0, cornerWidth) / 2.0;
+  const double radiusY = std::max(0, cornerHeight) / 2.0;
+  paintShape(rect, [radiusX, radiusY](QPainter& painter, const QRectF& figure) {
+    painter.drawRoundedRect(figure, radiusX, radiusY, Qt::AbsoluteSize);
+  });
+}
+
+template <class Interface>
+void PainterDc<Interface>::paintTextCell(Point origin, const QString& text, const Rect* clip) {
+  const int width = metrics_.horizontalAdvance(text);
+  const Rect cell = Rect::fromXywh(origin.x, origin.y, width, metrics_.height());
+  // Italic overhang and underlines may reach a little past the cell.
+  Rect bounds = cell.inflated(std::max(2, metrics_.height() / 2));
+  if (clip) bounds = bounds.intersected(*clip);
+  if (bounds.isEmpty()) return;
+  const bool opaque = bkMode_ == BkMode::Opaque;
+  const bool clipped = clip != nullptr;
+  const QRect clipRect = clip ? toQRect(*clip) : QRect();
+  const QColor background = toQColor(bkColor_);
+  const QColor foreground = toQColor(textColor_);
+  const QPoint baseline(origin.x, origin.y + metrics_.ascent());
+  paint(bounds, [=, font = qfont_, cellRect = toQRect(cell)](QPainter& painter) {
+    if (clipped) painter.setClipRect(clipRect, Qt::IntersectClip);
+    if (opaque) painter.fillRect(cellRect, background);
+    painter.setFont(font);
+    painter.setPen(foreground);
+    painter.drawText(baseline, text);
+  });
+}
+
+template <class Interface>
+void PainterDc<Interface>::extTextOut(Point origin, unsigned options, const Rect& rect, std::string_view text) {
+  if (options & eto::Opaque) fillSolid(rect, bkColor_);
+  if (text.empty()) return;
+  paintTextCell(origin, toQString(text), (options & eto::Clipped) ? &rect : nullptr);
+}
+
+template <class Interface>
+int PainterDc<Interface>::lineHeight(unsigned format) const {
+  const int leading = (format & dt::ExternalLeading) ? std::max(0, metrics_.leading()) : 0;
+  return metrics_.height() + leading;
+}
+
+template <class Interface>
+int PainterDc<Interface>::drawText(std::string_view text, Rect& rect, unsigned format) {
+  const TextLayout layout(metrics_, format);
+  const std::vector<TextLine> lines = layout.lines(toQString(text), rect.width());
+  const int height = lineHeight(format);
+  const int total = static_cast<int>(lines.size()) * height;
+  if (format & dt::CalcRect) {
+    int widest = 0;
+    for (const TextLine& line : lines) widest = std::max(widest, line.width);
+    if (!(format & dt::WordBreak) || widest > rect.width()) rect.right = rect.left + widest;
+    rect.bottom = rect.top + total;
+    return total;
+  }
+  if (lines.empty() || rect.isEmpty()) return total;
+
+  // Each line is drawn piece by piece between its tab stops.
+  struct Piece {
+    QPoint baseline;
+    QString text;
+  };
+  struct PlacedLine {
+    QRect cell;
+    std::vector<Piece> pieces;
+  };
+  std::vector<PlacedLine> placed;
+  int y = rect.top;
+  for (const TextLine& line : lines) {
+    int x = rect.left;
+    if (format & dt::Right)
+      x = rect.right - line.width;
+    else if (format & dt::Center)
+      x = rect.left + (rect.width() - line.width) / 2;
+    PlacedLine out{QRect(x, y, line.width, height), {}};
+    const QStringList pieces = line.text.split(u'\t');
+    int position = 0;
+    for (qsizetype i = 0; i < pieces.size(); ++i) {
+      out.pieces.push_back({QPoint(x + position, y + metrics_.ascent()), pieces[i]});
+      position += metrics_.horizontalAdvance(pieces[i]);
+      if (i + 1 < pieces.size()) position = layout.nextTabStop(position);
+    }
+    placed.push_back(std::move(out));
+    y += height;
+  }
+  const bool opaque = bkMode_ == BkMode::Opaque;
+  const QColor background = toQColor(bkColor_);
+  const QColor foreground = toQColor(textColor_);
+  paint(rect, [=, font = qfont_, clipRect = toQRect(rect)](QPainter& painter) {
+    painter.setClipRect(clipRect, Qt::IntersectClip);
+    painter.setFont(font);
+    painter.setPen(foreground);
+    for (const PlacedLine& line : placed) {
+      if (opaque) painter.fillRect(line.cell, background);
+      for (const Piece& piece : line.pieces) painter.drawText(piece.baseline, piece.text);
+    }
+  });
+  return total;
+}
+
+template <class Interface>
+Size PainterDc<Interface>::textExtent(std::string_view text) const {
+  return {metrics_.horizontalAdvance(toQString(text)), metrics_.height()};
+}
+
+template <class Interface>
+std::uint32_t PainterDc<Interface>::fontLanguageInfo() const {
+  return isDoubleByteCharset(font_.charset()) ? 1u : 0u;
+}
+
+template <class Interface>
+void PainterDc<Interface>::stretchPicture(const Rect& dest, const Picture& source, const Rect& sourceRect) {
+  const QImage image = imageOf(source);
+  if (image.isNull() || dest.isEmpty() || sourceRect.isEmpty()) return;
+  paint(dest, [image, target = toQRect(dest), from = toQRect(sourceRect)](QPainter& painter) {
+    painter.drawImage(target, image, from);
+  });
+}
+
+template class PainterDc<Dc>;
+template class PainterDc<RasterDc>;
+
+bool paintWithPainter(Dc& dc, const Rect& bounds, const std::function<void(QPainter&)>& operation) {
+  if (auto* raster = dynamic_cast<PainterDc<RasterDc>*>(&dc)) {
+    raster->paintOperation(bounds, operation);
+    return true;
+  }
+  if (auto* page = dynamic_cast<PainterDc<Dc>*>(&dc)) {
+    page->paintOperation(bounds, operation);
+    return true;
+  }
+  return false;
+}
+
+}  // namespace host

@@ -1,0 +1,67 @@
+#include "host/Picture.h"
+
+#include <QColor>
+#include <QImage>
+#include <QImageReader>
+#include <QString>
+#include <algorithm>
+#include <filesystem>
+
+#include "host/HostError.h"
+#include "host/PictureImpl.h"
+
+namespace host {
+
+Picture::Picture() = default;
+Picture::~Picture() = default;
+Picture::Picture(std::unique_ptr<Impl> impl) : impl_(std::move(impl)) {}
+Picture::Picture(const Picture& other) : impl_(other.impl_ ? std::make_unique<Impl>(*other.impl_) : nullptr) {}
+Picture& Picture::operator=(const Picture& other) {
+  if (this != &other) impl_ = other.impl_ ? std::make_unique<Impl>(*other.impl_) : nullptr;
+  return *this;
+}
+Picture::Picture(Picture&&) noexcept = default;
+Picture& Picture::operator=(Picture&&) noexcept = default;
+
+Picture Picture::load(const std::filesystem::path& file) {
+  const QString name = QString::fromStdString(file.string());
+  std::error_code error;
+  if (!std::filesystem::is_regular_file(file, error))
+    raise(err::FileNotFound, "File not found: " + file.string());
+  QImageReader reader(name);
+  QImage image = reader.read();
+  if (image.isNull())
+    raise(481, "Invalid picture: " + file.string() + " (" + reader.errorString().toStdString() + ")");
+  return pictureOf(std::move(image));
+}
+
+Picture Picture::filled(Size size, Rgb color) {
+  QImage image(std::max(0, size.width), std::max(0, size.height), QImage::Format_RGB32);
+  image.fill(QColor(color.red, color.green, color.blue));
+  return pictureOf(std::move(image));
+}
+
+bool Picture::isNull() const { return !impl_ || impl_->image.isNull(); }
+
+Size Picture::size() const {
+  if (isNull()) return {};
+  return {impl_->image.width(), impl_->image.height()};
+}
+
+Rgb Picture::pixel(int x, int y) const {
+  if (isNull() || !impl_->image.valid(x, y)) return Rgb::black;
+  const QRgb value = impl_->image.pixel(x, y);
+  return Rgb::fromRgb(qRed(value), qGreen(value), qBlue(value));
+}
+
+int Picture::depth() const { return isNull() ? 0 : impl_->image.depth(); }
+
+std::size_t Picture::byteCount() const { return isNull() ? 0 : static_cast<std::size_t>(impl_->image.sizeInBytes()); }
+
+void Picture::savePng(const std::filesystem::path& file) const {
+  if (isNull()) raise(481, "Invalid picture: nothing to save to " + file.string());
+  if (!impl_->image.save(QString::fromStdString(file.string()), "PNG"))
+    raise(75, "Path/File access error: " + file.string());
+}
+
+}  // namespace host

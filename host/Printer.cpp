@@ -1,0 +1,239 @@
+#include "host/Printer.h"
+
+#include <QPrinterInfo>
+#include <QString>
+
+#include "host/HostError.h"
+#include "host/Lang.h"
+#include "host/printers/PaperSizes.h"
+
+namespace host {
+
+namespace {
+
+constexpr const char* documentTitle = "Vellora";
+
+void requireValue(bool valid) {
+  if (!valid) raise(err::InvalidPropertyValue);
+}
+
+long twipsOf(int pixels, double dotsPerInch) { return CLng(pixels * 1440.0 / dotsPerInch); }
+
+}  // namespace
+
+// ---- devices ----
+
+Size PrinterDevice::pageSize(const Settings& settings) const { return sheetPixels(settings, dotsPerInch()); }
+
+std::vector<std::shared_ptr<PrinterDevice>> Printers::installed() { return installed("output.pdf"); }
+
+std::vector<std::shared_ptr<PrinterDevice>> Printers::installed(const std::filesystem::path& pdfOutputFile) {
+  std::vector<std::shared_ptr<PrinterDevice>> printers{makePdfPrinter(pdfOutputFile)};
+  for (const QString& queue : QPrinterInfo::availablePrinterNames()) printers.push_back(makeCupsPrinter(queue.toStdString()));
+  return printers;
+}
+
+// ---- the Printer object ----
+
+Printer::Printer(std::shared_ptr<PrinterDevice> device) : device_(std::move(device)) {}
+
+Printer::~Printer() {
+  // A document still open when the printer goes away was never finished.
+  if (document_) resume([this] { document_->abort(); });
+}
+
+void Printer::select(std::shared_ptr<PrinterDevice> device) {
+  if (document_) killDoc();
+  device_ = std::move(device);
+}
+
+void Printer::requireDevice() const {
+  if (!device_) raise(err::PrinterError);
+}
+
+std::string Printer::deviceName() const {
+  requireDevice();
+  return device_->deviceName();
+}
+std::string Printer::driverName() const {
+  requireDevice();
+  return device_->driverName();
+}
+std::string Printer::port() const {
+  requireDevice();
+  return device_->port();
+}
+
+int Printer::orientation() const {
+  requireDevice();
+  return settings_.orientation;
+}
+void Printer::setOrientation(int value) {
+  requireDevice();
+  requireValue(value == 1 || value == 2);
+  settings_.orientation = value;
+}
+
+int Printer::paperSize() const {
+  requireDevice();
+  return settings_.paperSize;
+}
+void Printer::setPaperSize(int value) {
+  requireDevice();
+  requireValue(paperTwips(value).has_value());
+  settings_.paperSize = value;
+}
+
+int Printer::copies() const {
+  requireDevice();
+  return settings_.copies;
+}
+void Printer::setCopies(int value) {
+  requireDevice();
+  requireValue(value >= 1);
+  settings_.copies = value;
+}
+
+int Printer::colorMode() const {
+  requireDevice();
+  return settings_.colorMode;
+}
+void Printer::setColorMode(int value) {
+  requireDevice();
+  requireValue(value == 1 || value == 2);
+  settings_.colorMode = value;
+}
+
+int Printer::duplex() const {
+  requireDevice();
+  return settings_.duplex;
+}
+void Printer::setDuplex(int value) {
+  requireDevice();
+  requireValue(value >= 1 && value <= 3);
+  settings_.duplex = value;
+}
+
+int Printer::printQuality() const {
+  requireDevice();
+  return settings_.printQuality;
+}
+void Printer::setPrintQuality(int value) {
+  requireDevice();
+  // -1 draft .. -4 high, or a resolution in dots per inch.
+  requireValue((value >= -4 && value <= -1) || value > 0);
+  settings_.printQuality = value;
+}
+
+double Printer::zoom() const {
+  requireDevice();
+  return zoom_;
+}
+void Printer::setZoom(double value) {
+  requireDevice();
+  requireValue(value >= 0);
+  zoom_ = value;
+}
+
+int Printer::scaleMode() const {
+  requireDevice();
+  return scaleMode_;
+}
+void Printer::setScaleMode(int value) {
+  requireDevice();
+  requireValue(value >= 0 && value <= 7);
+  scaleMode_ = value;
+}
+
+long Printer::width() const {
+  requireDevice();
+  return twipsOf(device_->pageSize(settings_).width, device_->dotsPerInch());
+}
+long Printer::height() const {
+  requireDevice();
+  return twipsOf(device_->pageSize(settings_).height, device_->dotsPerInch());
+}
+double Printer::twipsPerPixelX() const {
+  requireDevice();
+  return 1440.0 / device_->dotsPerInch();
+}
+double Printer::twipsPerPixelY() const {
+  requireDevice();
+  return 1440.0 / device_->dotsPerInch();
+}
+
+const Font& Printer::font() const {
+  requireDevice();
+  return font_;
+}
+void Printer::setFont(const Font& font) {
+  requireDevice();
+  font_ = font;
+  if (document_) document_->page().setFont(font_);
+}
+
+// ---- the document ----
+
+void Printer::openDocument() {
+  document_ = device_->startDocument(settings_, documentTitle);
+  document_->page().setFont(font_);
+  pagesInDocument_ = 1;
+  printY_ = 0;
+}
+
+Dc& Printer::hDC() {
+  requireDevice();
+  if (!document_) openDocument();
+  return document_->page();
+}
+
+void Printer::print(std::string_view text) {
+  Dc& dc = hDC();
+  const DcStateSaver saver(dc);
+  dc.setFont(font_);
+  dc.setBkMode(BkMode::Transparent);
+  dc.setTextColor(Rgb::black);
+  dc.extTextOut(Point{0, printY_}, 0, Rect{}, text);
+  printY_ += dc.textExtent(text).height;
+}
+
+void Printer::newPage() {
+  requireDevice();
+  if (!document_) openDocument();
+  document_->newPage();
+  ++pagesInDocument_;
+  printY_ = 0;
+}
+
+void Printer::endDoc() {
+  requireDevice();
+  if (!document_) return;
+  // The document is closed whatever the device says; a failure is still reported.
+  std::unique_ptr<PrinterDevice::Document> document = std::move(document_);
+  pagesInDocument_ = 0;
+  printY_ = 0;
+  spoolerPageOpen_ = false;
+  document->end();
+}
+
+void Printer::killDoc() {
+  requireDevice();
+  if (!document_) return;
+  std::unique_ptr<PrinterDevice::Document> document = std::move(document_);
+  pagesInDocument_ = 0;
+  printY_ = 0;
+  spoolerPageOpen_ = false;
+  document->abort();
+}
+
+void Printer::startPagePrinter() {
+  requireDevice();
+  spoolerPageOpen_ = true;
+}
+
+void Printer::endPagePrinter() {
+  requireDevice();
+  spoolerPageOpen_ = false;
+}
+
+}  // namespace host

@@ -1,0 +1,139 @@
+#include "host/RasterDc.h"
+
+#include <QColor>
+#include <QImage>
+#include <QPainter>
+#include <algorithm>
+
+#include "host/PainterDc.h"
+#include "host/PictureImpl.h"
+
+namespace host {
+
+namespace {
+
+// In a one-bit page a set bit is black: colour index 1.
+constexpr QRgb monoWhite = 0xFFFFFFFF;
+constexpr QRgb monoBlack = 0xFF000000;
+
+bool isDark(Rgb color) { return color.brightness() < 128; }
+
+void setMonoBit(uchar* row, int x, bool black) {
+  const uchar mask = static_cast<uchar>(0x80 >> (x & 7));
+  if (black)
+    row[x >> 3] |= mask;
+  else
+    row[x >> 3] &= static_cast<uchar>(~mask);
+}
+
+class RasterSurface final : public PainterDc<RasterDc> {
+ public:
+  RasterSurface(Size size, RasterFormat format, double dotsPerInch)
+      : PainterDc<RasterDc>(size, dotsPerInch, dotsPerInch), format_(format) {
+    const int width = std::max(0, size.width);
+    const int height = std::max(0, size.height);
+    if (format == RasterFormat::Monochrome) {
+      image_ = QImage(width, height, QImage::Format_Mono);
+      image_.setColorTable({monoWhite, monoBlack});
+      image_.fill(0);
+    } else {
+      image_ = QImage(width, height, QImage::Format_RGB32);
+      image_.fill(Qt::white);
+    }
+  }
+
+  [[nodiscard]] RasterFormat format() const override { return format_; }
+  [[nodiscard]] Picture picture() const override { return pictureOf(image_); }
+
+  [[nodiscard]] Rgb pixel(int x, int y) const override {
+    if (!image_.valid(x, y)) return Rgb::black;
+    const QRgb value = image_.pixel(x, y);
+    return Rgb::fromRgb(qRed(value), qGreen(value), qBlue(value));
+  }
+
+  void copyFrom(const RasterDc& source, const Rect& sourceRect, Point destination) override {
+    const QImage pixels = imageOf(source.picture());
+    if (pixels.isNull() || sourceRect.isEmpty()) return;
+    const Rect target = Rect::fromXywh(destination.x, destination.y, sourceRect.width(), sourceRect.height());
+    paint(target, [pixels, at = QPoint(destination.x, destination.y),
+                   from = QRect(sourceRect.left, sourceRect.top, sourceRect.width(), sourceRect.height())](
+                      QPainter& painter) {
+      painter.setCompositionMode(QPainter::CompositionMode_Source);
+      painter.drawImage(at, pixels, from);
+    });
+  }
+
+ protected:
+  void paint(const Rect& bounds, const PaintOperation& operation) override {
+    const Rect area = bounds.intersected(deviceRect());
+    if (area.isEmpty()) return;
+    if (format_ == RasterFormat::Color) {
+      QPainter painter(&image_);
+      preparePainter(painter);
+      operation(painter);
+      return;
+    }
+    paintMonochrome(area, operation);
+  }
+
+  void fillSolid(const Rect& rect, Rgb color) override {
+    const Rect area = rect.intersected(deviceRect());
+    if (area.isEmpty()) return;
+    if (format_ == RasterFormat::Color) {
+      QPainter painter(&image_);
+      painter.fillRect(QRect(area.left, area.top, area.width(), area.height()),
+                       QColor(color.red, color.green, color.blue));
+      return;
+    }
+    const bool black = isDark(color);
+    for (int y = area.top; y < area.bottom; ++y) {
+      uchar* row = image_.scanLine(y);
+      for (int x = area.left; x < area.right; ++x) setMonoBit(row, x, black);
+    }
+  }
+
+  void invert(const Rect& rect) override {
+    const Rect area = rect.intersected(deviceRect());
+    if (area.isEmpty()) return;
+    for (int y = area.top; y < area.bottom; ++y) {
+      if (format_ == RasterFormat::Monochrome) {
+        uchar* row = image_.scanLine(y);
+        for (int x = area.left; x < area.right; ++x) row[x >> 3] ^= static_cast<uchar>(0x80 >> (x & 7));
+      } else {
+        auto* row = reinterpret_cast<QRgb*>(image_.scanLine(y));
+        for (int x = area.left; x < area.right; ++x) row[x] ^= 0x00FFFFFF;
+      }
+    }
+  }
+
+ private:
+  // The painter cannot draw on one bit per pixel: the operation is painted on
+  // a colour copy of the affected area, which is then mapped back to black and
+  // white by brightness. Storage stays at one bit per pixel.
+  void paintMonochrome(const Rect& area, const PaintOperation& operation) {
+    QImage scratch = image_.copy(area.left, area.top, area.width(), area.height())
+                         .convertToFormat(QImage::Format_RGB32);
+    {
+      QPainter painter(&scratch);
+      preparePainter(painter);
+      painter.translate(-area.left, -area.top);
+      operation(painter);
+    }
+    for (int y = 0; y < area.height(); ++y) {
+      const auto* source = reinterpret_cast<const QRgb*>(scratch.constScanLine(y));
+      uchar* row = image_.scanLine(area.top + y);
+      for (int x = 0; x < area.width(); ++x) setMonoBit(row, area.left + x, isDarkPixel(source[x]));
+    }
+  }
+
+  RasterFormat format_;
+  QImage image_;
+};
+
+}  // namespace
+
+std::unique_ptr<RasterDc> RasterDc::create(Size size, RasterFormat format, double dotsPerInch) {
+  return std::make_unique<RasterSurface>(size, format, dotsPerInch);
+}
+
+}  // namespace host

@@ -1,0 +1,43 @@
+#pragma once
+// Host-side only: the page of a printer document. Drawing is recorded and
+// replayed onto the printer when the page ends, so that what a later opaque
+// fill over the whole sheet covers never reaches the device: a page that is
+// laid out and then wiped white leaves nothing behind (no hidden text in a
+// PDF), exactly as on a raster page.
+#include <QImage>
+#include <utility>
+#include <vector>
+
+#include "host/PainterDc.h"
+
+class QPainter;
+
+namespace host {
+
+class PageRecording final : public PainterDc<Dc> {
+ public:
+  PageRecording(Size size, double dotsPerInch);
+
+  // Paints the page's drawing, in order, onto a device of the page's size.
+  void replay(QPainter& painter) const { replay(painter, operations_); }
+  static void replay(QPainter& painter, const std::vector<PaintOperation>& operations);
+  // Hands the page's drawing over and leaves the page empty.
+  [[nodiscard]] std::vector<PaintOperation> takeOperations() { return std::exchange(operations_, {}); }
+  // The page drawn into a white image of the page's size.
+  [[nodiscard]] QImage render(QImage::Format format) const;
+  // Forgets the drawing for the next page; attributes (font, colours, pen,
+  // brush) stay as they are, as they do on a printer between pages.
+  void clear() { operations_.clear(); }
+  [[nodiscard]] std::size_t operationCount() const { return operations_.size(); }
+
+ protected:
+  void paint(const Rect& bounds, const PaintOperation& operation) override;
+  // A solid fill that covers the whole page hides everything drawn before
+  // it: the earlier drawing is dropped.
+  void fillSolid(const Rect& rect, Rgb color) override;
+
+ private:
+  std::vector<PaintOperation> operations_;
+};
+
+}  // namespace host

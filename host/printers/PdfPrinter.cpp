@@ -1,0 +1,89 @@
+// The built-in PDF printer: each document becomes one PDF file. The file is
+// written under a temporary name in the same folder and takes its own name
+// only when the document ends, so a killed or failed document leaves nothing.
+#include <QMarginsF>
+#include <QPainter>
+#include <QPdfWriter>
+#include <QSaveFile>
+#include <QString>
+
+#include "host/HostError.h"
+#include "host/Printer.h"
+#include "host/printers/PaperSizes.h"
+#include "host/printers/RecordedDocument.h"
+
+namespace host {
+
+namespace {
+
+constexpr double pdfDotsPerInch = 600.0;
+
+class PdfDocument final : public RecordedDocument {
+ public:
+  PdfDocument(const std::filesystem::path& file, const PrinterDevice::Settings& settings, const std::string& title)
+      : RecordedDocument(sheetPixels(settings, pdfDotsPerInch), pdfDotsPerInch),
+        fileName_(file.string()),
+        file_(QString::fromStdString(file.string())) {
+    if (!file_.open(QIODevice::WriteOnly)) raise(err::PrinterError, "Printer error: cannot write " + fileName_);
+    writer_ = std::make_unique<QPdfWriter>(&file_);
+    writer_->setResolution(static_cast<int>(pdfDotsPerInch));
+    writer_->setPageSize(qtPageSize(settings.paperSize));
+    writer_->setPageOrientation(qtOrientation(settings.orientation));
+    writer_->setPageMargins(QMarginsF(0, 0, 0, 0));
+    writer_->setTitle(QString::fromStdString(title));
+    writer_->setCreator(QStringLiteral("Vellora"));
+    if (!painter_.begin(writer_.get())) {
+      file_.cancelWriting();
+      raise(err::PrinterError, "Printer error: cannot start a PDF document in " + fileName_);
+    }
+  }
+  ~PdfDocument() override {
+    if (painter_.isActive()) painter_.end();
+    // An uncommitted save file removes its temporary file.
+  }
+
+ protected:
+  void deliver(PageRecording& page) override {
+    if (pagesWritten_ > 0) writer_->newPage();
+    page.replay(painter_);
+    ++pagesWritten_;
+  }
+  void finish() override {
+    painter_.end();
+    if (!file_.commit()) raise(err::PrinterError, "Printer error: cannot write " + fileName_);
+  }
+  void discard() override {
+    if (painter_.isActive()) painter_.end();
+    file_.cancelWriting();
+  }
+
+ private:
+  std::string fileName_;
+  QSaveFile file_;
+  std::unique_ptr<QPdfWriter> writer_;
+  QPainter painter_;
+  int pagesWritten_ = 0;
+};
+
+class PdfPrinter final : public PrinterDevice {
+ public:
+  explicit PdfPrinter(std::filesystem::path outputFile) : outputFile_(std::move(outputFile)) {}
+  [[nodiscard]] std::string deviceName() const override { return "PDF"; }
+  [[nodiscard]] std::string driverName() const override { return "PDF"; }
+  [[nodiscard]] std::string port() const override { return outputFile_.string(); }
+  [[nodiscard]] double dotsPerInch() const override { return pdfDotsPerInch; }
+  [[nodiscard]] std::unique_ptr<Document> startDocument(const Settings& settings, const std::string& title) override {
+    return std::make_unique<PdfDocument>(outputFile_, settings, title);
+  }
+
+ private:
+  std::filesystem::path outputFile_;
+};
+
+}  // namespace
+
+std::shared_ptr<PrinterDevice> makePdfPrinter(std::filesystem::path outputFile) {
+  return std::make_shared<PdfPrinter>(std::move(outputFile));
+}
+
+}  // namespace host

@@ -1,0 +1,235 @@
+// Raster surfaces as stores of pixels: monochrome pages at one bit per pixel,
+// copies between surfaces, stretched pictures and loaded images.
+#include <gtest/gtest.h>
+
+#include <QColor>
+#include <QImage>
+#include <QPainter>
+#include <filesystem>
+#include <fstream>
+
+#include "DrawingTestSupport.h"
+#include "TestSupport.h"
+#include "host/Dc.h"
+#include "host/PainterDc.h"
+
+using namespace drawingtest;
+using host::BkMode;
+using host::Brush;
+using host::Pen;
+using host::Picture;
+using host::Point;
+using host::Rect;
+using host::Rgb;
+
+TEST(MonochromeSurface, AnA4PageKeepsOneBitPerPixel) {
+  auto page = host::RasterDc::create({794, 1123}, host::RasterFormat::Monochrome);
+  EXPECT_EQ(page->format(), host::RasterFormat::Monochrome);
+  page->fillRect(Rect::fromLtrb(100, 100, 400, 300), Brush::solid(red));
+  page->setFont(host::Font("Arial", 10));
+  page->extTextOut({50, 50}, 0, Rect{}, "Text on a black and white page");
+  const Picture picture = page->picture();
+  EXPECT_EQ(picture.depth(), 1);
+  EXPECT_LE(picture.byteCount(), 120u * 1024u);
+  EXPECT_EQ(picture.size(), (host::Size{794, 1123}));
+}
+
+TEST(MonochromeSurface, ColoursBecomeBlackOrWhiteByBrightness) {
+  auto dc = monoSurface(8, 1);
+  const Rgb colours[] = {
+      Rgb::fromRgb(127, 127, 127),  // just below the middle: black
+      Rgb::fromRgb(128, 128, 128),  // the middle: white
+      Rgb::fromRgb(255, 255, 0),    // yellow is bright
+      Rgb::fromRgb(0, 0, 255),      // blue is dark
+      Rgb::fromRgb(255, 0, 0),      // red is dark
+      Rgb::fromRgb(0, 255, 0),      // green is bright
+      Rgb::fromRgb(192, 192, 192),
+      Rgb::fromRgb(0, 0, 0),
+  };
+  for (int x = 0; x < 8; ++x) dc->fillRect(Rect::fromXywh(x, 0, 1, 1), Brush::solid(colours[x]));
+  EXPECT_EQ(row(*dc, 0, 0, 8), "#..##..#");
+}
+
+TEST(MonochromeSurface, PaintingKeepsThePixelsAroundTheFigure) {
+  // A figure is painted through a colour copy of its area; what was there
+  // before and is not painted over must survive the trip.
+  auto dc = monoSurface(40, 40);
+  dc->fillRect(Rect::fromLtrb(10, 10, 30, 30), Brush::solid(Rgb::black));
+  dc->selectPen(Pen::solid(Rgb::white));
+  dc->selectBrush(Brush::hollow());
+  dc->ellipse(Rect::fromLtrb(5, 5, 35, 35));
+  EXPECT_EQ(dc->pixel(20, 20), Rgb::black);
+  EXPECT_EQ(dc->pixel(11, 11), Rgb::black);  // inside the ellipse's box, outside its outline
+  EXPECT_EQ(dc->pixel(5, 20), Rgb::white);
+}
+
+TEST(MonochromeSurface, TextHatchesAndLinesArriveInBlackAndWhite) {
+  auto dc = monoSurface(100, 40);
+  dc->setFont(host::Font("Arial", 12));
+  dc->setBkMode(BkMode::Transparent);
+  dc->setTextColor(Rgb::fromRgb(0, 0, 128));
+  dc->extTextOut({2, 2}, 0, Rect{}, "Navy");
+  EXPECT_GT(countPixels(*dc, Rgb::black, Rect::fromLtrb(0, 0, 100, 40)), 20);
+
+  auto light = monoSurface(100, 40);
+  light->setFont(host::Font("Arial", 12));
+  light->setTextColor(Rgb::fromRgb(255, 255, 200));
+  light->setBkColor(Rgb::fromRgb(0, 0, 0));
+  light->setBkMode(BkMode::Opaque);  // a light text on a black cell
+  light->extTextOut({2, 2}, 0, Rect{}, "Light");
+  EXPECT_EQ(light->pixel(2, 2), Rgb::black);
+
+  auto hatched = monoSurface(16, 16);
+  hatched->setBkMode(BkMode::Transparent);
+  hatched->fillRect(Rect::fromLtrb(0, 0, 16, 16), Brush::hatched(host::HatchStyle::Horizontal, red));
+  EXPECT_EQ(row(*hatched, 3, 0, 16), std::string(16, '#'));
+  EXPECT_EQ(row(*hatched, 4, 0, 16), std::string(16, '.'));
+}
+
+TEST(MonochromeSurface, InvertRectFlipsBits) {
+  auto dc = monoSurface(10, 2);
+  dc->fillRect(Rect::fromLtrb(0, 0, 5, 2), Brush::solid(Rgb::black));
+  dc->invertRect(Rect::fromLtrb(3, 0, 8, 1));
+  EXPECT_EQ(row(*dc, 0, 0, 10), "###..###..");
+  EXPECT_EQ(row(*dc, 1, 0, 10), "#####.....");
+}
+
+TEST(RasterCopies, CopyFromMovesPixelsOneToOne) {
+  auto source = colourSurface(20, 20);
+  source->fillRect(Rect::fromLtrb(2, 2, 6, 5), Brush::solid(red));
+  auto target = colourSurface(30, 30);
+  target->copyFrom(*source, Rect::fromLtrb(0, 0, 10, 10), Point{10, 12});
+  EXPECT_EQ(inkBounds(*target), Rect::fromLtrb(12, 14, 16, 17));
+  EXPECT_EQ(target->pixel(12, 14), red);
+
+  auto mono = monoSurface(30, 30);
+  mono->fillRect(Rect::fromLtrb(0, 0, 30, 30), Brush::solid(Rgb::black));
+  mono->copyFrom(*source, Rect::fromLtrb(0, 0, 10, 10), Point{0, 0});  // white copied over black too
+  EXPECT_FALSE(inkBounds(*mono, Rgb::black).isEmpty());
+  EXPECT_EQ(mono->pixel(0, 0), Rgb::white);
+  EXPECT_EQ(mono->pixel(3, 3), Rgb::black);
+  EXPECT_EQ(mono->pixel(10, 10), Rgb::black);
+}
+
+TEST(RasterCopies, APictureIsASnapshotOfTheSurface) {
+  auto dc = colourSurface(10, 10);
+  dc->fillRect(Rect::fromLtrb(0, 0, 2, 2), Brush::solid(red));
+  const Picture before = dc->picture();
+  dc->fillRect(Rect::fromLtrb(0, 0, 10, 10), Brush::solid(blue));
+  EXPECT_EQ(before.pixel(0, 0), red);
+  EXPECT_EQ(before.pixel(5, 5), Rgb::white);
+  EXPECT_EQ(dc->picture().pixel(5, 5), blue);
+}
+
+TEST(RasterCopies, StretchPictureScalesTheSourceRegionIntoTheTarget) {
+  QImage image(2, 2, QImage::Format_RGB32);
+  image.setPixelColor(0, 0, Qt::red);
+  image.setPixelColor(1, 0, Qt::blue);
+  image.setPixelColor(0, 1, Qt::green);
+  image.setPixelColor(1, 1, Qt::black);
+  const auto dir = testsupport::makeTempDir();
+  ASSERT_TRUE(image.save(QString::fromStdString((dir / "quad.png").string())));
+  const Picture picture = Picture::load(dir / "quad.png");
+
+  auto dc = colourSurface(20, 20);
+  dc->stretchPicture(Rect::fromLtrb(4, 4, 12, 12), picture, Rect::fromLtrb(0, 0, 2, 2));
+  EXPECT_EQ(inkBounds(*dc), Rect::fromLtrb(4, 4, 12, 12));
+  EXPECT_EQ(dc->pixel(4, 4), red);
+  EXPECT_EQ(dc->pixel(7, 7), red);
+  EXPECT_EQ(dc->pixel(8, 4), blue);
+  EXPECT_EQ(dc->pixel(4, 11), green);
+  EXPECT_EQ(dc->pixel(11, 11), Rgb::black);
+
+  dc->stretchPicture(Rect::fromLtrb(14, 0, 18, 4), picture, Rect::fromLtrb(1, 0, 2, 1));  // one source pixel
+  EXPECT_EQ(countPixels(*dc, blue, Rect::fromLtrb(14, 0, 18, 4)), 16);
+  dc->stretchPicture(Rect::fromLtrb(0, 0, 3, 3), Picture(), Rect::fromLtrb(0, 0, 2, 2));  // no picture
+  EXPECT_EQ(dc->pixel(0, 0), Rgb::white);
+  std::filesystem::remove_all(dir);
+}
+
+TEST(Pictures, LoadTheCommonImageFormats) {
+  QImage image(6, 4, QImage::Format_RGB32);
+  image.fill(Qt::white);
+  image.setPixelColor(1, 2, Qt::black);
+  const auto dir = testsupport::makeTempDir();
+  for (const char* format : {"png", "jpg", "bmp"}) {
+    const auto file = dir / (std::string("image.") + format);
+    ASSERT_TRUE(image.save(QString::fromStdString(file.string()), format)) << format;
+    const Picture picture = Picture::load(file);
+    EXPECT_EQ(picture.size(), (host::Size{6, 4})) << format;
+    EXPECT_LT(picture.pixel(1, 2).brightness(), 60) << format;
+    EXPECT_GT(picture.pixel(4, 1).brightness(), 200) << format;
+  }
+  std::filesystem::remove_all(dir);
+}
+
+TEST(Pictures, LoadGifImages) {
+  // Qt reads GIF but does not write it: a 2 x 2 GIF (red, blue / black, white).
+  const unsigned char gif[] = {0x47, 0x49, 0x46, 0x38, 0x39, 0x61, 0x02, 0x00, 0x02, 0x00, 0xf1, 0x00, 0x00, 0x00, 0x00,
+                               0x00, 0xff, 0xff, 0xff, 0xff, 0x00, 0x00, 0x00, 0x00, 0xff, 0x2c, 0x00, 0x00, 0x00, 0x00,
+                               0x02, 0x00, 0x02, 0x00, 0x00, 0x02, 0x04, 0x14, 0x47, 0x30, 0x05, 0x00, 0x3b};
+  const auto dir = testsupport::makeTempDir();
+  std::ofstream(dir / "tiny.gif", std::ios::binary).write(reinterpret_cast<const char*>(gif), sizeof gif);
+  const Picture picture = Picture::load(dir / "tiny.gif");
+  EXPECT_EQ(picture.size(), (host::Size{2, 2}));
+  EXPECT_EQ(picture.pixel(0, 0), red);
+  EXPECT_EQ(picture.pixel(1, 0), blue);
+  EXPECT_EQ(picture.pixel(0, 1), Rgb::black);
+  EXPECT_EQ(picture.pixel(1, 1), Rgb::white);
+  std::filesystem::remove_all(dir);
+}
+
+TEST(Pictures, LoadFailuresNameTheFile) {
+  const auto dir = testsupport::makeTempDir();
+  const auto missing = dir / "missing.png";
+  try {
+    (void)Picture::load(missing);
+    FAIL() << "a missing file loaded";
+  } catch (const host::HostError& error) {
+    EXPECT_EQ(error.number(), host::err::FileNotFound);
+    EXPECT_NE(std::string(error.what()).find("missing.png"), std::string::npos);
+  }
+  const auto garbage = dir / "garbage.png";
+  std::ofstream(garbage) << "this is not an image";
+  try {
+    (void)Picture::load(garbage);
+    FAIL() << "a broken file loaded";
+  } catch (const host::HostError& error) {
+    EXPECT_EQ(error.number(), 481);
+    EXPECT_NE(std::string(error.what()).find("garbage.png"), std::string::npos);
+  }
+  EXPECT_EQ(errorNumberOf([&] { (void)Picture::load(dir); }), host::err::FileNotFound);
+  std::filesystem::remove_all(dir);
+}
+
+TEST(Pictures, EmptyAndFilledPictures) {
+  const Picture none;
+  EXPECT_TRUE(none.isNull());
+  EXPECT_EQ(none.size(), (host::Size{}));
+  EXPECT_EQ(none.pixel(0, 0), Rgb::black);
+  const Picture filled = Picture::filled({3, 2}, red);
+  EXPECT_FALSE(filled.isNull());
+  EXPECT_EQ(filled.pixel(2, 1), red);
+  EXPECT_EQ(filled.pixel(3, 1), Rgb::black);  // outside
+  Picture copy = filled;
+  EXPECT_EQ(copy.pixel(0, 0), red);
+  Picture moved = std::move(copy);
+  EXPECT_EQ(moved.size(), (host::Size{3, 2}));
+}
+
+TEST(Pictures, SavePngRoundTripsAndReportsFailure) {
+  const auto dir = testsupport::makeTempDir();
+  Picture::filled({5, 5}, blue).savePng(dir / "blue.png");
+  EXPECT_EQ(Picture::load(dir / "blue.png").pixel(4, 4), blue);
+  EXPECT_NE(errorNumberOf([&] { Picture::filled({5, 5}, blue).savePng(dir / "no" / "such" / "x.png"); }), 0);
+  std::filesystem::remove_all(dir);
+}
+
+TEST(PainterDrawing, HostDrawingWithoutACallOfItsOwnFollowsTheSurfaceRules) {
+  const auto greyBox = [](QPainter& painter) { painter.fillRect(QRect(2, 2, 4, 3), QColor(100, 100, 100)); };
+  auto mono = monoSurface(10, 10);
+  ASSERT_TRUE(host::paintWithPainter(*mono, Rect::fromLtrb(2, 2, 6, 5), greyBox));
+  EXPECT_EQ(inkBounds(*mono), Rect::fromLtrb(2, 2, 6, 5));
+  EXPECT_EQ(mono->pixel(3, 3), Rgb::black);  // dark grey on a one-bit page
+  EXPECT_EQ(mono->picture().depth(), 1);
+}
