@@ -1,1 +1,4 @@
 # sources of the form-file and component group
+target_sources(vellorahost PRIVATE
+  model/FormFile.cpp
+  model/Components.cpp)

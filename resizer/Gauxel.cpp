@@ -1,0 +1,159 @@
+#include "resizer/Gauxel.h"
+
+#include <array>
+
+#include "host/HostError.h"
+#include "host/Lang.h"
+#include "host/Runtime.h"
+#include "host/SysColors.h"
+#include "host/Ui.h"
+
+using host::Value;
+using host::ValueType;
+
+namespace {
+
+// The public properties in the order the property bag reads them, with the
+// defaults of a newly loaded control.
+std::array<host::PropertyDef, 7> publicProperties() {
+  const GauxelProperties defaults;
+  return {{
+      {"Enabled", ValueType::Boolean, Value(defaults.Enabled)},
+      {"Resize", ValueType::Boolean, Value(defaults.Resize)},
+      {"Factor", ValueType::Double, Value(defaults.Factor)},
+      {"Zoom", ValueType::Integer, Value(defaults.Zoom)},
+      {"SetScale", ValueType::Long, Value(defaults.SetScale)},
+      {"HScale", ValueType::Long, Value(defaults.HScale)},
+      {"FactorH", ValueType::Double, Value(defaults.FactorH)},
+  }};
+}
+
+// Factor and Zoom are read from the bag but never written, so every load
+// starts them at 1 and 100.
+constexpr std::array<std::string_view, 5> writtenPublicKeys = {"Resize", "Enabled", "SetScale", "HScale",
+                                                               "FactorH"};
+
+struct DesignKey {
+  std::string_view key;
+  std::int32_t GauxelDesign::*member;
+};
+constexpr std::array<DesignKey, 6> designKeys = {{
+    {"WidthForm", &GauxelDesign::WidthForm},
+    {"HeightForm", &GauxelDesign::HeightForm},
+    {"LeftForm", &GauxelDesign::LeftForm},
+    {"TopForm", &GauxelDesign::TopForm},
+    {"ScaleW", &GauxelDesign::ScaleW},
+    {"ScaleH", &GauxelDesign::ScaleH},
+}};
+
+const host::PropertyDef* publicProperty(std::string_view name) {
+  static const auto properties = publicProperties();
+  for (const auto& property : properties)
+    if (host::equalsNoCase(property.name, name)) return &property;
+  return nullptr;
+}
+
+}  // namespace
+
+Gauxel::Gauxel() {
+  for (auto& property : publicProperties())
+    if (!hasProperty(property.name)) declare(std::move(property));
+  declare({"BackColor", ValueType::Long, Value(host::systemColorValue(host::syscolor::ButtonFace))});
+}
+
+void Gauxel::set(std::string_view name, const Value& value, host::Args index) {
+  const host::PropertyDef* property = publicProperty(name);
+  if (property == nullptr) {
+    Control::set(name, value, index);
+    return;
+  }
+  if (host::equalsNoCase(name, "Factor") && !userMode()) host::raise(host::err::SetNotSupportedAtDesignTime);
+  Control::set(property->name, value, index);
+  PropertyChanged(property->name);
+}
+
+Value Gauxel::call(std::string_view name, host::Args args) {
+  if (host::equalsNoCase(name, "About") && args.empty()) {
+    About();
+    return {};
+  }
+  return Control::call(name, args);
+}
+
+void Gauxel::About() {
+  host::ui().msgBox("Gauxel keeps the layout of its form proportional to the form's size.",
+                    host::mb::Information, "About Gauxel");
+}
+
+void Gauxel::InitProperties() {
+  host::Form* parent = form();
+  if (parent != nullptr) {
+    int resizers = 0;
+    for (const auto& control : parent->controls())
+      if (control->typeName() == "Gauxel") ++resizers;
+    if (resizers >= 2) {
+      host::ui().msgBox(std::string(AlreadyOnFormMessage), host::mb::OkOnly);
+      host::raise(host::err::InvalidProcedureCall, std::string(AlreadyOnFormMessage));
+    }
+  }
+  store("Resize", Value(false));
+  store("Factor", Value(1.0));
+  store("FactorH", Value(1.0));
+  if (parent != nullptr) host::resume([&] { Control::set("BackColor", parent->get("BackColor")); });
+  const host::Size screen = host::ui().screen().pixels;
+  store("HScale", Value(static_cast<std::int32_t>(screen.height)));
+  store("SetScale", Value(static_cast<std::int32_t>(screen.width)));
+  recordFormGeometry();
+}
+
+void Gauxel::recordFormGeometry() {
+  const host::Form* parent = form();
+  if (parent == nullptr) return;
+  auto record = [&](std::int32_t& target, std::string_view property) {
+    host::resume([&] { target = parent->get(property).toLong(); });
+  };
+  record(design_.WidthForm, "Width");
+  record(design_.HeightForm, "Height");
+  record(design_.LeftForm, "Left");
+  record(design_.TopForm, "Top");
+  record(design_.ScaleH, "ScaleHeight");
+  record(design_.ScaleW, "ScaleWidth");
+}
+
+void Gauxel::ReadProperties(host::PropertyBag& bag) {
+  for (const auto& property : publicProperties())
+    store(property.name, bag.ReadProperty(property.name, property.defaultValue));
+  const GauxelDesign defaults;
+  for (const auto& [key, member] : designKeys)
+    design_.*member = bag.ReadProperty(key, Value(defaults.*member)).toLong();
+}
+
+void Gauxel::WriteProperties(host::PropertyBag& bag) {
+  for (std::string_view key : writtenPublicKeys)
+    bag.WriteProperty(key, stored(key), publicProperty(key)->defaultValue);
+  const GauxelDesign defaults;
+  for (const auto& [key, member] : designKeys)
+    bag.WriteProperty(key, Value(design_.*member), Value(defaults.*member));
+}
+
+void Gauxel::Resize() {
+  if (userMode() || sizing_) return;
+  sizing_ = true;
+  host::resume([&] {
+    Control::set("Width", Value(std::int32_t{DesignWidth}));
+    Control::set("Height", Value(std::int32_t{DesignHeight}));
+  });
+  sizing_ = false;
+}
+
+GauxelProperties Gauxel::props() const {
+  GauxelProperties result;
+  result.Enabled = stored("Enabled").toBool();
+  result.Resize = stored("Resize").toBool();
+  result.Factor = stored("Factor").toDouble();
+  result.FactorH = stored("FactorH").toDouble();
+  result.Zoom = stored("Zoom").toInteger();
+  result.SetScale = stored("SetScale").toLong();
+  result.HScale = stored("HScale").toLong();
+  return result;
+}
