@@ -33,6 +33,8 @@ class OffScreenDC {
   void setTextColor(std::int32_t color);
   [[nodiscard]] const host::Font& Font() const;
   void setFont(const host::Font& font);
+  // Font set to nothing: the surface's own initial font comes back.
+  void resetFont();
 
   // A filled box with a caption and an optional frame (the cell primitive).
   void FillRect(std::int32_t nLeft, std::int32_t nTop, std::int32_t nnWidth, std::int32_t nHeight,
@@ -46,9 +48,15 @@ class OffScreenDC {
   void Shape(std::int32_t nLeft, std::int32_t nTop, std::int32_t nWidth, std::int32_t nHeight,
              std::int32_t ShapeKind, std::int32_t BackColor, std::int32_t BackStyle, std::int32_t BorderColor,
              std::int32_t BorderStyle, std::int32_t BorderWidth, std::int32_t FillStyle, std::int32_t FillColor);
-  // Draws the next stretch of the job's CurrentRichText from RichTextPos (twips).
+  // Draws the next stretch of the job's CurrentRichText from RichTextPos into
+  // the given band (twips) and advances RichTextPos past what fitted. The
+  // control lays the text out itself through host::FormatRangeControl
+  // (host/FormatRange.h) with this surface as target; a control without that
+  // operation raises 438, no rich text at all (or no job) raises 91.
   void CDRTF(std::int32_t nTop, std::int32_t nLeft, std::int32_t nBottom);
-  // Draws the picture of a host picture control scaled by Scale.
+  // Draws the picture of a host picture control scaled by Scale: its client
+  // area (ScaleWidth x ScaleHeight pixels) holding its Picture, white where
+  // the picture does not reach. A box without a picture draws nothing.
   void Printpic(const host::ObjectRef& Source, double Scale, std::int32_t nLeft, std::int32_t nTop);
 
   // State: ready between Initialize and Finale.

@@ -1,0 +1,37 @@
+#pragma once
+// Guards for the attributes a drawing call changes on a device context.
+#include "host/Dc.h"
+
+namespace surface {
+
+// Puts back the pen and the brush the device held when the guard was made.
+class PenAndBrushRestorer {
+ public:
+  explicit PenAndBrushRestorer(host::Dc& dc) : dc_(dc), pen_(dc.pen()), brush_(dc.brush()) {}
+  PenAndBrushRestorer(const PenAndBrushRestorer&) = delete;
+  PenAndBrushRestorer& operator=(const PenAndBrushRestorer&) = delete;
+  ~PenAndBrushRestorer() {
+    dc_.selectPen(pen_);
+    dc_.selectBrush(brush_);
+  }
+
+ private:
+  host::Dc& dc_;
+  host::Pen pen_;
+  host::Brush brush_;
+};
+
+// The cell painters end with the background mode opaque, whatever mode the
+// caption was written in, and also when a failure cuts the cell short.
+class OpaqueOnReturn {
+ public:
+  explicit OpaqueOnReturn(host::Dc& dc) : dc_(dc) {}
+  OpaqueOnReturn(const OpaqueOnReturn&) = delete;
+  OpaqueOnReturn& operator=(const OpaqueOnReturn&) = delete;
+  ~OpaqueOnReturn() { dc_.setBkMode(host::BkMode::Opaque); }
+
+ private:
+  host::Dc& dc_;
+};
+
+}  // namespace surface
