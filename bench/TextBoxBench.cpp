@@ -1,0 +1,177 @@
+// A form whose multi-line text box runs over about a hundred and about a
+// thousand pages, previewed and printed (to the PDF printer): pages per second
+// and the peak memory of each run. The cost of a page must not grow with the
+// length of the box.
+#include <benchmark/benchmark.h>
+
+#include <QGuiApplication>
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <memory>
+#include <string>
+
+#include "host/Lang.h"
+#include "host/Printer.h"
+#include "host/Runtime.h"
+#include "host/Ui.h"
+#include "host/model/Control.h"
+#include "layout/PrintJob.h"
+#include "printctl/Vellora.h"
+#include "renderers/Renderers.h"
+#include "surface/OffScreenDC.h"
+
+namespace {
+
+// Lines a preview page of the box holds (a little more on paper at the PDF
+// printer's resolution, where the box's text is a little smaller).
+constexpr int LinesPerPreviewPage = 66;
+
+std::string boxText(int lines) {
+  std::string text;
+  text.reserve(static_cast<std::size_t>(lines) * 40);
+  char line[64];
+  for (int i = 1; i <= lines; ++i) {
+    std::snprintf(line, sizeof line, "%sLine %06d of the order notes", i > 1 ? "\r\n" : "", i);
+    text += line;
+  }
+  return text;
+}
+
+// Resets the process's peak resident size, so each run reports its own.
+void resetPeakMemory() {
+  std::ofstream("/proc/self/clear_refs") << "5";
+}
+
+double peakMemoryMegabytes() {
+  std::ifstream status("/proc/self/status");
+  std::string key;
+  while (status >> key) {
+    if (key == "VmHWM:") {
+      double kilobytes = 0;
+      status >> kilobytes;
+      return kilobytes / 1024.0;
+    }
+    status.ignore(4096, '\n');
+  }
+  return 0;
+}
+
+struct Form {
+  std::shared_ptr<host::Form> form = host::Form::create("Orders");
+  host::ObjectRef box;
+  std::shared_ptr<Vellora> control = std::make_shared<Vellora>();
+
+  explicit Form(int lines) {
+    box = form->addControl("TextBox", "Notes");
+    box->set("MultiLine", true);
+    box->set("Left", 600);
+    box->set("Top", 300);
+    box->set("Width", 6000);
+    box->set("Height", 3000);
+    box->set("Text", boxText(lines));
+    control->setToPage(0);
+    CtlRecord record;
+    record.Ctl = box;
+    record.Top = record.Advance = 300;
+    record.Left = 600;
+    record.Width = 6000;
+    PrintJob& job = control->job();
+    job.CtlList = {record};
+    job.CtlIndex = 0;
+    job.CurCtl = box;
+    job.HostForm = form;
+  }
+};
+
+void startJob(PrintJob& job) {
+  job.LayoutFactor = 1;
+  job.SurfaceColorMode = 2;
+  job.CurrentPage = 0;
+  job.PageCounter = 0;
+  job.JobEnded = false;
+  job.StopRequested = false;
+  job.CurY = job.BodyTop;
+}
+
+// range(0): pages; range(1): the preview's colour mode (2 colour, 0 black and white).
+void previewBox(benchmark::State& state) {
+  const int pages = static_cast<int>(state.range(0));
+  const auto colorMode = static_cast<std::int16_t>(state.range(1));
+  Form form(pages * LinesPerPreviewPage);
+  int made = 0;
+  for (auto _ : state) {
+    resetPeakMemory();
+    PrintJob& job = form.control->job();
+    job.Printing = 0;
+    job.TwipsPerUnit = 15;
+    job.PageWidth = 746;
+    job.PageHeight = 1055;
+    job.BodyTop = 80;
+    job.BodyLeft = 30;
+    job.BottomReserve = 80;
+    startJob(job);
+    job.SurfaceColorMode = colorMode;
+    job.PageStore.clear();
+    job.PageStore.push_back(std::make_unique<OffScreenDC>(job.drawing, &job));
+    job.page().Initialize(nullptr, job.PageWidth, job.PageHeight, colorMode);
+    PrevTextBox(job);
+    made = static_cast<int>(job.PageStore.size());
+    state.PauseTiming();
+    job.PageStore.clear();
+    state.ResumeTiming();
+  }
+  state.counters["pages"] = made;
+  state.counters["pages_per_second"] = benchmark::Counter(made, benchmark::Counter::kIsRate);
+  state.counters["peak_MB"] = peakMemoryMegabytes();
+}
+
+void printBox(benchmark::State& state) {
+  const int pages = static_cast<int>(state.range(0));
+  Form form(pages * LinesPerPreviewPage);
+  host::Printer& printer = host::printer();
+  int made = 0;
+  for (auto _ : state) {
+    resetPeakMemory();
+    PrintJob& job = form.control->job();
+    job.Printing = 1;
+    job.TwipsPerUnit = printer.twipsPerPixelX();
+    job.PrnUnit = 7.4 / printer.twipsPerPixelX();
+    job.PrnGapUnit = 7.058824 / printer.twipsPerPixelX();
+    job.PageWidth = host::CLng(printer.width() / printer.twipsPerPixelX() / 1.064);
+    job.PageHeight = host::CLng(printer.height() / printer.twipsPerPixelY() / 1.064);
+    job.BodyTop = 400;
+    job.BodyLeft = 200;
+    job.BottomReserve = 400;
+    startJob(job);
+    PrnTextBox(job);
+    made = printer.pagesInDocument();
+    printer.endDoc();
+  }
+  state.counters["pages"] = made;
+  state.counters["pages_per_second"] = benchmark::Counter(made, benchmark::Counter::kIsRate);
+  state.counters["peak_MB"] = peakMemoryMegabytes();
+}
+
+BENCHMARK(previewBox)
+    ->ArgsProduct({{100, 1000}, {2, 0}})
+    ->ArgNames({"pages", "colorMode"})
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(1);
+BENCHMARK(printBox)->ArgName("pages")->Arg(100)->Arg(1000)->Unit(benchmark::kMillisecond)->Iterations(1);
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  setenv("QT_QPA_PLATFORM", "offscreen", 0);
+  QGuiApplication app(argc, argv);
+  auto ui = std::make_unique<host::HeadlessUi>();
+  ui->setEchoToStandardError(false);
+  const std::filesystem::path output = std::filesystem::temp_directory_path() / "vellora-textbox-bench.pdf";
+  host::Runtime runtime(std::move(ui), {host::makePdfPrinter(output)});
+  benchmark::Initialize(&argc, argv);
+  benchmark::RunSpecifiedBenchmarks();
+  benchmark::Shutdown();
+  std::filesystem::remove(output);
+  return 0;
+}

@@ -1,0 +1,240 @@
+// The print control: its face, life cycle, public methods and events.
+#include "printctl/Vellora.h"
+
+#include <algorithm>
+#include <filesystem>
+#include <system_error>
+
+#include "host/HostError.h"
+#include "host/Lang.h"
+#include "host/Runtime.h"
+#include "host/TextMetrics.h"
+#include "host/model/Pictures.h"
+#include "layout/Interin.h"
+#include "layout/JobDriver.h"
+#include "preview/Prview.h"
+#include "printctl/Glyphs.h"
+
+namespace {
+
+// Sizes of the face in twips: both buttons side by side, or Print alone.
+constexpr std::int32_t widthWithPreview = 721;
+constexpr std::int32_t widthPrintAlone = 363;
+constexpr std::int32_t faceHeight = 375;
+
+// The folder of the running program (the host application's folder).
+std::filesystem::path applicationFolder() {
+  std::error_code error;
+  auto program = std::filesystem::read_symlink("/proc/self/exe", error);
+  return error ? std::filesystem::current_path(error) : program.parent_path();
+}
+
+// A hidden host control of a built-in family, owned by the control.
+host::ObjectRef makeHiddenHolder(std::string_view typeName) {
+  host::ObjectRef holder = host::createBuiltInControl(typeName);
+  if (holder) host::resume([&] { holder->set("Visible", host::Value(false)); });
+  return holder;
+}
+
+}  // namespace
+
+// Marks a job of the control as running for as long as the guard lives.
+class Vellora::JobGuard {
+ public:
+  explicit JobGuard(Vellora& control) : control_(control) { control_.jobRunning_ = true; }
+  JobGuard(const JobGuard&) = delete;
+  JobGuard& operator=(const JobGuard&) = delete;
+  ~JobGuard() { control_.jobRunning_ = false; }
+
+ private:
+  Vellora& control_;
+};
+
+Vellora::Vellora() : job_(*this) {
+  // The shared white and black brushes and the black pen live in job_.drawing.
+  const double screenTwips = static_cast<double>(host::ui().screen().widthTwips());
+  screenFactor_ = screenTwips > 0 ? 12000.0 / screenTwips : 1.0;
+  host::ui().setHelpFile((applicationFolder() / "Vellora.hlp").string());
+  makeFace();
+}
+
+Vellora::~Vellora() = default;
+
+void Vellora::makeFace() {
+  baki_ = makeHiddenHolder("PictureBox");
+  baka_ = makeHiddenHolder("PictureBox");
+  optik_ = makeHiddenHolder("Image");
+  optinon_ = makeHiddenHolder("Image");
+  if (optik_) host::resume([&] { host::setPicture(*optik_, glyphs::Optik()); });
+  if (optinon_) host::resume([&] { host::setPicture(*optinon_, glyphs::Optinon()); });
+}
+
+// --- face ------------------------------------------------------------------
+
+void Vellora::Resize() {
+  const bool withPreview = prevBtn_.Enabled;
+  runMode_ = userMode();
+  const std::int32_t width = withPreview ? widthWithPreview : widthPrintAlone;
+  host::resume([&] { host::UserControl::set("Width", host::Value(width)); });
+  host::resume([&] { host::UserControl::set("Height", host::Value(faceHeight)); });
+  printBtn_.Left = withPreview ? prevBtn_.Width + 4 : 1;
+}
+
+void Vellora::Paint() {
+  // The control comes to the front of its container, before and after baki
+  // takes the focus (baki is hidden; the focus changes nothing a job sees).
+  host::resume([&] { call("ZOrder", {host::Value(std::int16_t{0})}); });
+  host::resume([&] { call("ZOrder", {host::Value(std::int16_t{0})}); });
+  if (!job_.PrintRequested) return;
+  // The preview window's Print button: the window has closed by now.
+  host::resume([] { host::ui().doEvents(); });
+  job_.PrintRequested = false;
+  LVPrint();
+}
+
+void Vellora::Terminate() {
+  host::resume([&] {
+    if (job_.preview) job_.preview->Finir();
+  });
+  host::resume([&] {
+    if (job_.progress) job_.progress->Finito();
+  });
+}
+
+// --- fonts and text --------------------------------------------------------
+
+const host::Font& Vellora::font() const { return fontObject()->font(); }
+
+void Vellora::setFont(const host::Font& font) { fontObject()->setFont(font); }
+
+double Vellora::TextHeight(std::string_view text) const {
+  const int lines = 1 + static_cast<int>(std::count(text.begin(), text.end(), '\n'));
+  return static_cast<double>(lines) * host::measureText(font(), "A").height;
+}
+
+double Vellora::TextWidth(std::string_view text) const {
+  int widest = 0;
+  std::size_t start = 0;
+  while (true) {
+    std::size_t end = text.find('\n', start);
+    std::string_view line = text.substr(start, end == std::string_view::npos ? std::string_view::npos : end - start);
+    if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
+    widest = std::max(widest, host::measureText(font(), line).width);
+    if (end == std::string_view::npos) break;
+    start = end + 1;
+  }
+  return widest;
+}
+
+// --- methods ---------------------------------------------------------------
+
+host::Value Vellora::call(std::string_view name, host::Args args) {
+  auto is = [&](std::string_view method) { return host::equalsNoCase(name, method); };
+  auto text = [&] { return args.empty() ? std::string() : args[0].toString(); };
+  if (is("LVPrint")) return host::Value(LVPrint());
+  if (is("Preview")) return host::Value(Preview());
+  if (is("StopPrint")) {
+    StopPrint();
+    return {};
+  }
+  if (is("PrinterEin")) {
+    PrinterEin();
+    return {};
+  }
+  if (is("ShowPrinter")) return host::Value(ShowPrinter());
+  if (is("ShowAboutBox") || is("About")) {
+    ShowAboutBox();
+    return {};
+  }
+  if (is("TextHeight")) return host::Value(TextHeight(text()));
+  if (is("TextWidth")) return host::Value(TextWidth(text()));
+  return host::UserControl::call(name, args);
+}
+
+bool Vellora::LVPrint() {
+  if (jobRunning_) return false;
+  JobGuard guard(*this);
+  ensureJobWindows();
+  return RunPrintJob(job_);
+}
+
+bool Vellora::Preview() {
+  if (jobRunning_) return false;
+  JobGuard guard(*this);
+  ensureJobWindows();
+  return RunPreviewJob(job_);
+}
+
+void Vellora::StopPrint() { job_.StopRequested = true; }
+
+void Vellora::PrinterEin() {
+  try {
+    (void)host::printer().height();
+  } catch (const host::HostError&) {
+    job_.StopRequested = true;
+    host::ui().msgBox("No printer has been installed on this system", host::mb::Critical);
+    if (job_.Printing == 1) host::resume([] { host::printer().killDoc(); });
+    host::ui().doEvents();
+  }
+}
+
+bool Vellora::ShowPrinter() {
+  job_.StopRequested = false;
+  dialog_.DlgToPage = props_.ToPage;
+  dialog_.DlgFromPage = props_.FromPage;
+  host::resume([&] { ShowPrintDialog(); });
+  const bool confirmed = !job_.StopRequested;
+  if (confirmed) {
+    // Each through its Let, in this order: ToPage is checked against the
+    // FromPage that stood before the dialog.
+    host::resume([&] { setOrientation(host::printer().orientation() - 1); });
+    host::resume([&] { setToPage(dialog_.DlgToPage); });
+    host::resume([&] { setFromPage(dialog_.DlgFromPage); });
+    host::resume([&] { setCopies(dialog_.DlgCopies); });
+  }
+  return confirmed;
+}
+
+void Vellora::ShowPrintDialog() {
+  // No print dialog is offered yet: this one confirms at once, with the page
+  // range it was given and the control's own number of copies, so nothing
+  // changes.
+  dialog_.DlgCopies = host::CInt(props_.Copies);
+}
+
+void Vellora::ShowAboutBox() {
+  host::ui().msgBox("Vellora print control\nPrints and previews the contents of its form.", host::mb::Information,
+                    "About Vellora");
+}
+
+// --- events ----------------------------------------------------------------
+
+void Vellora::raiseBeforePrint(bool& Cancel, std::int16_t& Mode) {
+  if (events_.BeforePrint) events_.BeforePrint(Cancel, Mode);
+}
+
+void Vellora::raiseAfterPrint() {
+  job_.AfterPrintRaised = true;
+  if (events_.AfterPrint) events_.AfterPrint();
+}
+
+void Vellora::raisePage(std::int16_t PageNumber) {
+  if (events_.Page) events_.Page(PageNumber);
+}
+
+// --- job windows -----------------------------------------------------------
+
+void Vellora::setWindowFactory(JobWindowFactory factory) {
+  windowFactory_ = std::move(factory);
+  job_.progress.reset();
+  job_.preview.reset();
+}
+
+void Vellora::ensureJobWindows() {
+  if (!job_.progress) {
+    job_.progress = windowFactory_.progress ? windowFactory_.progress(job_) : makeProgressWindow(job_);
+  }
+  if (!job_.preview) {
+    job_.preview = windowFactory_.preview ? windowFactory_.preview(job_) : makePreviewWindow(job_);
+  }
+}

@@ -1,0 +1,393 @@
+// Labels, text boxes, masked edit boxes and combo boxes: the control's box,
+// border, colours, font, alignment and text, drawn once; a multi-line text
+// box that runs past the foot of the page continues on the following pages,
+// line by line. PrevTextBox draws on the preview page and passes over any
+// statement that fails; PrnTextBox draws on the printer and abandons the
+// control at the first failing statement.
+#include <algorithm>
+#include <cmath>
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+#include "host/Lang.h"
+#include "host/Runtime.h"
+#include "host/TextMetrics.h"
+#include "host/model/Messages.h"
+#include "layout/Pagination.h"
+#include "printctl/Vellora.h"
+#include "renderers/RendererSupport.h"
+#include "renderers/Renderers.h"
+#include "renderers/TextChunks.h"
+#include "surface/PrnFillRect.h"
+
+namespace {
+
+using host::CInt;
+using host::CLng;
+using renderers::FailureStyle;
+using renderers::scaled;
+using renderers::Statements;
+
+enum class Twin { Preview, Print };
+
+constexpr std::int32_t White = 16777215;
+// A printed chunk is drawn at this part of its height.
+constexpr double PrintedChunkShrink = 0.979;
+// The one-line word the preview measures its line height with.
+constexpr std::string_view SampleLine = "Sample";
+
+// The byte offset of a character index of a UTF-8 text, found by walking on
+// from the last offset asked for: the chunks of a long box are read in order,
+// so reading all of them costs one pass over the text.
+class CharacterCursor {
+ public:
+  explicit CharacterCursor(const std::string& text) : text_(text) {}
+
+  [[nodiscard]] std::size_t byteOffset(std::int32_t character) {
+    if (character < character_) character_ = 0, byte_ = 0;
+    while (character_ < character && byte_ < text_.size()) {
+      ++byte_;
+      while (byte_ < text_.size() && (static_cast<unsigned char>(text_[byte_]) & 0xC0) == 0x80) ++byte_;
+      ++character_;
+    }
+    return byte_;
+  }
+
+ private:
+  const std::string& text_;
+  std::int32_t character_ = 0;
+  std::size_t byte_ = 0;
+};
+
+class TextBoxRenderer {
+ public:
+  TextBoxRenderer(PrintJob& job, Twin twin)
+      : job_(job),
+        twin_(twin),
+        run_(twin == Twin::Preview ? FailureStyle::StatementByStatement : FailureStyle::AbandonControl),
+        control_(*job.CurCtl),
+        record_(job.record()) {}
+
+  void render() {
+    identify();
+    job_.GridLineColor = 0;
+    run_([&] { H0_ = CLng(scaled(job_, heightTwips())); });
+    H_ = H0_;
+    run_([&] { border_ = borderFlag(); });
+    run_([&] { alignment_ = alignmentCode(); });
+    run_([&] { renderers::applyAdvance(job_); });
+    if (run_.test([&] { return needsPageBreak(); })) {
+      run_([&] { NextPage(job_); });
+      if (job_.JobEnded) return;
+    }
+    run_([&] { renderers::keepBelowBodyTop(job_); });
+    run_([&] { readColors(); });
+    selectColors();
+    font_ = renderers::readFont(control_, run_);
+    run_([&] { scaleFontToLayout(); });
+    if (twin_ == Twin::Print) renderers::setPrinterFont(font_);
+    run_([&] { renderers::yieldToHost(); });
+    if (job_.StopRequested) return;
+    run_([&] { measureLineHeight(); });
+    if (multiLine_) measureLines();
+    if (run_.test([&] { return !multiLine_ || fitsOnPage(); })) {
+      drawOnce();
+    } else {
+      drawInChunks();
+    }
+  }
+
+ private:
+  // Which family the control belongs to, by the walker's own tests.
+  void identify() {
+    const std::string type = control_.typeName();
+    label_ = control_.kind() == host::Kind::Label;
+    textBox_ = control_.kind() == host::Kind::TextBox;
+    maskEdBox_ = type == "MaskEdBox";
+    comboBox_ = type == "ComboBox" || control_.kind() == host::Kind::ComboBox;
+    if (textBox_) run_([&] { multiLine_ = control_.get("MultiLine").toBool(); });
+  }
+
+  [[nodiscard]] double heightTwips() const { return control_.get("Height").toDouble(); }
+
+  // A border only where the print control's BorderText allows one and the
+  // control has one; a combo box never gets one.
+  [[nodiscard]] std::int32_t borderFlag() const {
+    if (comboBox_) return 0;
+    const std::int32_t allBits = job_.control.props().BorderText ? -1 : 0;
+    return allBits & control_.get("BorderStyle").toLong();
+  }
+
+  [[nodiscard]] std::int32_t alignmentCode() const {
+    if (label_ || textBox_) return control_.get("Alignment").toLong();
+    return renderers::hostForm(job_).get("RightToLeft").toBool() ? 1 : 0;
+  }
+
+  [[nodiscard]] bool needsPageBreak() const {
+    if (renderers::wantsNewPage(job_, control_)) return true;
+    return heightTwips() / job_.TwipsPerUnit + job_.CurY + job_.BottomReserve > job_.PageHeight;
+  }
+
+  void readColors() {
+    if (job_.SurfaceColorMode == 2) {
+      back_ = renderers::colorProperty(control_, "BackColor");
+      fore_ = renderers::colorProperty(control_, "ForeColor");
+    } else {
+      fore_ = 0;
+      back_ = White;
+    }
+  }
+
+  void selectColors() {
+    if (twin_ == Twin::Preview) {
+      run_([&] {
+        job_.page().setBackColor(back_);
+        job_.page().setTextColor(fore_);
+      });
+    } else {
+      auto& dc = renderers::printerDc();
+      dc.setTextColor(host::Rgb::fromHost(fore_));
+      dc.setBkColor(host::Rgb::fromHost(back_));
+    }
+    job_.CellFillColor = back_;
+  }
+
+  // A form printed off its design size gets its fonts scaled with it; the
+  // preview's screen fonts come out a tenth larger, hence the 1.1.
+  void scaleFontToLayout() {
+    if (job_.LayoutFactor == 1) return;
+    const double divisor = twin_ == Twin::Preview ? 1.1 : 1.0;
+    font_.setSize(font_.size() * job_.LayoutFactor / divisor);
+  }
+
+  void measureLineHeight() {
+    if (twin_ == Twin::Preview) {
+      lineHeight_ = host::measureText(font_, SampleLine, 96.0).height;
+      job_.page().setFont(font_);
+    } else {
+      lineHeight_ = printedLinePitch();
+    }
+  }
+
+  // On paper the cell painter writes left-aligned lines with the font's
+  // external leading between them, so a line takes a little more than the
+  // height of "A"; sizing the box by that height alone would cut its last
+  // lines off. The pitch is measured as the cell painter lays lines out.
+  [[nodiscard]] static std::int32_t printedLinePitch() {
+    host::Dc& dc = renderers::printerDc();
+    const unsigned format = host::dt::Left | host::dt::WordBreak | host::dt::ExpandTabs |
+                            host::dt::ExternalLeading | host::dt::NoPrefix | host::dt::CalcRect;
+    host::Rect oneLine = host::Rect::fromLtrb(0, 0, 1 << 20, 0);
+    host::Rect twoLines = oneLine;
+    const int one = dc.drawText("A", oneLine, format);
+    const int two = dc.drawText("A\nA", twoLines, format);
+    return std::max(dc.textExtent("A").height, two - one);
+  }
+
+  [[nodiscard]] std::int32_t sendMessage(int message, long wParam) {
+    return host::SendMessageA(job_.CurCtl, message, wParam, 0);
+  }
+
+  // The box's line count gives the height its text needs; in preview lines
+  // that fit inside the box are drawn at the box's own size, wrapped.
+  void measureLines() {
+    run_([&] { (void)control_.get("hwnd"); });
+    run_([&] { lineCount_ = sendMessage(host::msg::EM_GETLINECOUNT, 0); });
+    if (twin_ == Twin::Print) {
+      H_ = lineHeight_ * (lineCount_ + 2) + 5;
+      return;
+    }
+    run_([&] { H_ = CLng(lineCount_ * lineHeight_ - lineHeight_ / 2.0); });
+    if (lineCount_ == 1) H_ = H0_;
+    if (run_.test([&] { return scaled(job_, heightTwips()) >= H_; })) {
+      run_([&] { H_ = CLng(scaled(job_, heightTwips()) + 9); });
+      wrap_ = true;
+      linesFitBox_ = true;
+    }
+  }
+
+  [[nodiscard]] bool fitsOnPage() const {
+    if (twin_ == Twin::Preview) {
+      return H_ + job_.CurY <= job_.PageHeight - (job_.BottomReserve + lineHeight_);
+    }
+    return job_.CurY + H_ <= job_.PageHeight - job_.BottomReserve;
+  }
+
+  [[nodiscard]] std::int32_t leftOnPage() const {
+    return CLng((record_.Left / job_.TwipsPerUnit + job_.BodyLeft) * job_.LayoutFactor);
+  }
+
+  [[nodiscard]] std::string textToPrint() const {
+    if (label_) return control_.get("Caption").toString();
+    if (maskEdBox_ && twin_ == Twin::Print) return control_.get("FormattedText").toString();
+    return control_.get("Text").toString();
+  }
+
+  void drawOnce() {
+    std::string text;
+    bool transparent = false;
+    std::int32_t width = 0;
+    run_([&] { text = textToPrint(); });
+    run_([&] { transparent = label_ && control_.get("BackStyle").toLong() == 0; });
+    if (label_ || maskEdBox_) wrap_ = true;
+    run_([&] { job_.CurX = leftOnPage(); });
+    run_([&] { width = CLng(scaled(job_, control_.get("Width").toDouble())); });
+    if (twin_ == Twin::Preview) {
+      // A multi-line box whose lines do not fit inside it is drawn with the
+      // room all its lines need, wrapped, as on paper: drawn at the box's
+      // own height on one line its text would run together and be cut off.
+      std::int32_t height = H0_ + 1;
+      if (multiLine_ && !linesFitBox_) {
+        wrap_ = true;
+        height = std::max(height, CLng(lineCount_ * lineHeight_ + 3));
+      }
+      run_([&] {
+        job_.page().FillRect(job_.CurX, job_.CurY - 2, width, height, text, alignment_, border_, wrap_, false, 5,
+                             transparent, 5);
+      });
+    } else {
+      if (label_ && control_.get("AutoSize").toBool()) width += CInt(job_.PrnUnit * 7);
+      PrnFillRect(job_, job_.CurX, job_.CurY, width, H_, text, alignment_, static_cast<std::int16_t>(border_),
+                  true, true, transparent, 5);
+    }
+  }
+
+  // The room a chunk gives each of its lines. On paper a chunk is drawn at
+  // 0.979 of its height; its line slots are made that much taller so that the
+  // chunk as drawn still holds all its lines.
+  [[nodiscard]] double slotHeight() const {
+    return twin_ == Twin::Preview ? lineHeight_ : lineHeight_ / PrintedChunkShrink;
+  }
+
+  // The chunk sizes: the first chunk fills the rest of this page, the later
+  // ones whole pages (in print, as many lines as the first page had room for,
+  // less a twentieth).
+  [[nodiscard]] std::int32_t firstChunkSlots() const {
+    const double slot = slotHeight();
+    if (twin_ == Twin::Preview) {
+      return CInt(host::Int((job_.PageHeight - (job_.BottomReserve + job_.CurY + 2.0 * slot)) / slot) + 2);
+    }
+    return CLng(host::Int((job_.PageHeight - (job_.BottomReserve + job_.CurY + slot)) / slot));
+  }
+
+  [[nodiscard]] std::int32_t linesPerFollowingPage() const {
+    const double slot = slotHeight();
+    if (twin_ == Twin::Preview) {
+      // A page holds p line slots from its body top; a chunk keeps one spare.
+      return CInt(host::Int((job_.PageHeight - (job_.BodyTop + job_.BottomReserve)) / slot)) - 1;
+    }
+    return CInt(host::Int((job_.PageHeight - (job_.BottomReserve + job_.CurY + slot)) / slot) * 0.95);
+  }
+
+  void drawInChunks() {
+    std::int32_t firstSlots = 0;
+    std::int32_t perPage = 1;
+    run_([&] { firstSlots = firstChunkSlots(); });
+    run_([&] { perPage = linesPerFollowingPage(); });
+    renderers::TextChunks chunks(lineCount_, firstSlots, perPage);
+    std::string text;
+    run_([&] { text = control_.get("Text").toString(); });
+    CharacterCursor cursor(text);
+    std::int32_t chunkHeight = 0;
+    std::int32_t chunkTop = 0;
+    for (;;) {
+      run_([&] { renderers::yieldToHost(); });
+      if (job_.StopRequested) return;
+      const renderers::TextChunk& chunk = chunks.current();
+      chunkHeight = CLng(chunk.slots * slotHeight());
+      chunkTop = job_.CurY;
+      std::string chunkText;
+      run_([&] { chunkText = linesOf(chunk, text, cursor); });
+      run_([&] { job_.CurX = leftOnPage(); });
+      run_([&] { drawChunk(chunkText, chunkHeight); });
+      if (chunk.last) break;
+      run_([&] { NextPage(job_); });
+      if (job_.JobEnded) return;
+      selectPageFontAndColors();
+      chunks.advance();
+    }
+    run_([&] { job_.CurY = nextControlTop(chunkTop, chunkHeight); });
+  }
+
+  // The next control follows the part of the box the last chunk left
+  // unfilled. A last chunk taller than the box itself would leave that part
+  // negative and put the next control over the chunk's lines; it then comes
+  // as far below the chunk as it stood below the box's foot on the form.
+  [[nodiscard]] std::int32_t nextControlTop(std::int32_t chunkTop, std::int32_t chunkHeight) const {
+    const double boxHeight = heightTwips() / job_.TwipsPerUnit;
+    const std::int32_t unfilled = CLng(host::Int(boxHeight - chunkHeight) + job_.BodyTop + 20);
+    const std::int32_t belowChunk = CLng(chunkTop + chunkHeight + 20 - scaled(job_, heightTwips()));
+    return std::max(unfilled, belowChunk);
+  }
+
+  // The characters of the chunk's lines: from the start of its first line to
+  // the start of the line after its last, or to the end of the text.
+  [[nodiscard]] std::string linesOf(const renderers::TextChunk& chunk, const std::string& text,
+                                    CharacterCursor& cursor) {
+    if (chunk.lineCount == 0) return {};
+    const std::int32_t start = sendMessage(host::msg::EM_LINEINDEX, chunk.firstLine);
+    const std::int32_t end =
+        chunk.last ? -1 : sendMessage(host::msg::EM_LINEINDEX, chunk.firstLine + chunk.lineCount);
+    const std::size_t from = cursor.byteOffset(std::max(start, 0));
+    const std::size_t to = end < 0 ? text.size() : cursor.byteOffset(end);
+    return to > from ? text.substr(from, to - from) : std::string();
+  }
+
+  void drawChunk(const std::string& chunkText, std::int32_t chunkHeight) {
+    const double width = scaled(job_, control_.get("Width").toDouble());
+    if (twin_ == Twin::Preview) {
+      job_.page().FillRect(job_.CurX, job_.CurY, CLng(width), chunkHeight, chunkText, alignment_, border_, true,
+                           false, 0, false, 5);
+    } else {
+      PrnFillRect(job_, job_.CurX, job_.CurY, CLng(width * 0.95), CLng(chunkHeight * PrintedChunkShrink), chunkText,
+                  alignment_, static_cast<std::int16_t>(border_), true, true, false, 5);
+    }
+  }
+
+  // A new page starts with the device's own font and colours.
+  void selectPageFontAndColors() {
+    if (twin_ == Twin::Preview) {
+      run_([&] {
+        job_.page().setFont(font_);
+        job_.page().setBackColor(back_);
+        job_.page().setTextColor(fore_);
+      });
+    } else {
+      renderers::setPrinterFont(font_);
+      renderers::printerDc().setTextColor(host::Rgb::fromHost(fore_));
+      renderers::printerDc().setBkColor(host::Rgb::fromHost(back_));
+    }
+  }
+
+  PrintJob& job_;
+  Twin twin_;
+  Statements run_;
+  host::Object& control_;
+  const CtlRecord& record_;
+
+  bool label_ = false, textBox_ = false, maskEdBox_ = false, comboBox_ = false, multiLine_ = false;
+  std::int32_t H0_ = 0;  // the control's own height, page units
+  std::int32_t H_ = 0;   // the height its text needs, for the page decision
+  std::int32_t border_ = 0;
+  std::int32_t alignment_ = 0;
+  bool wrap_ = false;
+  bool linesFitBox_ = false;
+  std::int32_t fore_ = 0;
+  std::int32_t back_ = White;
+  host::Font font_;
+  std::int32_t lineHeight_ = 0;
+  std::int32_t lineCount_ = 0;
+};
+
+}  // namespace
+
+void PrevTextBox(PrintJob& job) { TextBoxRenderer(job, Twin::Preview).render(); }
+
+void PrnTextBox(PrintJob& job) {
+  try {
+    TextBoxRenderer(job, Twin::Print).render();
+  } catch (const host::HostError&) {
+    // The control is abandoned; the walk goes on with the next one.
+  }
+}
