@@ -6,4 +6,5 @@ target_sources(vellorahost PRIVATE
   Font.cpp
   SysColors.cpp
   Runtime.cpp
-  QtFont.cpp)
+  QtFont.cpp
+  SystemInfo.cpp)

@@ -51,3 +51,7 @@ class PreviewWindow {
 
 // Windows that exist but show nothing: used where no window kit is wanted.
 [[nodiscard]] std::unique_ptr<ProgressWindow> makeSilentProgressWindow();
+// A preview window without a display: it keeps its page box (a raster the
+// size of the box) and, once presented, the job's pages until it is closed;
+// closing it releases every page surface once and ends the job's output.
+[[nodiscard]] std::unique_ptr<PreviewWindow> makeSilentPreviewWindow(PrintJob& job);

@@ -4,7 +4,9 @@
 // length of a job; the preview and progress windows hold a reference to it.
 // There is one per control instance and nothing of it is global.
 #include <cstdint>
+#include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -88,6 +90,17 @@ struct PrintJob {
   bool PrevPrintVisible = true;
   std::string PrevBtnCloseTip;
   host::Value PrevPrintTip;
+
+  // The resizer found on the host form and what the walk changed on it
+  // (its Resize and Zoom are put back when the walk ends, stopped or not).
+  host::ObjectRef Resizer;
+  bool ResizerWasResizing = false;
+  std::int16_t ResizerZoom = 0;
+  // AfterPrint has been raised for the running job.
+  bool AfterPrintRaised = false;
+  // Reads the available physical memory for the preview's memory guard;
+  // unset: the system's figure (host::availablePhysicalMemory).
+  std::function<std::optional<std::uint64_t>()> MemoryProbe;
 
   // The job's windows.
   std::unique_ptr<ProgressWindow> progress;

@@ -1,0 +1,37 @@
+#pragma once
+// The vellora command line: what was asked for, read from the arguments.
+#include <filesystem>
+#include <optional>
+#include <string>
+#include <utility>
+#include <variant>
+#include <vector>
+
+namespace cli {
+
+enum class Command { Print, Preview, Printers, Help };
+
+struct Options {
+  Command command = Command::Help;
+  std::filesystem::path form;
+  std::optional<std::filesystem::path> pdf;  // print: the PDF file to write
+  std::optional<std::string> printer;        // print: the printer to use
+  std::optional<std::filesystem::path> png;  // print or preview: the folder for page pictures
+  bool window = false;                       // preview: show the preview window
+  std::vector<std::pair<std::string, std::string>> settings;  // --set PROPERTY=VALUE, in order
+  std::optional<std::filesystem::path> report;
+};
+
+// Arguments that cannot be taken; the message says why.
+struct UsageError {
+  std::string message;
+};
+
+// Reads the arguments after the program name. Returns the options or the
+// reason they cannot be taken.
+[[nodiscard]] std::variant<Options, UsageError> parse(const std::vector<std::string>& arguments);
+
+// The full help text.
+[[nodiscard]] std::string helpText();
+
+}  // namespace cli

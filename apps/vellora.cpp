@@ -1,0 +1,280 @@
+// vellora: prints or previews a form file through its print control.
+#include <QApplication>
+#include <QGuiApplication>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QFile>
+#include <QThread>
+
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <iostream>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "apps/CommandLine.h"
+#include "host/HostError.h"
+#include "host/Lang.h"
+#include "host/Runtime.h"
+#include "host/model/Components.h"
+#include "host/model/FormFile.h"
+#include "printctl/Vellora.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+constexpr int exitCompleted = 0;
+constexpr int exitEndedFalse = 1;
+constexpr int exitBadInput = 2;
+// Printing to page pictures uses the in-memory printer at this resolution.
+constexpr double pngPrintDotsPerInch = 150;
+
+bool displayAvailable() {
+  const char* x11 = std::getenv("DISPLAY");
+  const char* wayland = std::getenv("WAYLAND_DISPLAY");
+  return (x11 != nullptr && *x11 != '\0') || (wayland != nullptr && *wayland != '\0');
+}
+
+fs::path programFolder(const char* argv0) {
+  std::error_code error;
+  fs::path program = fs::read_symlink("/proc/self/exe", error);
+  if (error) program = fs::absolute(argv0);
+  return program.parent_path();
+}
+
+// The print control library this program runs with serves the forms it loads.
+void registerOwnComponents(const fs::path& folder) {
+  host::ensureComponentsRegistered(folder);
+  for (const auto& [className, library] : host::knownControlLibraries) {
+    const fs::path ours = folder / library;
+    if (!fs::exists(ours)) continue;
+    const auto registered = host::registeredLibrary(className);
+    std::error_code error;
+    if (!registered || !fs::equivalent(*registered, ours, error)) host::registerComponent(className, ours);
+  }
+}
+
+// What the job did, for the report.
+struct JobRecord {
+  QJsonArray events;
+  bool result = false;
+  int pages = 0;
+  std::string output;
+};
+
+// The form's print control, or a new one with default settings when it has
+// none. Nothing when its print control is not one this program can drive.
+std::shared_ptr<Vellora> printControlOf(host::Form& form) {
+  for (const host::ObjectRef& control : form.controls()) {
+    if (auto vellora = std::dynamic_pointer_cast<Vellora>(control)) return vellora;
+    if (control->typeName() == "Vellora") return nullptr;
+  }
+  auto vellora = std::make_shared<Vellora>();
+  form.adopt(vellora);
+  host::resume([&] { vellora->set("Name", host::Value("Vellora1")); });
+  vellora->InitProperties();
+  return vellora;
+}
+
+void subscribe(Vellora& control, JobRecord& record) {
+  control.events().BeforePrint = [&record](bool&, std::int16_t& Mode) {
+    record.events.append(QJsonObject{{"event", "BeforePrint"}, {"Mode", Mode}});
+  };
+  control.events().Page = [&record](std::int16_t& PageNumber) {
+    record.events.append(QJsonObject{{"event", "Page"}, {"PageNumber", PageNumber}});
+    std::cerr << "vellora: page " << PageNumber << std::endl;
+  };
+  control.events().AfterPrint = [&record] { record.events.append(QJsonObject{{"event", "AfterPrint"}}); };
+}
+
+void writePages(const std::vector<host::Picture>& pages, const fs::path& folder) {
+  fs::create_directories(folder);
+  for (std::size_t index = 0; index < pages.size(); ++index) {
+    char name[32];
+    std::snprintf(name, sizeof name, "page-%03zu.png", index + 1);
+    pages[index].savePng(folder / name);
+  }
+}
+
+bool writeReport(const fs::path& file, const JobRecord& record) {
+  QJsonArray messages;
+  for (const host::MessageRecord& message : host::ui().messages()) {
+    messages.append(QJsonObject{{"text", QString::fromStdString(message.text)}, {"style", message.style}});
+  }
+  const QJsonObject report{{"result", record.result},
+                           {"events", record.events},
+                           {"messages", messages},
+                           {"pages", record.pages},
+                           {"output", QString::fromStdString(record.output)}};
+  QFile out(QString::fromStdString(file.string()));
+  if (!out.open(QIODevice::WriteOnly | QIODevice::Truncate)) return false;
+  out.write(QJsonDocument(report).toJson(QJsonDocument::Indented));
+  return true;
+}
+
+// The pages a finished print job delivered: the last page's number less
+// the pages before the range.
+int printedPages(const Vellora& control) {
+  const int first = std::max<int>(control.props().FromPage, 1);
+  return std::max(0, control.job().PageCounter - first + 1);
+}
+
+std::vector<host::Picture> previewPages(const Vellora& control) {
+  std::vector<host::Picture> pages;
+  for (const auto& surface : control.job().PageStore) {
+    if (surface && surface->isReady()) pages.push_back(surface->dc()->picture());
+  }
+  return pages;
+}
+
+// Runs the preview window until it is closed; its Print button then prints
+// on the control's next repaint.
+void runPreviewWindow(Vellora& control) {
+  while (control.job().preview && control.job().preview->isOpen()) {
+    QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 100);
+  }
+  control.Paint();
+}
+
+int runJob(const cli::Options& options, const fs::path& programDir) {
+  registerOwnComponents(programDir);
+  std::shared_ptr<host::Form> form;
+  try {
+    form = host::loadFormFile(options.form);
+  } catch (const host::FormFileError& error) {
+    std::cerr << "vellora: " << error.what() << std::endl;
+    return exitBadInput;
+  } catch (const host::HostError& error) {
+    std::cerr << "vellora: " << options.form.string() << ": " << error.what() << std::endl;
+    return exitBadInput;
+  }
+  std::shared_ptr<Vellora> control = printControlOf(*form);
+  if (!control) {
+    std::cerr << "vellora: " << options.form.string() << ": its print control comes from another library than "
+              << (programDir / "libVelloractl.so").string() << std::endl;
+    return exitBadInput;
+  }
+
+  JobRecord record;
+  subscribe(*control, record);
+  for (const auto& [property, value] : options.settings) {
+    if (!Vellora::isOwnProperty(property)) {
+      std::cerr << "vellora: the print control has no property " << property << std::endl;
+      return exitBadInput;
+    }
+    try {
+      control->set(property, host::Value(value));
+    } catch (const host::HostError& error) {
+      std::cerr << "vellora: --set " << property << "=" << value << ": " << error.what() << std::endl;
+      return exitBadInput;
+    }
+  }
+  if (options.printer) {
+    control->setPrinterName(*options.printer);
+    if (!host::equalsNoCase(control->props().PrinterName, *options.printer)) {
+      std::cerr << "vellora: no printer named " << *options.printer << " (see vellora printers)" << std::endl;
+      return exitBadInput;
+    }
+  }
+
+  if (options.command == cli::Command::Print) {
+    record.result = control->LVPrint();
+    if (options.png) {
+      auto memory = std::dynamic_pointer_cast<host::MemoryPrinter>(host::printer().device());
+      if (memory) {
+        writePages(memory->pages(), *options.png);
+        record.pages = static_cast<int>(memory->pages().size());
+      }
+      record.output = options.png->string();
+    } else {
+      record.pages = record.result ? printedPages(*control) : 0;
+      record.output = options.printer ? control->props().PrinterName : options.pdf->string();
+    }
+  } else {
+    record.result = control->Preview();
+    const std::vector<host::Picture> pages = previewPages(*control);
+    record.pages = static_cast<int>(pages.size());
+    if (options.window && host::ui().hasDisplay()) {
+      record.output = "window";
+      if (options.png) writePages(pages, *options.png);
+      if (record.result) runPreviewWindow(*control);
+    } else {
+      const fs::path folder = options.png ? *options.png : fs::current_path();
+      writePages(pages, folder);
+      record.output = folder.string();
+    }
+  }
+
+  if (options.report && !writeReport(*options.report, record)) {
+    std::cerr << "vellora: cannot write the report " << options.report->string() << std::endl;
+  }
+  form->unload();
+  return record.result ? exitCompleted : exitEndedFalse;
+}
+
+int listPrinters() {
+  const auto printers = host::Printers::installed();
+  for (std::size_t index = 0; index < printers.size(); ++index) {
+    std::cout << printers[index]->deviceName() << (index == 0 ? "  (default)" : "") << "\n";
+  }
+  return exitCompleted;
+}
+
+// The printers a job runs with: the in-memory printer for page pictures;
+// otherwise the installed ones, with the PDF printer writing where asked.
+std::vector<std::shared_ptr<host::PrinterDevice>> jobPrinters(cli::Options& options) {
+  if (options.command == cli::Command::Print && options.png) {
+    return {host::MemoryPrinter::create("PNG pages", pngPrintDotsPerInch)};
+  }
+  // The PDF printer writes <form base name>.pdf in the current folder; a
+  // preview's Print button prints there too.
+  const fs::path pdf = options.pdf ? fs::absolute(*options.pdf)
+                                   : fs::current_path() / (options.form.stem().string() + ".pdf");
+  if (options.command == cli::Command::Print && !options.printer) options.pdf = pdf;
+  return host::Printers::installed(pdf);
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  std::vector<std::string> arguments(argv + 1, argv + argc);
+  auto parsed = cli::parse(arguments);
+  if (auto* error = std::get_if<cli::UsageError>(&parsed)) {
+    std::cerr << "vellora: " << error->message << "\nTry vellora --help." << std::endl;
+    return exitBadInput;
+  }
+  cli::Options options = std::get<cli::Options>(parsed);
+  if (options.command == cli::Command::Help) {
+    std::cout << cli::helpText();
+    return exitCompleted;
+  }
+
+  const bool window = options.command == cli::Command::Preview && options.window && displayAvailable();
+  if (!displayAvailable()) setenv("QT_QPA_PLATFORM", "offscreen", 0);
+  std::unique_ptr<QGuiApplication> application;
+  if (window) {
+    application = std::make_unique<QApplication>(argc, argv);
+  } else {
+    application = std::make_unique<QGuiApplication>(argc, argv);
+  }
+
+  if (options.command == cli::Command::Printers) return listPrinters();
+
+  std::error_code error;
+  if (!fs::is_regular_file(options.form, error)) {
+    std::cerr << "vellora: cannot read the form file " << options.form.string() << std::endl;
+    return exitBadInput;
+  }
+  std::unique_ptr<host::Ui> ui;
+  if (window) {
+    ui = host::makeQtUi();
+  } else {
+    ui = std::make_unique<host::HeadlessUi>();
+  }
+  host::Runtime runtime(std::move(ui), jobPrinters(options));
+  return runJob(options, programFolder(argv[0]));
+}

@@ -1,0 +1,233 @@
+// The print job and the preview job of the control.
+#include "layout/JobDriver.h"
+
+#include "host/HostError.h"
+#include "host/Lang.h"
+#include "host/Runtime.h"
+#include "layout/Pagination.h"
+#include "layout/Titles.h"
+#include "layout/WalkForm.h"
+#include "printctl/Vellora.h"
+
+namespace {
+
+// Page units per unit of the margin properties, before the job's scale.
+constexpr double marginUnit = 50.33;
+// The print job's margins are wider than the preview's: twice horizontally,
+// 1.7 times vertically.
+constexpr double printHorizontalFactor = 2;
+constexpr double printVerticalFactor = 1.7;
+
+void applyMargins(PrintJob& job, const JobMargins& margins) {
+  job.BodyLeft = margins.BodyLeft;
+  job.BodyRight = margins.BodyRight;
+  job.BodyTop = margins.BodyTop;
+  job.BottomReserve = margins.BottomReserve;
+  job.RightShift = margins.RightShift;
+}
+
+// AfterPrint is owed once to every job that got past BeforePrint. The walker
+// raises it when it stops; a stop noticed only after the walk (the last
+// control asked for it, or the form had nothing to print) raises it here.
+void raiseAfterPrintOnce(PrintJob& job) {
+  if (!job.AfterPrintRaised) job.control.raiseAfterPrint();
+}
+
+void closeProgress(PrintJob& job) {
+  host::resume([&] {
+    if (job.progress) job.progress->Finito();
+  });
+}
+
+// The page being finished (number PageCounter + 1 in a preview, PageCounter
+// in a print once counted) lies before FromPage: the layout never reached the range.
+bool lastPageBeforeRange(const PrintJob& job) {
+  const int lastPage = job.Printing == 1 ? job.PageCounter : job.PageCounter + 1;
+  return lastPage < job.control.props().FromPage;
+}
+
+void clearPage(PrintJob& job) {
+  OffScreenDC& surface = job.page();
+  const std::int32_t background = surface.BackColor();
+  surface.setBackColor(0xFFFFFF);
+  surface.FillRect(0, 0, job.PageWidth, job.PageHeight);
+  surface.setBackColor(background);
+}
+
+void SetPrinterColorMode(int mode) {
+  host::resume([&] { host::printer().setColorMode(mode); });
+}
+
+void SetPrinterCopies(float copies) {
+  host::resume([&] { host::printer().setCopies(host::CInt(copies)); });
+}
+
+// Opens the printer document. On failure the user is told with the printer
+// message and whatever was opened is discarded.
+bool StartPrintJob(PrintJob& job) {
+  try {
+    host::printer().startPagePrinter();
+    host::printer().print(" ");
+    return true;
+  } catch (const host::HostError&) {
+    host::ui().msgBox(job.PrinterErrorText, host::mb::Critical);
+    host::resume([] { host::printer().killDoc(); });
+    return false;
+  }
+}
+
+void FinishPrintJob() {
+  host::printer().endPagePrinter();
+  host::printer().endDoc();
+}
+
+// The printing part of LVPrint, from the printer set-up to the end of the
+// document. A run-time error ends it with False.
+bool printDocument(PrintJob& job) {
+  Vellora& control = job.control;
+  const VelloraProperties& properties = control.props();
+  host::Printer& printer = host::printer();
+
+  job.PrnGapUnit = 7.058824 / printer.twipsPerPixelX();
+  printer.setFont(control.stockPrinterFont());
+  printer.setOrientation(job.PrinterOrientation);
+  SetPrinterColorMode(properties.Color == vellora::v_Color ? 2 : 1);
+  SetPrinterCopies(properties.Copies);
+  if (job.StopRequested) return false;
+
+  job.LayoutFactor = properties.Zoom / 100.0;
+  applyMargins(job, printMargins(properties, job.LayoutFactor));
+  job.Printing = 1;
+  job.PrinterErrorText = properties.PrinterMess;
+  if (!StartPrintJob(job)) return false;
+
+  try {
+    job.JobOpen = true;
+    printer.print(properties.EscStr);
+    control.raisePage(static_cast<std::int16_t>(job.PageCounter + 1));
+    WalkForm(job);
+
+    if (job.StopRequested) {
+      closeProgress(job);
+      job.StopRequested = false;
+      raiseAfterPrintOnce(job);
+      printer.killDoc();
+      return false;
+    }
+    control.raiseAfterPrint();
+    job.PageCounter = host::CInt(job.PageCounter + 1.0);
+    if (lastPageBeforeRange(job)) {
+      // The range starts after the last page: nothing of the form is printed.
+      printer.killDoc();
+      host::ui().doEvents();
+      return true;
+    }
+    DrawPrintTitles(job);
+    host::ui().doEvents();
+    FinishPrintJob();
+    host::ui().doEvents();
+    return true;
+  } catch (const host::HostError&) {
+    // A document left open would take the next job's pages; nothing of a
+    // failed job is delivered.
+    host::resume([] { host::printer().killDoc(); });
+    throw;
+  }
+}
+
+}  // namespace
+
+JobMargins printMargins(const VelloraProperties& properties, double LayoutFactor) {
+  const double unit = marginUnit * LayoutFactor;
+  return {host::CLng(properties.LeftMargin * unit * printHorizontalFactor),
+          host::CLng(properties.RightMargin * unit * printHorizontalFactor),
+          host::CLng(properties.TopMargin * unit * printVerticalFactor),
+          host::CLng(properties.FootMargin * unit * printVerticalFactor), host::CLng(properties.RightOffset * unit)};
+}
+
+JobMargins previewMargins(const VelloraProperties& properties, double LayoutFactor) {
+  const double unit = marginUnit * LayoutFactor;
+  return {host::CLng(properties.LeftMargin * unit), host::CLng(properties.RightMargin * unit),
+          host::CLng(properties.TopMargin * unit), host::CLng(properties.FootMargin * unit),
+          host::CLng(properties.RightOffset * unit)};
+}
+
+bool RunPrintJob(PrintJob& job) {
+  Vellora& control = job.control;
+  const VelloraProperties& properties = control.props();
+
+  job.PrinterOrientation = static_cast<std::int16_t>(properties.Orientation + 1);
+  job.StopRequested = false;
+  job.AfterPrintRaised = false;
+  control.PrinterEin();
+  job.PageCounter = 0;
+
+  bool Cancel = false;
+  std::int16_t Mode = 1;
+  control.raiseBeforePrint(Cancel, Mode);
+  if (Cancel || job.StopRequested) {
+    job.StopRequested = true;
+    return false;
+  }
+  if (properties.ShowPrinterAlways) control.ShowPrinter();
+  job.JobEnded = false;
+
+  try {
+    return printDocument(job);
+  } catch (const host::HostError&) {
+    return false;
+  }
+}
+
+bool RunPreviewJob(PrintJob& job) {
+  Vellora& control = job.control;
+  const VelloraProperties& properties = control.props();
+
+  job.StopRequested = false;
+  job.AfterPrintRaised = false;
+  bool Cancel = false;
+  std::int16_t Mode = 0;
+  control.raiseBeforePrint(Cancel, Mode);
+  job.PageCounter = 0;
+  control.PrinterEin();
+  if (Cancel || job.StopRequested) {
+    job.StopRequested = true;
+    return false;
+  }
+  job.StopRequested = false;
+  job.JobEnded = false;
+
+  // Every statement below passes over a failure and goes on with the next.
+  job.LayoutFactor = properties.Zoom / 100.0;
+  if (properties.Color == vellora::v_Color) SetPrinterColorMode(2);
+  host::resume([&] { applyMargins(job, previewMargins(properties, job.LayoutFactor)); });
+  job.Printing = 0;
+  host::resume([&] {
+    if (job.preview) job.preview->Finir();
+  });
+  host::resume([&] { host::printer().setOrientation(properties.Orientation + 1); });
+  job.JobOpen = true;
+  control.raisePage(static_cast<std::int16_t>(job.PageCounter + 1));
+  WalkForm(job);
+
+  if (job.StopRequested) {
+    closeProgress(job);
+    job.StopRequested = false;
+    raiseAfterPrintOnce(job);
+    return false;
+  }
+
+  if (lastPageBeforeRange(job)) {
+    // The range starts after the last page: the page shown stays empty.
+    host::resume([&] { clearPage(job); });
+  } else {
+    DrawPreviewTitles(job);
+  }
+  host::resume([&] {
+    if (job.preview) job.preview->present();
+  });
+  closeProgress(job);
+  job.CurrentPage = 0;
+  control.raiseAfterPrint();
+  return true;
+}
