@@ -264,6 +264,56 @@ class TextLayout {
   unsigned format_;
 };
 
+// One line of text in its cell, as extTextOut paints it.
+struct TextCell {
+  QString text;
+  QPoint baseline;
+  QRect cell;
+  bool clipped = false;
+  QRect clip;
+  bool opaque = false;
+  QColor background;
+  QColor foreground;
+  QFont font;
+};
+
+void drawTextCell(QPainter& painter, const TextCell& cell) {
+  if (cell.clipped) painter.setClipRect(cell.clip, Qt::IntersectClip);
+  if (cell.opaque) painter.fillRect(cell.cell, cell.background);
+  painter.setFont(cell.font);
+  painter.setPen(cell.foreground);
+  painter.drawText(cell.baseline, cell.text);
+}
+
+// Formatted text laid out in its rectangle, as drawText paints it: each line
+// in its cell, piece by piece between its tab stops.
+struct PlacedText {
+  struct Piece {
+    QPoint baseline;
+    QString text;
+  };
+  struct Line {
+    QRect cell;
+    std::vector<Piece> pieces;
+  };
+  std::vector<Line> lines;
+  QRect clip;
+  bool opaque = false;
+  QColor background;
+  QColor foreground;
+  QFont font;
+};
+
+void drawPlacedText(QPainter& painter, const PlacedText& placed) {
+  painter.setClipRect(placed.clip, Qt::IntersectClip);
+  painter.setFont(placed.font);
+  painter.setPen(placed.foreground);
+  for (const PlacedText::Line& line : placed.lines) {
+    if (placed.opaque) painter.fillRect(line.cell, placed.background);
+    for (const PlacedText::Piece& piece : line.pieces) painter.drawText(piece.baseline, piece.text);
+  }
+}
+
 }  // namespace
 
 bool isDarkPixel(unsigned int argb) { return Rgb::fromRgb(qRed(argb), qGreen(argb), qBlue(argb)).brightness() < 128; }
@@ -303,6 +353,17 @@ void PainterDc<Interface>::setFont(const Font& font) {
   font_ = font;
   qfont_ = toQFont(font_, dotsPerInchY_);
   metrics_ = QFontMetrics(qfont_);
+  measured_.width = -1;
+}
+
+template <class Interface>
+auto PainterDc<Interface>::measure(std::string_view text) const -> const MeasuredText& {
+  if (measured_.width < 0 || measured_.utf8 != text) {
+    measured_.utf8.assign(text);
+    measured_.text = toQString(text);
+    measured_.width = metrics_.horizontalAdvance(measured_.text);
+  }
+  return measured_;
 }
 
 template <class Interface>
@@ -472,33 +533,36 @@ void PainterDc<Interface>::roundRect(const Rect& rect, int cornerWidth, int corn
 }
 
 template <class Interface>
-void PainterDc<Interface>::paintTextCell(Point origin, const QString& text, const Rect* clip) {
-  const int width = metrics_.horizontalAdvance(text);
+void PainterDc<Interface>::paintTextCell(Point origin, const QString& text, int width, const Rect* clip) {
   const Rect cell = Rect::fromXywh(origin.x, origin.y, width, metrics_.height());
   // Italic overhang and underlines may reach a little past the cell.
   Rect bounds = cell.inflated(std::max(2, metrics_.height() / 2));
   if (clip) bounds = bounds.intersected(*clip);
   if (bounds.isEmpty()) return;
-  const bool opaque = bkMode_ == BkMode::Opaque;
-  const bool clipped = clip != nullptr;
-  const QRect clipRect = clip ? toQRect(*clip) : QRect();
-  const QColor background = toQColor(bkColor_);
-  const QColor foreground = toQColor(textColor_);
-  const QPoint baseline(origin.x, origin.y + metrics_.ascent());
-  paint(bounds, [=, font = qfont_, cellRect = toQRect(cell)](QPainter& painter) {
-    if (clipped) painter.setClipRect(clipRect, Qt::IntersectClip);
-    if (opaque) painter.fillRect(cellRect, background);
-    painter.setFont(font);
-    painter.setPen(foreground);
-    painter.drawText(baseline, text);
-  });
+  TextCell textCell{text,
+                    QPoint(origin.x, origin.y + metrics_.ascent()),
+                    toQRect(cell),
+                    clip != nullptr,
+                    clip ? toQRect(*clip) : QRect(),
+                    bkMode_ == BkMode::Opaque,
+                    toQColor(bkColor_),
+                    toQColor(textColor_),
+                    qfont_};
+  if (QPainter* painter = openPainter()) {
+    if (bounds.intersected(deviceRect()).isEmpty()) return;
+    drawTextCell(*painter, textCell);
+    if (textCell.clipped) painter->setClipping(false);
+    return;
+  }
+  paint(bounds, [textCell = std::move(textCell)](QPainter& painter) { drawTextCell(painter, textCell); });
 }
 
 template <class Interface>
 void PainterDc<Interface>::extTextOut(Point origin, unsigned options, const Rect& rect, std::string_view text) {
   if (options & eto::Opaque) fillSolid(rect, bkColor_);
   if (text.empty()) return;
-  paintTextCell(origin, toQString(text), (options & eto::Clipped) ? &rect : nullptr);
+  const MeasuredText& measured = measure(text);
+  paintTextCell(origin, measured.text, measured.width, (options & eto::Clipped) ? &rect : nullptr);
 }
 
 template <class Interface>
@@ -522,16 +586,7 @@ int PainterDc<Interface>::drawText(std::string_view text, Rect& rect, unsigned f
   }
   if (lines.empty() || rect.isEmpty()) return total;
 
-  // Each line is drawn piece by piece between its tab stops.
-  struct Piece {
-    QPoint baseline;
-    QString text;
-  };
-  struct PlacedLine {
-    QRect cell;
-    std::vector<Piece> pieces;
-  };
-  std::vector<PlacedLine> placed;
+  PlacedText placed{{}, toQRect(rect), bkMode_ == BkMode::Opaque, toQColor(bkColor_), toQColor(textColor_), qfont_};
   int y = rect.top;
   for (const TextLine& line : lines) {
     int x = rect.left;
@@ -539,7 +594,7 @@ int PainterDc<Interface>::drawText(std::string_view text, Rect& rect, unsigned f
       x = rect.right - line.width;
     else if (format & dt::Center)
       x = rect.left + (rect.width() - line.width) / 2;
-    PlacedLine out{QRect(x, y, line.width, height), {}};
+    PlacedText::Line out{QRect(x, y, line.width, height), {}};
     const QStringList pieces = line.text.split(u'\t');
     int position = 0;
     for (qsizetype i = 0; i < pieces.size(); ++i) {
@@ -547,27 +602,22 @@ int PainterDc<Interface>::drawText(std::string_view text, Rect& rect, unsigned f
       position += metrics_.horizontalAdvance(pieces[i]);
       if (i + 1 < pieces.size()) position = layout.nextTabStop(position);
     }
-    placed.push_back(std::move(out));
+    placed.lines.push_back(std::move(out));
     y += height;
   }
-  const bool opaque = bkMode_ == BkMode::Opaque;
-  const QColor background = toQColor(bkColor_);
-  const QColor foreground = toQColor(textColor_);
-  paint(rect, [=, font = qfont_, clipRect = toQRect(rect)](QPainter& painter) {
-    painter.setClipRect(clipRect, Qt::IntersectClip);
-    painter.setFont(font);
-    painter.setPen(foreground);
-    for (const PlacedLine& line : placed) {
-      if (opaque) painter.fillRect(line.cell, background);
-      for (const Piece& piece : line.pieces) painter.drawText(piece.baseline, piece.text);
-    }
-  });
+  if (QPainter* painter = openPainter()) {
+    if (rect.intersected(deviceRect()).isEmpty()) return total;
+    drawPlacedText(*painter, placed);
+    painter->setClipping(false);
+    return total;
+  }
+  paint(rect, [placed = std::move(placed)](QPainter& painter) { drawPlacedText(painter, placed); });
   return total;
 }
 
 template <class Interface>
 Size PainterDc<Interface>::textExtent(std::string_view text) const {
-  return {metrics_.horizontalAdvance(toQString(text)), metrics_.height()};
+  return {measure(text).width, metrics_.height()};
 }
 
 template <class Interface>

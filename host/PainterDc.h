@@ -9,6 +9,7 @@
 #include <QString>
 #include <functional>
 #include <initializer_list>
+#include <string>
 
 #include "host/Dc.h"
 
@@ -77,6 +78,12 @@ class PainterDc : public Interface {
   // Paints one operation whose pixels all lie inside `bounds` (device pixels;
   // the bounds may reach past the device).
   virtual void paint(const Rect& bounds, const PaintOperation& operation) = 0;
+  // The painter of a device that draws at once and keeps one painter open
+  // between calls (a colour raster surface), or nullptr where every step goes
+  // through paint(). The painter is handed over at rest: no clip, no
+  // transform, normal composition, transparent background mode; whoever
+  // draws with it leaves it so (pen, brush and font may be changed).
+  [[nodiscard]] virtual QPainter* openPainter() { return nullptr; }
   // Fills a rectangle with one opaque colour. Devices may do this faster, or
   // take note of a fill that covers the whole page.
   virtual void fillSolid(const Rect& rect, Rgb color);
@@ -92,8 +99,18 @@ class PainterDc : public Interface {
   void outlineRectangle(const Rect& rect);
   void styledPolyline(std::initializer_list<Point> points);
   void paintShape(const Rect& rect, const std::function<void(QPainter&, const QRectF&)>& draw);
-  void paintTextCell(Point origin, const QString& text, const Rect* clip);
+  void paintTextCell(Point origin, const QString& text, int width, const Rect* clip);
   [[nodiscard]] int lineHeight(unsigned format) const;
+
+  // The last text measured in the current font: a caption is usually
+  // measured for its placement and then drawn, and shaping it is the dearest
+  // step of both.
+  struct MeasuredText {
+    std::string utf8;
+    QString text;
+    int width = -1;  // -1: nothing measured in this font
+  };
+  const MeasuredText& measure(std::string_view text) const;
 
   Size size_;
   double dotsPerInchX_;
@@ -104,6 +121,7 @@ class PainterDc : public Interface {
   Font font_;
   QFont qfont_;
   QFontMetrics metrics_;
+  mutable MeasuredText measured_;
   Pen pen_ = Pen::solid(Rgb::black);
   Brush brush_ = Brush::solid(Rgb::white);
   Point position_;

@@ -1,9 +1,13 @@
 #include "host/RasterDc.h"
 
+#include <QBrush>
 #include <QColor>
+#include <QFont>
 #include <QImage>
 #include <QPainter>
+#include <QPen>
 #include <algorithm>
+#include <optional>
 
 #include "host/PainterDc.h"
 #include "host/PictureImpl.h"
@@ -43,9 +47,13 @@ class RasterSurface final : public PainterDc<RasterDc> {
   }
 
   [[nodiscard]] RasterFormat format() const override { return format_; }
-  [[nodiscard]] Picture picture() const override { return pictureOf(image_); }
+  [[nodiscard]] Picture picture() const override {
+    finishPainting();
+    return pictureOf(image_);
+  }
 
   [[nodiscard]] Rgb pixel(int x, int y) const override {
+    finishPainting();
     if (!image_.valid(x, y)) return Rgb::black;
     const QRgb value = image_.pixel(x, y);
     return Rgb::fromRgb(qRed(value), qGreen(value), qBlue(value));
@@ -68,21 +76,30 @@ class RasterSurface final : public PainterDc<RasterDc> {
     const Rect area = bounds.intersected(deviceRect());
     if (area.isEmpty()) return;
     if (format_ == RasterFormat::Color) {
-      QPainter painter(&image_);
-      preparePainter(painter);
-      operation(painter);
+      paintAtRest(operation);
       return;
     }
     paintMonochrome(area, operation);
+  }
+
+  QPainter* openPainter() override {
+    if (format_ != RasterFormat::Color) return nullptr;
+    if (!painter_) {
+      painter_.emplace(&image_);
+      preparePainter(*painter_);
+      freshPen_ = painter_->pen();
+      freshBrush_ = painter_->brush();
+      freshFont_ = painter_->font();
+    }
+    return &*painter_;
   }
 
   void fillSolid(const Rect& rect, Rgb color) override {
     const Rect area = rect.intersected(deviceRect());
     if (area.isEmpty()) return;
     if (format_ == RasterFormat::Color) {
-      QPainter painter(&image_);
-      painter.fillRect(QRect(area.left, area.top, area.width(), area.height()),
-                       QColor(color.red, color.green, color.blue));
+      openPainter()->fillRect(QRect(area.left, area.top, area.width(), area.height()),
+                              QColor(color.red, color.green, color.blue));
       return;
     }
     const bool black = isDark(color);
@@ -95,6 +112,7 @@ class RasterSurface final : public PainterDc<RasterDc> {
   void invert(const Rect& rect) override {
     const Rect area = rect.intersected(deviceRect());
     if (area.isEmpty()) return;
+    finishPainting();
     for (int y = area.top; y < area.bottom; ++y) {
       if (format_ == RasterFormat::Monochrome) {
         uchar* row = image_.scanLine(y);
@@ -107,6 +125,24 @@ class RasterSurface final : public PainterDc<RasterDc> {
   }
 
  private:
+  // Any operation gets the painter as a new one would be: its changes are
+  // undone when it returns, and the pen, brush and font the quick paths of
+  // the drawing calls left behind are put back to the painter's own.
+  void paintAtRest(const PaintOperation& operation) {
+    QPainter& painter = *openPainter();
+    painter.save();
+    painter.setPen(freshPen_);
+    painter.setBrush(freshBrush_);
+    painter.setFont(freshFont_);
+    operation(painter);
+    painter.restore();
+  }
+
+  // The pixels are read or handed out with no painter on them: an image with
+  // a painter on it would be copied whole for every picture taken, where a
+  // finished one is shared until the surface next changes.
+  void finishPainting() const { painter_.reset(); }
+
   // The painter cannot draw on one bit per pixel: the operation is painted on
   // a colour copy of the affected area, which is then mapped back to black and
   // white by brightness. Storage stays at one bit per pixel.
@@ -128,6 +164,13 @@ class RasterSurface final : public PainterDc<RasterDc> {
 
   RasterFormat format_;
   QImage image_;
+  // A colour surface keeps one painter open from its first drawing until its
+  // pixels are read: opening a painter costs more than most drawing calls.
+  // Declared after the image, so that it ends before the image goes.
+  mutable std::optional<QPainter> painter_;
+  QPen freshPen_;
+  QBrush freshBrush_;
+  QFont freshFont_;
 };
 
 }  // namespace
