@@ -1,4 +1,7 @@
 // vellora: prints or previews a form file through its print control.
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <QApplication>
 #include <QGuiApplication>
 #include <QJsonArray>
@@ -7,6 +10,7 @@
 #include <QFile>
 #include <QThread>
 
+#include <cerrno>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
@@ -238,6 +242,17 @@ std::vector<std::shared_ptr<host::PrinterDevice>> jobPrinters(cli::Options& opti
   return host::Printers::installed(pdf);
 }
 
+// Qt wants a private runtime folder; outside a desktop session (a terminal
+// over ssh, a build job) there is none, and Qt would warn on every run.
+void providePrivateRuntimeFolder() {
+  if (getenv("XDG_RUNTIME_DIR") != nullptr) return;
+  const fs::path folder = fs::temp_directory_path() / ("runtime-" + std::to_string(getuid()));
+  if (mkdir(folder.c_str(), 0700) != 0 && errno != EEXIST) return;
+  struct stat info {};
+  if (stat(folder.c_str(), &info) == 0 && info.st_uid == getuid() && (info.st_mode & 0077) == 0)
+    setenv("XDG_RUNTIME_DIR", folder.c_str(), 1);
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -255,6 +270,7 @@ int main(int argc, char** argv) {
 
   const bool window = options.command == cli::Command::Preview && options.window && displayAvailable();
   if (!displayAvailable()) setenv("QT_QPA_PLATFORM", "offscreen", 0);
+  providePrivateRuntimeFolder();
   std::unique_ptr<QGuiApplication> application;
   if (window) {
     application = std::make_unique<QApplication>(argc, argv);

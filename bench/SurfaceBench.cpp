@@ -4,7 +4,6 @@
 // painter into a PDF, and the memory one monochrome A4 preview page holds.
 #include <benchmark/benchmark.h>
 
-#include <QGuiApplication>
 #include <QImage>
 #include <QPainter>
 #include <cstdlib>
@@ -12,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "BenchSupport.h"
 #include "host/QtFont.h"
 #include "host/RasterDc.h"
 #include "host/Runtime.h"
@@ -143,13 +143,6 @@ BENCHMARK(BM_MonochromeA4PreviewPageMemory)->Unit(benchmark::kMillisecond);
 }  // namespace
 
 int main(int argc, char** argv) {
-  setenv("QT_QPA_PLATFORM", "offscreen", 0);
-  QGuiApplication app(argc, argv);
-  auto ui = std::make_unique<host::HeadlessUi>();
-  ui->setEchoToStandardError(false);
-  host::Runtime runtime(std::move(ui), {host::MemoryPrinter::create("Memory", 600)});
-  benchmark::Initialize(&argc, argv);
-  benchmark::RunSpecifiedBenchmarks();
-  benchmark::Shutdown();
-  return 0;
+  return benchsupport::runWithHeadlessRuntime(argc, argv,
+                                              [] { return host::MemoryPrinter::create("Memory", 600); });
 }

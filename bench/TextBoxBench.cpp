@@ -4,13 +4,13 @@
 // length of the box.
 #include <benchmark/benchmark.h>
 
-#include <QGuiApplication>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <memory>
 #include <string>
 
+#include "BenchSupport.h"
 #include "host/Lang.h"
 #include "host/Printer.h"
 #include "host/Runtime.h"
@@ -163,15 +163,9 @@ BENCHMARK(printBox)->ArgName("pages")->Arg(100)->Arg(1000)->Unit(benchmark::kMil
 }  // namespace
 
 int main(int argc, char** argv) {
-  setenv("QT_QPA_PLATFORM", "offscreen", 0);
-  QGuiApplication app(argc, argv);
-  auto ui = std::make_unique<host::HeadlessUi>();
-  ui->setEchoToStandardError(false);
   const std::filesystem::path output = std::filesystem::temp_directory_path() / "vellora-textbox-bench.pdf";
-  host::Runtime runtime(std::move(ui), {host::makePdfPrinter(output)});
-  benchmark::Initialize(&argc, argv);
-  benchmark::RunSpecifiedBenchmarks();
-  benchmark::Shutdown();
+  const int result =
+      benchsupport::runWithHeadlessRuntime(argc, argv, [&] { return host::makePdfPrinter(output); });
   std::filesystem::remove(output);
-  return 0;
+  return result;
 }

@@ -1,9 +1,6 @@
 # One object library per source folder of the print control; Velloractl is
 # assembled from them. Each folder's CMakeLists.txt lists its own sources.
 function(vellora_object_library name)
-  if(NOT ARGN)
-    return()  # a folder without sources yet
-  endif()
   add_library(${name} OBJECT ${ARGN})
   target_include_directories(${name} PUBLIC ${PROJECT_SOURCE_DIR})
   target_link_libraries(${name} PUBLIC vellorahost)

@@ -51,6 +51,19 @@ void Printer::requireDevice() const {
   if (!device_) raise(err::PrinterError);
 }
 
+template <class Setting>
+const Setting& Printer::setting(const Setting& field) const {
+  requireDevice();
+  return field;
+}
+
+template <class Setting>
+void Printer::changeSetting(Setting& field, Setting value, bool valid) {
+  requireDevice();
+  requireValue(valid);
+  field = value;
+}
+
 std::string Printer::deviceName() const {
   requireDevice();
   return device_->deviceName();
@@ -64,86 +77,38 @@ std::string Printer::port() const {
   return device_->port();
 }
 
-int Printer::orientation() const {
-  requireDevice();
-  return settings_.orientation;
-}
+int Printer::orientation() const { return setting(settings_.orientation); }
 void Printer::setOrientation(int value) {
-  requireDevice();
-  requireValue(value == 1 || value == 2);
-  settings_.orientation = value;
+  changeSetting(settings_.orientation, value, value == 1 || value == 2);
 }
 
-int Printer::paperSize() const {
-  requireDevice();
-  return settings_.paperSize;
-}
+int Printer::paperSize() const { return setting(settings_.paperSize); }
 void Printer::setPaperSize(int value) {
-  requireDevice();
-  requireValue(paperTwips(value).has_value());
-  settings_.paperSize = value;
+  changeSetting(settings_.paperSize, value, paperTwips(value).has_value());
 }
 
-int Printer::copies() const {
-  requireDevice();
-  return settings_.copies;
-}
-void Printer::setCopies(int value) {
-  requireDevice();
-  requireValue(value >= 1);
-  settings_.copies = value;
-}
+int Printer::copies() const { return setting(settings_.copies); }
+void Printer::setCopies(int value) { changeSetting(settings_.copies, value, value >= 1); }
 
-int Printer::colorMode() const {
-  requireDevice();
-  return settings_.colorMode;
-}
+int Printer::colorMode() const { return setting(settings_.colorMode); }
 void Printer::setColorMode(int value) {
-  requireDevice();
-  requireValue(value == 1 || value == 2);
-  settings_.colorMode = value;
+  changeSetting(settings_.colorMode, value, value == 1 || value == 2);
 }
 
-int Printer::duplex() const {
-  requireDevice();
-  return settings_.duplex;
-}
-void Printer::setDuplex(int value) {
-  requireDevice();
-  requireValue(value >= 1 && value <= 3);
-  settings_.duplex = value;
-}
+int Printer::duplex() const { return setting(settings_.duplex); }
+void Printer::setDuplex(int value) { changeSetting(settings_.duplex, value, value >= 1 && value <= 3); }
 
-int Printer::printQuality() const {
-  requireDevice();
-  return settings_.printQuality;
-}
+int Printer::printQuality() const { return setting(settings_.printQuality); }
 void Printer::setPrintQuality(int value) {
-  requireDevice();
   // -1 draft .. -4 high, or a resolution in dots per inch.
-  requireValue((value >= -4 && value <= -1) || value > 0);
-  settings_.printQuality = value;
+  changeSetting(settings_.printQuality, value, (value >= -4 && value <= -1) || value > 0);
 }
 
-double Printer::zoom() const {
-  requireDevice();
-  return zoom_;
-}
-void Printer::setZoom(double value) {
-  requireDevice();
-  requireValue(value >= 0);
-  zoom_ = value;
-}
+double Printer::zoom() const { return setting(zoom_); }
+void Printer::setZoom(double value) { changeSetting(zoom_, value, value >= 0); }
 
-int Printer::scaleMode() const {
-  requireDevice();
-  return scaleMode_;
-}
-void Printer::setScaleMode(int value) {
-  requireDevice();
-  requireValue(value >= 0 && value <= 7);
-  scaleMode_ = value;
-}
+int Printer::scaleMode() const { return setting(scaleMode_); }
+void Printer::setScaleMode(int value) { changeSetting(scaleMode_, value, value >= 0 && value <= 7); }
 
 long Printer::width() const {
   requireDevice();
@@ -162,10 +127,7 @@ double Printer::twipsPerPixelY() const {
   return 1440.0 / device_->dotsPerInch();
 }
 
-const Font& Printer::font() const {
-  requireDevice();
-  return font_;
-}
+const Font& Printer::font() const { return setting(font_); }
 void Printer::setFont(const Font& font) {
   requireDevice();
   font_ = font;
@@ -205,25 +167,22 @@ void Printer::newPage() {
   printY_ = 0;
 }
 
-void Printer::endDoc() {
-  requireDevice();
-  if (!document_) return;
-  // The document is closed whatever the device says; a failure is still reported.
-  std::unique_ptr<PrinterDevice::Document> document = std::move(document_);
+std::unique_ptr<PrinterDevice::Document> Printer::takeDocument() {
   pagesInDocument_ = 0;
   printY_ = 0;
   spoolerPageOpen_ = false;
-  document->end();
+  return std::move(document_);
+}
+
+void Printer::endDoc() {
+  requireDevice();
+  // The document is closed whatever the device says; a failure is still reported.
+  if (document_) takeDocument()->end();
 }
 
 void Printer::killDoc() {
   requireDevice();
-  if (!document_) return;
-  std::unique_ptr<PrinterDevice::Document> document = std::move(document_);
-  pagesInDocument_ = 0;
-  printY_ = 0;
-  spoolerPageOpen_ = false;
-  document->abort();
+  if (document_) takeDocument()->abort();
 }
 
 void Printer::startPagePrinter() {

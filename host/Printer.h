@@ -139,7 +139,16 @@ class Printer {
 
  private:
   void requireDevice() const;
+  // A setting read or changed through the current printer: 482 without one,
+  // 380 for a value the setting does not take.
+  template <class Setting>
+  [[nodiscard]] const Setting& setting(const Setting& field) const;
+  template <class Setting>
+  void changeSetting(Setting& field, Setting value, bool valid);
   void openDocument();
+  // Leaves the open document (there must be one) and its page bookkeeping behind,
+  // handing the document over to be ended or aborted.
+  [[nodiscard]] std::unique_ptr<PrinterDevice::Document> takeDocument();
 
   std::shared_ptr<PrinterDevice> device_;
   PrinterDevice::Settings settings_;

@@ -39,6 +39,14 @@ void closeProgress(PrintJob& job) {
   });
 }
 
+// The user stopped the job during the walk: the progress window closes and the
+// stop request is spent.
+void endStoppedWalk(PrintJob& job) {
+  closeProgress(job);
+  job.StopRequested = false;
+  raiseAfterPrintOnce(job);
+}
+
 // The page being finished (number PageCounter + 1 in a preview, PageCounter
 // in a print once counted) lies before FromPage: the layout never reached the range.
 bool lastPageBeforeRange(const PrintJob& job) {
@@ -108,9 +116,7 @@ bool printDocument(PrintJob& job) {
     WalkForm(job);
 
     if (job.StopRequested) {
-      closeProgress(job);
-      job.StopRequested = false;
-      raiseAfterPrintOnce(job);
+      endStoppedWalk(job);
       printer.killDoc();
       return false;
     }
@@ -211,9 +217,7 @@ bool RunPreviewJob(PrintJob& job) {
   WalkForm(job);
 
   if (job.StopRequested) {
-    closeProgress(job);
-    job.StopRequested = false;
-    raiseAfterPrintOnce(job);
+    endStoppedWalk(job);
     return false;
   }
 

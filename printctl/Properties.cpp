@@ -243,8 +243,7 @@ void Vellora::WriteProperties(host::PropertyBag& bag) {
 // --- the Lets --------------------------------------------------------------
 
 void Vellora::setColor(std::int32_t value) {
-  props_.Color = value;
-  changed("Color");
+  assignSetting(props_.Color, value, "Color");
   job_.SurfaceColorMode = host::CInt(2.0 - 2.0 * value);
 }
 
@@ -255,61 +254,31 @@ void Vellora::setOrientation(std::int32_t value) {
   changed("Orientation");
 }
 
-void Vellora::setRepeatHeader(bool value) {
-  props_.RepeatHeader = value;
-  changed("RepeatHeader");
-}
-
-void Vellora::setRowRepeatTitle(bool value) {
-  props_.RowRepeatTitle = value;
-  changed("RowRepeatTitle");
-}
-
-void Vellora::setLeftMargin(double value) {
-  props_.LeftMargin = value;
-  changed("LeftMargin");
-}
-
-void Vellora::setRightMargin(double value) {
-  props_.RightMargin = value;
-  changed("RightMargin");
-}
-
-void Vellora::setTopMargin(double value) {
-  props_.TopMargin = value;
-  changed("TopMargin");
-}
-
-void Vellora::setFootMargin(double value) {
-  props_.FootMargin = value;
-  changed("FootMargin");
-}
+void Vellora::setRepeatHeader(bool value) { assignSetting(props_.RepeatHeader, value, "RepeatHeader"); }
+void Vellora::setRowRepeatTitle(bool value) { assignSetting(props_.RowRepeatTitle, value, "RowRepeatTitle"); }
+void Vellora::setLeftMargin(double value) { assignSetting(props_.LeftMargin, value, "LeftMargin"); }
+void Vellora::setRightMargin(double value) { assignSetting(props_.RightMargin, value, "RightMargin"); }
+void Vellora::setTopMargin(double value) { assignSetting(props_.TopMargin, value, "TopMargin"); }
+void Vellora::setFootMargin(double value) { assignSetting(props_.FootMargin, value, "FootMargin"); }
 
 void Vellora::setZoom(std::int16_t value) {
   if (value < 26 || value > 249) return;
-  props_.Zoom = value;
-  changed("Zoom");
+  assignSetting(props_.Zoom, value, "Zoom");
 }
 
 void Vellora::setToolTipText(const std::string& value) {
-  props_.ToolTipText = value;
-  changed("ToolTipText");
+  assignSetting(props_.ToolTipText, value, "ToolTipText");
 }
 
 void Vellora::setBtnsView_Captions(const std::string& value) {
-  props_.BtnsView_Captions = value;
-  changed("BtnsView_Captions");
+  assignSetting(props_.BtnsView_Captions, value, "BtnsView_Captions");
 }
 
 void Vellora::setBtnsView_ToolTipText(const std::string& value) {
-  props_.BtnsView_ToolTipText = value;
-  changed("BtnsView_ToolTipText");
+  assignSetting(props_.BtnsView_ToolTipText, value, "BtnsView_ToolTipText");
 }
 
-void Vellora::setTopTitle(const std::string& value) {
-  props_.TopTitle = value;
-  changed("TopTitle");
-}
+void Vellora::setTopTitle(const std::string& value) { assignSetting(props_.TopTitle, value, "TopTitle"); }
 
 void Vellora::setPrintBtnEnabled(bool value) {
   printBtn_.Enabled = value;
@@ -324,39 +293,25 @@ void Vellora::setPreviewBtnEnabled(bool value) {
 }
 
 void Vellora::setTitlesFont(const host::Font& value) {
-  props_.TitlesFont = value;
-  changed("TitlesFont");
+  assignSetting(props_.TitlesFont, value, "TitlesFont");
 }
 
-void Vellora::setPagesNumbers(bool value) {
-  props_.PagesNumbers = value;
-  changed("PagesNumbers");
-}
+void Vellora::setPagesNumbers(bool value) { assignSetting(props_.PagesNumbers, value, "PagesNumbers"); }
 
 void Vellora::setTopFootAlignTxt(std::int32_t value) {
-  props_.TopFootAlignTxt = value;
-  changed("TopFootAlignTxt");
+  assignSetting(props_.TopFootAlignTxt, value, "TopFootAlignTxt");
 }
 
-void Vellora::setFootTitle(const std::string& value) {
-  props_.FootTitle = value;
-  changed("FootTitle");
-}
-
-void Vellora::setBorderText(bool value) {
-  props_.BorderText = value;
-  changed("BorderText");
-}
+void Vellora::setFootTitle(const std::string& value) { assignSetting(props_.FootTitle, value, "FootTitle"); }
+void Vellora::setBorderText(bool value) { assignSetting(props_.BorderText, value, "BorderText"); }
 
 void Vellora::setShowPrinterAlways(bool value) {
-  props_.ShowPrinterAlways = value;
-  changed("ShowPrinterAlways");
+  assignSetting(props_.ShowPrinterAlways, value, "ShowPrinterAlways");
 }
 
 void Vellora::setCopies(float value) {
   if (value <= 0) return;
-  props_.Copies = value;
-  changed("Copies");
+  assignSetting(props_.Copies, value, "Copies");
 }
 
 void Vellora::setFromPage(std::int16_t value) {
@@ -364,8 +319,7 @@ void Vellora::setFromPage(std::int16_t value) {
     host::ui().msgBox(fromPageRefused, host::mb::Critical);
     return;
   }
-  props_.FromPage = value;
-  changed("FromPage");
+  assignSetting(props_.FromPage, value, "FromPage");
 }
 
 void Vellora::setToPage(std::int16_t value) {
@@ -373,93 +327,55 @@ void Vellora::setToPage(std::int16_t value) {
     host::ui().msgBox(toPageRefused, host::mb::Critical);
     return;
   }
-  props_.ToPage = value;
-  changed("ToPage");
+  assignSetting(props_.ToPage, value, "ToPage");
 }
 
 void Vellora::setPrViewMonochrome(bool value) {
-  props_.PrViewMonochrome = value;
-  changed("PrViewMonochrome");
+  assignSetting(props_.PrViewMonochrome, value, "PrViewMonochrome");
 }
 
 void Vellora::setPrevBtnCloseTip(const std::string& value) {
-  props_.PrevBtnCloseTip = value;
+  assignSetting(props_.PrevBtnCloseTip, value, "PrevBtnCloseTip");
   job_.PrevBtnCloseTip = value;
-  changed("PrevBtnCloseTip");
 }
 
 void Vellora::setPrevBkColor(std::int32_t value) {
-  props_.PrevBkColor = value;
+  assignSetting(props_.PrevBkColor, value, "PrevBkColor");
   job_.PrevBkColor = value;
-  changed("PrevBkColor");
 }
 
 void Vellora::setPrevPrintVisible(bool value) {
-  props_.PrevPrintVisible = value;
+  assignSetting(props_.PrevPrintVisible, value, "PrevPrintVisible");
   job_.PrevPrintVisible = value;
-  changed("PrevPrintVisible");
 }
 
 void Vellora::setPrevPrintTip(const host::Value& value) {
-  props_.PrevPrintTip = value;
+  assignSetting(props_.PrevPrintTip, value, "PrevPrintTip");
   job_.PrevPrintTip = value;
-  changed("PrevPrintTip");
 }
 
-void Vellora::setSideBySide(bool value) {
-  props_.SideBySide = value;
-  changed("SideBySide");
-}
+void Vellora::setSideBySide(bool value) { assignSetting(props_.SideBySide, value, "SideBySide"); }
 
 void Vellora::setPrinterMess(const std::string& value) {
-  props_.PrinterMess = value;
-  changed("PrinterMess");
+  assignSetting(props_.PrinterMess, value, "PrinterMess");
 }
 
-void Vellora::setErr_Mess(const std::string& value) {
-  props_.Err_Mess = value;
-  changed("Err_Mess");
-}
-
-void Vellora::setGridLinesOK(bool value) {
-  props_.GridLinesOK = value;
-  changed("GridLinesOK");
-}
-
-void Vellora::setRightOffset(double value) {
-  props_.RightOffset = value;
-  changed("RightOffset");
-}
-
-void Vellora::setGridToFit(std::int32_t value) {
-  props_.GridToFit = value;
-  changed("GridToFit");
-}
-
-void Vellora::setScalePrnGrph(double value) {
-  props_.ScalePrnGrph = value;
-  changed("ScalePrnGrph");
-}
+void Vellora::setErr_Mess(const std::string& value) { assignSetting(props_.Err_Mess, value, "Err_Mess"); }
+void Vellora::setGridLinesOK(bool value) { assignSetting(props_.GridLinesOK, value, "GridLinesOK"); }
+void Vellora::setRightOffset(double value) { assignSetting(props_.RightOffset, value, "RightOffset"); }
+void Vellora::setGridToFit(std::int32_t value) { assignSetting(props_.GridToFit, value, "GridToFit"); }
+void Vellora::setScalePrnGrph(double value) { assignSetting(props_.ScalePrnGrph, value, "ScalePrnGrph"); }
 
 void Vellora::setClickToStop(const std::string& value) {
-  props_.ClickToStop = value;
-  changed("ClickToStop");
+  assignSetting(props_.ClickToStop, value, "ClickToStop");
 }
 
-void Vellora::setPagesDef(const std::string& value) {
-  props_.PagesDef = value;
-  changed("PagesDef");
-}
-
-void Vellora::setEscStr(const std::string& value) {
-  props_.EscStr = value;
-  changed("EscStr");
-}
+void Vellora::setPagesDef(const std::string& value) { assignSetting(props_.PagesDef, value, "PagesDef"); }
+void Vellora::setEscStr(const std::string& value) { assignSetting(props_.EscStr, value, "EscStr"); }
 
 void Vellora::setHideStopBtn(bool value) {
-  props_.HideStopBtn = value;
+  assignSetting(props_.HideStopBtn, value, "HideStopBtn");
   job_.HideStopBtn = value;
-  changed("HideStopBtn");
 }
 
 void Vellora::setPrinterName(const std::string& NewPrinterName) {

@@ -15,6 +15,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <type_traits>
 
 #include "host/Font.h"
 #include "host/model/UserControl.h"
@@ -235,6 +236,12 @@ class Vellora : public host::UserControl {
   friend struct VelloraPropertyTable;
   class JobGuard;
   void changed(std::string_view name) { PropertyChanged(name); }
+  // The common end of a Let: the setting takes the value and the change is reported.
+  template <class Setting>
+  void assignSetting(Setting& setting, const std::type_identity_t<Setting>& value, std::string_view name) {
+    setting = value;
+    changed(name);
+  }
   void ShowPrintDialog();
   void makeFace();
 

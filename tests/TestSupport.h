@@ -2,16 +2,47 @@
 // Helpers shared by the test suites.
 #include <stdlib.h>
 
+#include <cstdio>
 #include <filesystem>
+#include <functional>
 #include <stdexcept>
 #include <memory>
 #include <string>
 
+#include "host/HostError.h"
 #include "host/Printer.h"
 #include "host/Runtime.h"
 #include "host/Ui.h"
 
 namespace testsupport {
+
+// The number of the HostError a statement raises; 0 when it raises none.
+[[nodiscard]] inline int errorNumberOf(const std::function<void()>& statement) {
+  try {
+    statement();
+  } catch (const host::HostError& error) {
+    return error.number();
+  }
+  return 0;
+}
+
+// The text of line `number` of a numbered text: "Line 001", "Line 002", ...
+[[nodiscard]] inline std::string numberedLine(int number) {
+  char line[16];
+  std::snprintf(line, sizeof line, "Line %03d", number);
+  return line;
+}
+
+// Lines 1 to `count` of a numbered text, separated by CR LF as a multi-line
+// text box holds them.
+[[nodiscard]] inline std::string numberedLines(int count) {
+  std::string text;
+  for (int number = 1; number <= count; ++number) {
+    if (number > 1) text += "\r\n";
+    text += numberedLine(number);
+  }
+  return text;
+}
 
 // A headless runtime with one in-memory printer ("Memory", 600 dpi unless told otherwise).
 struct HeadlessRuntime {

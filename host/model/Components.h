@@ -134,6 +134,34 @@ class ControlFactory final : public ClassFactory {
   std::atomic<int>& live_;
 };
 
+// What the four entry points of a control library do for its one control
+// class. A library keeps one server in an unnamed namespace, beside the
+// constinit count of its live instances, and defines its entry points with
+// HOST_COMPONENT_ENTRY_POINTS. DllRegisterServer registers the library that
+// holds the count: the address of a symbol of that library alone, since an
+// exported function could be bound to the other control library's entry point
+// of the same name.
+template <class ControlClass>
+class ComponentServer {
+ public:
+  ComponentServer(std::string_view className, std::atomic<int>& live)
+      : className_(className), live_(live), factory_(live) {}
+  ComponentServer(const ComponentServer&) = delete;
+  ComponentServer& operator=(const ComponentServer&) = delete;
+
+  [[nodiscard]] int registerServer() const noexcept { return selfRegister(className_, &live_); }
+  [[nodiscard]] int unregisterServer() const noexcept { return selfUnregister(className_); }
+  [[nodiscard]] int classObject(const char* requested, ClassFactory** result) noexcept {
+    return serveClassObject(requested, className_, factory_, result);
+  }
+  [[nodiscard]] int canUnloadNow() const noexcept { return factory_.canUnloadNow(); }
+
+ private:
+  std::string_view className_;
+  std::atomic<int>& live_;
+  ControlFactory<ControlClass> factory_;
+};
+
 }  // namespace host
 
 // The entry points every control library exports (C linkage, default visibility).
@@ -144,3 +172,13 @@ HOST_COMPONENT_EXPORT int DllUnregisterServer();
 HOST_COMPONENT_EXPORT int DllGetClassObject(const char* className, host::ClassFactory** factory);
 // 0 when no instance of the library's class is alive, 1 otherwise.
 HOST_COMPONENT_EXPORT int DllCanUnloadNow();
+
+// Defines the four entry points of the library that expands it, each handing
+// the call to that library's ComponentServer `server`.
+#define HOST_COMPONENT_ENTRY_POINTS(server)                                                          \
+  HOST_COMPONENT_EXPORT int DllRegisterServer() { return (server).registerServer(); }                \
+  HOST_COMPONENT_EXPORT int DllUnregisterServer() { return (server).unregisterServer(); }            \
+  HOST_COMPONENT_EXPORT int DllGetClassObject(const char* className, host::ClassFactory** result) { \
+    return (server).classObject(className, result);                                                  \
+  }                                                                                                  \
+  HOST_COMPONENT_EXPORT int DllCanUnloadNow() { return (server).canUnloadNow(); }

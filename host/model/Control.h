@@ -159,6 +159,32 @@ class Control : public PropertyObject {
   int zOrder_ = 0;
 };
 
+// The scale of a drawing area (a form's or a picture box's client area):
+// ScaleMode and the user scale that ScaleWidth/ScaleHeight set.
+class ScaleSpace {
+ public:
+  // Twips per unit of a scale mode along x or y (ScaleMode 1 to 7; 0 is the user scale).
+  [[nodiscard]] static double twipsPerUnit(int scaleMode, bool vertical);
+  // Whether a property is one of the extents, ScaleWidth or ScaleHeight.
+  [[nodiscard]] static bool isExtent(std::string_view name);
+
+  // ScaleWidth or ScaleHeight: the client area in the units of the scale
+  // mode, or the extent of the user scale in mode 0.
+  [[nodiscard]] Value extent(std::string_view name, int scaleMode, double clientWidthTwips,
+                             double clientHeightTwips) const;
+  // Takes the area's current extents as the user scale: switching to
+  // ScaleMode 0 keeps the extents the current mode gives.
+  void keepExtents(const Object& area);
+  // Setting an extent makes a user scale (the area then switches to ScaleMode
+  // 0); the other dimension keeps its extent in the units it had. Raises 380
+  // for an extent of 0.
+  void setExtent(const Object& area, std::string_view name, const Value& value);
+
+ private:
+  double userWidth_ = 0;
+  double userHeight_ = 0;
+};
+
 // A form: its controls in creation order, scale mode and size, colours, the
 // snapshot of its client area (hDC). ScaleWidth/ScaleHeight follow the client
 // size in the current ScaleMode (1 twips, 3 pixels).
@@ -232,9 +258,7 @@ class Form : public PropertyObject {
   bool unloaded_ = false;
   int frontZ_ = 0;
   int backZ_ = 0;
-  // The user scale (ScaleMode 0): the scale width and height set by the program.
-  double userScaleWidth_ = 0;
-  double userScaleHeight_ = 0;
+  ScaleSpace scale_;
 };
 
 // Creates a control of a built-in family by type name ("Label", "TextBox",

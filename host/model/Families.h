@@ -20,13 +20,6 @@ inline constexpr std::int32_t WindowForeground = systemColorValue(syscolor::Wind
 inline constexpr std::int32_t ButtonFace = systemColorValue(syscolor::ButtonFace);
 inline constexpr std::int32_t ButtonText = systemColorValue(syscolor::ButtonText);
 
-// The scale of a drawing area (a form's or a picture box's client area):
-// ScaleMode and the user scale that ScaleWidth/ScaleHeight set.
-struct ScaleSpace {
-  // Twips per unit of a scale mode along x or y (ScaleMode 1 to 7; 0 is the user scale).
-  [[nodiscard]] static double twipsPerUnit(int scaleMode, bool vertical);
-};
-
 class Label final : public Control {
  public:
   Label();
@@ -233,8 +226,7 @@ class PictureBox final : public Control {
   mutable PictureHolder image_;
   mutable std::string imageKey_;
   std::int32_t hDC_ = newHandle();
-  double userScaleWidth_ = 0;
-  double userScaleHeight_ = 0;
+  ScaleSpace scale_;
 };
 
 class Image final : public Control {

@@ -21,6 +21,30 @@ double ScaleSpace::twipsPerUnit(int scaleMode, bool vertical) {
   }
 }
 
+bool ScaleSpace::isExtent(std::string_view name) {
+  return equalsNoCase(name, "ScaleWidth") || equalsNoCase(name, "ScaleHeight");
+}
+
+Value ScaleSpace::extent(std::string_view name, int scaleMode, double clientWidthTwips,
+                         double clientHeightTwips) const {
+  bool vertical = equalsNoCase(name, "ScaleHeight");
+  if (scaleMode == 0) return Value(static_cast<float>(vertical ? userHeight_ : userWidth_));
+  double client = vertical ? clientHeightTwips : clientWidthTwips;
+  return Value(static_cast<float>(client / twipsPerUnit(scaleMode, vertical)));
+}
+
+void ScaleSpace::keepExtents(const Object& area) {
+  userWidth_ = area.get("ScaleWidth").toDouble();
+  userHeight_ = area.get("ScaleHeight").toDouble();
+}
+
+void ScaleSpace::setExtent(const Object& area, std::string_view name, const Value& value) {
+  float extent = value.toSingle();
+  if (extent == 0) raise(err::InvalidPropertyValue, "Invalid property value: " + std::string(name));
+  keepExtents(area);
+  (equalsNoCase(name, "ScaleHeight") ? userHeight_ : userWidth_) = extent;
+}
+
 namespace {
 
 // The form's Controls collection: Count and Item(i) with i from 0, or Item(name).
@@ -54,10 +78,6 @@ class ControlCollection final : public Object {
   }
   std::shared_ptr<const Form> form_;
 };
-
-bool isScaleProperty(std::string_view name) {
-  return equalsNoCase(name, "ScaleWidth") || equalsNoCase(name, "ScaleHeight");
-}
 
 }  // namespace
 
@@ -129,12 +149,9 @@ Value Form::get(std::string_view name, Args index) const {
     if (!mdiParent_) missingMember(name);
     return Value(ObjectRef(activeChild_.lock()));
   }
-  if (isScaleProperty(name)) {
-    bool vertical = equalsNoCase(name, "ScaleHeight");
-    int mode = PropertyObject::get("ScaleMode").toInteger();
-    if (mode == 0) return Value(static_cast<float>(vertical ? userScaleHeight_ : userScaleWidth_));
-    double client = vertical ? clientHeightTwips() : clientWidthTwips();
-    return Value(static_cast<float>(client / ScaleSpace::twipsPerUnit(mode, vertical)));
+  if (ScaleSpace::isExtent(name)) {
+    return scale_.extent(name, PropertyObject::get("ScaleMode").toInteger(), clientWidthTwips(),
+                         clientHeightTwips());
   }
   return PropertyObject::get(name, index);
 }
@@ -146,22 +163,12 @@ void Form::set(std::string_view name, const Value& value, Args index) {
     font_->setFont(font->font());
     return;
   }
-  if (isScaleProperty(name)) {
-    // Setting a scale dimension makes a user scale; the other dimension keeps
-    // its extent in the units it had.
-    float extent = value.toSingle();
-    if (extent == 0) raise(err::InvalidPropertyValue, "Invalid property value: " + std::string(name));
-    userScaleWidth_ = get("ScaleWidth").toDouble();
-    userScaleHeight_ = get("ScaleHeight").toDouble();
-    (equalsNoCase(name, "ScaleHeight") ? userScaleHeight_ : userScaleWidth_) = extent;
+  if (ScaleSpace::isExtent(name)) {
+    scale_.setExtent(*this, name, value);
     store("ScaleMode", Value(0));
     return;
   }
-  if (equalsNoCase(name, "ScaleMode") && value.toLong() == 0) {
-    // Switching to the user scale keeps the extents the current mode gives.
-    userScaleWidth_ = get("ScaleWidth").toDouble();
-    userScaleHeight_ = get("ScaleHeight").toDouble();
-  }
+  if (equalsNoCase(name, "ScaleMode") && value.toLong() == 0) scale_.keepExtents(*this);
   PropertyObject::set(name, value, index);
   if (equalsNoCase(name, "ScaleMode") && value.toLong() != 0) {
     store("ScaleLeft", Value(0));

@@ -83,8 +83,7 @@ std::optional<ClientArea> clientAreaOf(const Object& object) {
 }
 
 bool isClientSize(const Object& area, std::string_view key) {
-  return (equalsNoCase(key, "ScaleWidth") || equalsNoCase(key, "ScaleHeight")) && clientAreaOf(area) &&
-         area.get("ScaleMode").toInteger() != 0;
+  return ScaleSpace::isExtent(key) && clientAreaOf(area) && area.get("ScaleMode").toInteger() != 0;
 }
 
 void setClientSize(Object& area, std::string_view key, const Value& extent) {

@@ -175,12 +175,8 @@ Value PictureBox::get(std::string_view name, Args index) const {
     }
     return Value(image_.handle());
   }
-  if (equalsNoCase(name, "ScaleWidth") || equalsNoCase(name, "ScaleHeight")) {
-    bool vertical = equalsNoCase(name, "ScaleHeight");
-    int mode = stored("ScaleMode").toInteger();
-    if (mode == 0) return Value(static_cast<float>(vertical ? userScaleHeight_ : userScaleWidth_));
-    double client = vertical ? clientHeightTwips() : clientWidthTwips();
-    return Value(static_cast<float>(client / ScaleSpace::twipsPerUnit(mode, vertical)));
+  if (ScaleSpace::isExtent(name)) {
+    return scale_.extent(name, stored("ScaleMode").toInteger(), clientWidthTwips(), clientHeightTwips());
   }
   return Control::get(name, index);
 }
@@ -191,19 +187,12 @@ void PictureBox::set(std::string_view name, const Value& value, Args index) {
     fitToPicture();
     return;
   }
-  if (equalsNoCase(name, "ScaleWidth") || equalsNoCase(name, "ScaleHeight")) {
-    float extent = value.toSingle();
-    if (extent == 0) raise(err::InvalidPropertyValue, "Invalid property value: " + std::string(name));
-    userScaleWidth_ = get("ScaleWidth").toDouble();
-    userScaleHeight_ = get("ScaleHeight").toDouble();
-    (equalsNoCase(name, "ScaleHeight") ? userScaleHeight_ : userScaleWidth_) = extent;
+  if (ScaleSpace::isExtent(name)) {
+    scale_.setExtent(*this, name, value);
     store("ScaleMode", Value(0));
     return;
   }
-  if (equalsNoCase(name, "ScaleMode") && value.toLong() == 0) {
-    userScaleWidth_ = get("ScaleWidth").toDouble();
-    userScaleHeight_ = get("ScaleHeight").toDouble();
-  }
+  if (equalsNoCase(name, "ScaleMode") && value.toLong() == 0) scale_.keepExtents(*this);
   Control::set(name, value, index);
   if (equalsNoCase(name, "AutoSize")) fitToPicture();
 }

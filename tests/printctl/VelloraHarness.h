@@ -53,15 +53,13 @@ struct Harness {
 
   // A multi-line text box of `lines` numbered lines ("Line 001", ...).
   host::ObjectRef addNotes(int lines, std::int32_t top = 600) {
-    std::string text;
-    for (int line = 1; line <= lines; ++line) {
-      char buffer[32];
-      std::snprintf(buffer, sizeof buffer, "Line %03d", line);
-      if (line > 1) text += "\r\n";
-      text += buffer;
-    }
     return add("TextBox", "Notes",
-               {{"MultiLine", true}, {"Text", text}, {"Left", 360}, {"Top", top}, {"Width", 6000}, {"Height", 1500}});
+               {{"MultiLine", true},
+                {"Text", testsupport::numberedLines(lines)},
+                {"Left", 360},
+                {"Top", top},
+                {"Width", 6000},
+                {"Height", 1500}});
   }
 
   [[nodiscard]] std::vector<int> pagesRaised() const {

@@ -2,11 +2,11 @@
 // and on paper, with their colours, borders, fonts and multi-line text.
 #include <gtest/gtest.h>
 
-#include <cstdio>
 #include <string>
 #include <vector>
 
 #include "RendererTestSupport.h"
+#include "TestSupport.h"
 #include "host/Lang.h"
 #include "host/model/Messages.h"
 #include "renderers/Renderers.h"
@@ -15,6 +15,8 @@ namespace {
 
 using namespace renderertest;
 using host::Rect;
+using testsupport::numberedLine;
+using testsupport::numberedLines;
 
 class TextBoxTest : public RendererTest {
  protected:
@@ -29,6 +31,14 @@ class TextBoxTest : public RendererTest {
     return control;
   }
 
+  // Prints a label "Warning", red on yellow.
+  void printWarningLabel() {
+    host::ObjectRef caption = label("Label1", 600, 300, 1500, 300, "Warning");
+    caption->set("BackColor", yellowValue);
+    caption->set("ForeColor", redValue);
+    render(PrnTextBox, caption);
+  }
+
   host::ObjectRef multiLineBox(const std::string& name, int top, int height, const std::string& text) {
     host::ObjectRef box = add("TextBox", name);
     box->set("MultiLine", true);
@@ -38,17 +48,6 @@ class TextBoxTest : public RendererTest {
     box->set("Height", height);
     box->set("Text", text);
     return box;
-  }
-
-  static std::string numberedLines(int count) {
-    std::string text;
-    for (int i = 1; i <= count; ++i) {
-      char line[16];
-      std::snprintf(line, sizeof line, "Line %03d", i);
-      if (i > 1) text += "\r\n";
-      text += line;
-    }
-    return text;
   }
 
   static void setFontSize(const host::ObjectRef& control, double points) {
@@ -78,10 +77,7 @@ TEST_F(TextBoxTest, PreviewLabelFillsItsBoxInItsColours) {
 
 TEST_F(TextBoxTest, MonochromePrintTurnsARedOnYellowLabelBlackOnWhite) {
   beginPrint(0);
-  host::ObjectRef caption = label("Label1", 600, 300, 1500, 300, "Warning");
-  caption->set("BackColor", yellowValue);
-  caption->set("ForeColor", redValue);
-  render(PrnTextBox, caption);
+  printWarningLabel();
 
   const host::RasterDc& page = *printedPage().raster;
   const Rect all = Rect::fromXywh(0, 0, 600, 400);
@@ -95,10 +91,7 @@ TEST_F(TextBoxTest, MonochromePrintTurnsARedOnYellowLabelBlackOnWhite) {
 
 TEST_F(TextBoxTest, ColourPrintKeepsTheLabelsColours) {
   beginPrint(2);
-  host::ObjectRef caption = label("Label1", 600, 300, 1500, 300, "Warning");
-  caption->set("BackColor", yellowValue);
-  caption->set("ForeColor", redValue);
-  render(PrnTextBox, caption);
+  printWarningLabel();
 
   const host::RasterDc& page = *printedPage().raster;
   const auto box = boundsOf(page, yellow, Rect::fromXywh(0, 0, 600, 400));
@@ -346,11 +339,7 @@ TEST_F(TextBoxTest, PrintBoxOverThreePagesPrintsEveryLineOnceInOrder) {
   const std::vector<std::string> lines = printedLines(*printer_, &perPage);
   EXPECT_EQ(printer_->pages.size(), 3u);
   std::vector<std::string> expected;
-  for (int i = 1; i <= 190; ++i) {
-    char line[16];
-    std::snprintf(line, sizeof line, "Line %03d", i);
-    expected.emplace_back(line);
-  }
+  for (int i = 1; i <= 190; ++i) expected.push_back(numberedLine(i));
   EXPECT_EQ(lines, expected);
   // Every line handed to a page shows there whole: as many runs of ink as
   // lines, all of one height (none cut at the foot of its chunk).
@@ -375,9 +364,7 @@ TEST_F(TextBoxTest, PrintBoxKeepsItsLastLineWhateverItsLength) {
     render(PrnTextBox, multiLineBox("Text" + std::to_string(count), 300, 3000, numberedLines(count)));
     const std::vector<std::string> lines = printedLines(*printer_);
     ASSERT_EQ(lines.size(), static_cast<std::size_t>(count));
-    char last[16];
-    std::snprintf(last, sizeof last, "Line %03d", count);
-    EXPECT_EQ(lines.back(), last);
+    EXPECT_EQ(lines.back(), numberedLine(count));
   }
 }
 

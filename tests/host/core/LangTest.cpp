@@ -1,18 +1,12 @@
 #include <gtest/gtest.h>
 
+#include "TestSupport.h"
 #include "host/HostError.h"
 #include "host/Lang.h"
 
 namespace {
 
-int errorNumberOf(auto&& statement) {
-  try {
-    statement();
-  } catch (const host::HostError& error) {
-    return error.number();
-  }
-  return 0;
-}
+using testsupport::errorNumberOf;
 
 TEST(Rounding, HalvesGoToTheEvenNeighbour) {
   EXPECT_EQ(host::CLng(2.5), 2);

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include "TestSupport.h"
 #include "host/Font.h"
 #include "host/HostError.h"
 #include "host/SysColors.h"
@@ -8,15 +9,7 @@
 namespace {
 
 using host::Value;
-
-int errorNumberOf(auto&& statement) {
-  try {
-    statement();
-  } catch (const host::HostError& error) {
-    return error.number();
-  }
-  return 0;
-}
+using testsupport::errorNumberOf;
 
 TEST(ValueConversion, BooleansReadAsTrueFalseAndMinusOne) {
   EXPECT_EQ(Value(true).toString(), "True");

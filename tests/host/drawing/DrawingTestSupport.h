@@ -4,9 +4,9 @@
 
 #include <QImage>
 
-#include <functional>
 #include <string>
 
+#include "TestSupport.h"
 #include "host/HostError.h"
 #include "host/Picture.h"
 #include "host/PictureImpl.h"
@@ -55,35 +55,26 @@ inline const host::Rgb blue = host::Rgb::fromRgb(0, 0, 255);
   return count;
 }
 
-// One row of pixels as text: '#' for `ink`, '.' for white, '?' for anything else.
+// A pixel as a character of a row or column: '#' for `ink`, '.' for white, '?' for anything else.
+[[nodiscard]] inline char pixelMark(host::Rgb pixel, host::Rgb ink) {
+  return pixel == ink ? '#' : pixel == host::Rgb::white ? '.' : '?';
+}
+
+// One row of pixels as text, one pixelMark each.
 [[nodiscard]] inline std::string row(const host::RasterDc& dc, int y, int from, int to,
                                      host::Rgb ink = host::Rgb::black) {
   std::string text;
-  for (int x = from; x < to; ++x) {
-    const host::Rgb pixel = dc.pixel(x, y);
-    text += pixel == ink ? '#' : pixel == host::Rgb::white ? '.' : '?';
-  }
+  for (int x = from; x < to; ++x) text += pixelMark(dc.pixel(x, y), ink);
   return text;
 }
 [[nodiscard]] inline std::string column(const host::RasterDc& dc, int x, int from, int to,
                                         host::Rgb ink = host::Rgb::black) {
   std::string text;
-  for (int y = from; y < to; ++y) {
-    const host::Rgb pixel = dc.pixel(x, y);
-    text += pixel == ink ? '#' : pixel == host::Rgb::white ? '.' : '?';
-  }
+  for (int y = from; y < to; ++y) text += pixelMark(dc.pixel(x, y), ink);
   return text;
 }
 
-// The number of the HostError a statement raises; 0 when it raises none.
-[[nodiscard]] inline int errorNumberOf(const std::function<void()>& statement) {
-  try {
-    statement();
-  } catch (const host::HostError& error) {
-    return error.number();
-  }
-  return 0;
-}
+using testsupport::errorNumberOf;
 
 }  // namespace drawingtest
 

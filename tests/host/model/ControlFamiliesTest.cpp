@@ -1,8 +1,7 @@
 // The built-in families: type names, kinds, defaults and their own rules.
-#include <functional>
-
 #include <gtest/gtest.h>
 
+#include "TestSupport.h"
 #include "host/HostError.h"
 #include "host/SysColors.h"
 #include "host/model/Control.h"
@@ -12,15 +11,7 @@ namespace {
 using host::Kind;
 using host::ObjectRef;
 using host::Value;
-
-int errorNumberOf(const std::function<void()>& statement) {
-  try {
-    statement();
-  } catch (const host::HostError& error) {
-    return error.number();
-  }
-  return 0;
-}
+using testsupport::errorNumberOf;
 
 TEST(ControlFamilies, EveryBuiltInTypeIsMadeWithItsTypeNameAndKind) {
   const std::vector<std::pair<std::string, Kind>> expected{

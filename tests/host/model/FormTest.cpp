@@ -1,8 +1,7 @@
 // Forms: their controls, scale, multiple-document parents, containers, closing.
-#include <functional>
-
 #include <gtest/gtest.h>
 
+#include "TestSupport.h"
 #include "host/HostError.h"
 #include "host/SysColors.h"
 #include "host/model/Control.h"
@@ -12,15 +11,7 @@ namespace {
 
 using host::ObjectRef;
 using host::Value;
-
-int errorNumberOf(const std::function<void()>& statement) {
-  try {
-    statement();
-  } catch (const host::HostError& error) {
-    return error.number();
-  }
-  return 0;
-}
+using testsupport::errorNumberOf;
 
 TEST(Form, ControlsAreEnumeratedInCreationOrderIncludingNestedOnes) {
   auto form = host::Form::create("Orders");

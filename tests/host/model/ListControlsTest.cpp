@@ -1,6 +1,5 @@
 // Combo boxes, list boxes and file list boxes.
 #include <fstream>
-#include <functional>
 
 #include <gtest/gtest.h>
 
@@ -12,15 +11,7 @@ namespace {
 
 using host::ObjectRef;
 using host::Value;
-
-int errorNumberOf(const std::function<void()>& statement) {
-  try {
-    statement();
-  } catch (const host::HostError& error) {
-    return error.number();
-  }
-  return 0;
-}
+using testsupport::errorNumberOf;
 
 std::vector<std::string> itemsOf(const ObjectRef& list) {
   std::vector<std::string> items;

@@ -1,8 +1,7 @@
 // Masked edit boxes: the mask, Text, FormattedText and ClipText.
-#include <functional>
-
 #include <gtest/gtest.h>
 
+#include "TestSupport.h"
 #include "host/HostError.h"
 #include "host/model/Control.h"
 #include "host/model/EditMask.h"
@@ -10,15 +9,7 @@
 namespace {
 
 using host::Value;
-
-int errorNumberOf(const std::function<void()>& statement) {
-  try {
-    statement();
-  } catch (const host::HostError& error) {
-    return error.number();
-  }
-  return 0;
-}
+using testsupport::errorNumberOf;
 
 host::ObjectRef maskedBox(std::string_view mask) {
   host::ObjectRef box = host::createBuiltInControl("MaskEdBox");

@@ -1,6 +1,4 @@
 // Picture boxes and image controls: pictures behind handles, the displayed image, scale.
-#include <functional>
-
 #include <gtest/gtest.h>
 
 #include "TestSupport.h"
@@ -14,15 +12,7 @@ using host::ObjectRef;
 using host::Picture;
 using host::Rgb;
 using host::Value;
-
-int errorNumberOf(const std::function<void()>& statement) {
-  try {
-    statement();
-  } catch (const host::HostError& error) {
-    return error.number();
-  }
-  return 0;
-}
+using testsupport::errorNumberOf;
 
 const Rgb blue = Rgb::fromRgb(0, 0, 255);
 

@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include "TestSupport.h"
 #include "host/HostError.h"
 #include "host/model/Control.h"
 
@@ -34,14 +35,7 @@ class Sample final : public host::PropertyObject {
   void onChanged(std::string_view name) override { changes.emplace_back(name); }
 };
 
-int errorNumberOf(const std::function<void()>& statement) {
-  try {
-    statement();
-  } catch (const host::HostError& error) {
-    return error.number();
-  }
-  return 0;
-}
+using testsupport::errorNumberOf;
 
 std::string errorTextOf(const std::function<void()>& statement) {
   try {
