@@ -20,6 +20,7 @@ std::string errorText(int number) {
     case err::InvalidPropertyArrayIndex: return "Invalid property array index";
     case err::SetNotSupportedAtDesignTime: return "Set not supported at design time";
     case err::ObjectRequired: return "Object required";
+    case err::ObjectVariableNotSet: return "Object variable or With block variable not set";
     case err::MemberNotFound: return "Object doesn't support this property or method";
     case err::PrinterError: return "Printer error";
     default: return "Application-defined or object-defined error";

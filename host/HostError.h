@@ -19,6 +19,7 @@ inline constexpr int MemberNotFound = 438;
 inline constexpr int PrinterError = 482;
 inline constexpr int FileNotFound = 53;
 inline constexpr int InvalidProcedureCall = 5;
+inline constexpr int ObjectVariableNotSet = 91;
 }  // namespace err
 
 // A run-time error of the host language: a number and a description. It is the

@@ -14,4 +14,10 @@ void Object::missingMember(std::string_view name) {
   raise(err::MemberNotFound, "Object doesn't support this property or method: " + std::string(name));
 }
 
+ObjectRef ObjectLink::operator->() const {
+  ObjectRef object = object_.lock();
+  if (!object) raise(err::ObjectVariableNotSet);
+  return object;
+}
+
 }  // namespace host

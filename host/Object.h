@@ -73,6 +73,28 @@ class Object : public std::enable_shared_from_this<Object> {
   [[noreturn]] static void missingMember(std::string_view name);
 };
 
+// A reference that does not keep its object alive, for back references that
+// would otherwise close a cycle of ownership (a control's job pointing at the
+// form that owns the control). Reaching through it after the object has gone
+// raises error 91.
+class ObjectLink {
+ public:
+  ObjectLink() = default;
+  ObjectLink(const ObjectRef& object) : object_(object) {}
+  ObjectLink& operator=(const ObjectRef& object) {
+    object_ = object;
+    return *this;
+  }
+  [[nodiscard]] ObjectRef lock() const { return object_.lock(); }
+  [[nodiscard]] ObjectRef operator->() const;
+  [[nodiscard]] Object* get() const { return object_.lock().get(); }
+  explicit operator bool() const { return !object_.expired(); }
+  void reset() { object_.reset(); }
+
+ private:
+  std::weak_ptr<Object> object_;
+};
+
 // A property read that yields an object (ctl.Font, ctl.Container, form.Controls).
 [[nodiscard]] inline ObjectRef getObject(const Object& obj, std::string_view name) {
   return obj.get(name).toObject();

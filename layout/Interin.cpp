@@ -111,7 +111,7 @@ void Interin::Move(double left, double top, double width, double height) {
 // Copies the host form's picture (its hDC) into the window's own persistent
 // picture, SnapshotTop pixels down; the copy is cut to what the form has.
 void Interin::snapshotOfHostForm(double widthPixels, double heightPixels) {
-  const auto form = std::dynamic_pointer_cast<host::Form>(job_.HostForm);
+  const auto form = std::dynamic_pointer_cast<host::Form>(job_.HostForm.lock());
   if (!form) host::raise(host::err::ObjectRequired);
   const host::Picture picture = form->snapshot();
   const int width = std::min(static_cast<int>(host::roundHalfEven(widthPixels)), picture.width());
@@ -135,7 +135,7 @@ void Interin::CoverFormWithProgress() {
   host::resume([&] {
     if (host::Form* form = job_.control.form()) parent = form->self();
   });
-  const host::ObjectRef hostForm = job_.HostForm ? job_.HostForm : parent;
+  const host::ObjectRef hostForm = job_.HostForm ? job_.HostForm.lock() : parent;
   if (!hostForm || !parent) return;
 
   // 1. The host form's window rectangle in screen pixels; a child of a

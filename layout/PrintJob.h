@@ -52,7 +52,7 @@ struct PrintJob {
   bool PrintRequested = false;
 
   // Set by the form walker.
-  host::ObjectRef HostForm;
+  host::ObjectLink HostForm;  // the form owns this control: no owning reference back
   bool ParentIsMdi = false;
   bool WasVisible = true;
   std::int16_t SavedScaleMode = 1;

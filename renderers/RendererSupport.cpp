@@ -28,7 +28,7 @@ std::int32_t colorProperty(const host::Object& control, std::string_view name) {
 
 host::Object& hostForm(const PrintJob& job) {
   if (!job.HostForm) host::raise(host::err::ObjectRequired, "Object required");
-  return *job.HostForm;
+  return *job.HostForm.lock();
 }
 
 void yieldToHost() { host::ui().doEvents(); }

@@ -162,7 +162,8 @@ TEST_F(ProgressWindow, FinitoUnloadsAndTheNextCoverLoadsAgain) {
 
 TEST_F(ProgressWindow, AHostWithoutAPictureIsStillCovered) {
   // Not a form: it has a place but no picture to take; the cover goes on without one.
-  job.HostForm = host::createBuiltInControl("Label");
+  const host::ObjectRef label = host::createBuiltInControl("Label");
+  job.HostForm = label;
   job.HostForm->set("Left", host::Value(750.0));
   job.HostForm->set("Width", host::Value(3000.0));
   job.HostForm->set("Height", host::Value(1500.0));
