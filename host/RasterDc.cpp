@@ -30,6 +30,37 @@ void setMonoBit(uchar* row, int x, bool black) {
     row[x >> 3] &= static_cast<uchar>(~mask);
 }
 
+// The same pixels with one byte each, when the image has at most 256 colours.
+std::optional<QImage> toIndexed(const QImage& image) {
+  QList<QRgb> table;
+  QImage indexed(image.size(), QImage::Format_Indexed8);
+  QRgb lastColor = 0;
+  uchar lastIndex = 0;
+  bool haveLast = false;
+  for (int y = 0; y < image.height(); ++y) {
+    const auto* source = reinterpret_cast<const QRgb*>(image.constScanLine(y));
+    uchar* target = indexed.scanLine(y);
+    for (int x = 0; x < image.width(); ++x) {
+      const QRgb color = source[x];
+      if (!haveLast || color != lastColor) {
+        const auto found = std::find(table.cbegin(), table.cend(), color);
+        if (found == table.cend()) {
+          if (table.size() == 256) return std::nullopt;
+          table.push_back(color);
+          lastIndex = static_cast<uchar>(table.size() - 1);
+        } else {
+          lastIndex = static_cast<uchar>(found - table.cbegin());
+        }
+        lastColor = color;
+        haveLast = true;
+      }
+      target[x] = lastIndex;
+    }
+  }
+  indexed.setColorTable(table);
+  return indexed;
+}
+
 class RasterSurface final : public PainterDc<RasterDc> {
  public:
   RasterSurface(Size size, RasterFormat format, double dotsPerInch)
@@ -59,6 +90,12 @@ class RasterSurface final : public PainterDc<RasterDc> {
     return Rgb::fromRgb(qRed(value), qGreen(value), qBlue(value));
   }
 
+  void compact() override {
+    if (format_ != RasterFormat::Color || image_.format() != QImage::Format_RGB32) return;
+    finishPainting();
+    if (auto indexed = toIndexed(image_)) image_ = std::move(*indexed);
+  }
+
   void copyFrom(const RasterDc& source, const Rect& sourceRect, Point destination) override {
     const QImage pixels = imageOf(source.picture());
     if (pixels.isNull() || sourceRect.isEmpty()) return;
@@ -85,6 +122,7 @@ class RasterSurface final : public PainterDc<RasterDc> {
   QPainter* openPainter() override {
     if (format_ != RasterFormat::Color) return nullptr;
     if (!painter_) {
+      expand();
       painter_.emplace(&image_);
       preparePainter(*painter_);
       freshPen_ = painter_->pen();
@@ -113,6 +151,7 @@ class RasterSurface final : public PainterDc<RasterDc> {
     const Rect area = rect.intersected(deviceRect());
     if (area.isEmpty()) return;
     finishPainting();
+    if (format_ == RasterFormat::Color) expand();
     for (int y = area.top; y < area.bottom; ++y) {
       if (format_ == RasterFormat::Monochrome) {
         uchar* row = image_.scanLine(y);
@@ -136,6 +175,11 @@ class RasterSurface final : public PainterDc<RasterDc> {
     painter.setFont(freshFont_);
     operation(painter);
     painter.restore();
+  }
+
+  // A compacted colour page goes back to four bytes a pixel before it is drawn on.
+  void expand() {
+    if (image_.format() != QImage::Format_RGB32) image_ = image_.convertToFormat(QImage::Format_RGB32);
   }
 
   // The pixels are read or handed out with no painter on them: an image with

@@ -22,6 +22,11 @@ class RasterDc : public Dc {
   // The pixels drawn so far (a copy that shares storage until the surface changes).
   [[nodiscard]] virtual Picture picture() const = 0;
   [[nodiscard]] virtual Rgb pixel(int x, int y) const = 0;
+  // Keeps the pixels drawn so far in as little memory as holds them exactly:
+  // a colour page of at most 256 colours takes one byte per pixel instead of
+  // four. Drawing again restores the working format first. For finished pages
+  // that are kept (a long preview holds every page in memory).
+  virtual void compact() = 0;
   // Copies a region of another raster surface 1:1 to `destination`.
   virtual void copyFrom(const RasterDc& source, const Rect& sourceRect, Point destination) = 0;
 };

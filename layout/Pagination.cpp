@@ -68,6 +68,8 @@ void openPreviewPage(PrintJob& job, int P, int F) {
     return;
   }
   DrawPreviewTitles(job);
+  // The finished page stays in the store until the preview closes; keep it small.
+  job.page().Compact();
   job.CurrentPage = host::CInt(job.CurrentPage + 1.0);
   job.control.raisePage(static_cast<std::int16_t>(P + 1));
   setStopColor(job, host::Rgb::black);

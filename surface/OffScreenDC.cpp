@@ -241,6 +241,10 @@ void OffScreenDC::BlastToScreen(std::int32_t nLeft, std::int32_t nTop, std::int3
 
 void OffScreenDC::Finale() { state_->surface.reset(); }
 
+void OffScreenDC::Compact() {
+  if (state_->surface) state_->surface->compact();
+}
+
 void OffScreenDC::DrawLine(std::int32_t FromX, std::int32_t FromY, std::int32_t ToX, std::int32_t ToY,
                            [[maybe_unused]] std::int32_t Style, std::int32_t BordColor, std::int32_t tWidth) {
   host::RasterDc* dc = state_->surface.get();

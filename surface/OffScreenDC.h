@@ -59,6 +59,10 @@ class OffScreenDC {
   // the picture does not reach. A box without a picture draws nothing.
   void Printpic(const host::ObjectRef& Source, double Scale, std::int32_t nLeft, std::int32_t nTop);
 
+  // Keeps a finished page in as little memory as holds it exactly; drawing
+  // on it again still works.
+  void Compact();
+
   // State: ready between Initialize and Finale.
   [[nodiscard]] bool isReady() const;
   [[nodiscard]] std::int32_t width() const;

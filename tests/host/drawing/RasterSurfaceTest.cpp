@@ -94,6 +94,33 @@ TEST(MonochromeSurface, InvertRectFlipsBits) {
   EXPECT_EQ(row(*dc, 1, 0, 10), "#####.....");
 }
 
+TEST(CompactedSurface, KeepsEveryPixelInAQuarterOfTheMemory) {
+  auto page = host::RasterDc::create({794, 1123}, host::RasterFormat::Color);
+  page->fillRect(Rect::fromLtrb(100, 100, 400, 300), Brush::solid(red));
+  page->setFont(host::Font("Arial", 10));
+  page->extTextOut({50, 50}, 0, Rect{}, "A finished preview page");
+  const Picture before = page->picture();
+  page->compact();
+  const Picture after = page->picture();
+  EXPECT_LT(after.byteCount(), before.byteCount() / 3);
+  for (int y = 0; y < before.height(); y += 7)
+    for (int x = 0; x < before.width(); x += 3) ASSERT_EQ(after.pixel(x, y), before.pixel(x, y)) << x << "," << y;
+
+  // Drawing on a compacted page goes on as before, in any colour.
+  page->fillRect(Rect::fromLtrb(0, 0, 10, 10), Brush::solid(Rgb::fromRgb(1, 2, 3)));
+  EXPECT_EQ(page->pixel(5, 5), Rgb::fromRgb(1, 2, 3));
+  EXPECT_EQ(page->pixel(200, 200), red);
+}
+
+TEST(CompactedSurface, APageOfManyColoursStaysAsItIs) {
+  auto page = colourSurface(300, 1);
+  for (int x = 0; x < 300; ++x) page->fillRect(Rect::fromLtrb(x, 0, x + 1, 1), Brush::solid(Rgb::fromRgb(x % 256, x / 256, 7)));
+  const Picture before = page->picture();
+  page->compact();
+  EXPECT_EQ(page->picture().byteCount(), before.byteCount());
+  EXPECT_EQ(page->pixel(299, 0), Rgb::fromRgb(299 % 256, 1, 7));
+}
+
 TEST(RasterCopies, CopyFromMovesPixelsOneToOne) {
   auto source = colourSurface(20, 20);
   source->fillRect(Rect::fromLtrb(2, 2, 6, 5), Brush::solid(red));
