@@ -142,7 +142,7 @@ void NextPage(PrintJob& job) {
 std::int32_t SysColorIndex(std::int32_t color) { return host::sysColorIndex(color); }
 
 std::int32_t TranslateColor(std::int32_t color) {
-  return color < 0 ? host::GetSysColor(SysColorIndex(color)).toHost() : color;
+  return color < 0 ? host::colorFromHost(color).toHost() : color;
 }
 
 void ReportJobError(PrintJob& job, const host::HostError& error) {

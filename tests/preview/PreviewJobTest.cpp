@@ -2,9 +2,13 @@
 // its closing do while the control prints.
 #include <gtest/gtest.h>
 
+#include <QPushButton>
+#include <QWidget>
 #include <memory>
 
 #include "TestSupport.h"
+#include "host/QtKit.h"
+#include "host/Runtime.h"
 #include "host/Window.h"
 #include "host/model/Control.h"
 #include "layout/Interin.h"
@@ -77,6 +81,31 @@ TEST_F(PreviewJob, ANewPreviewClosesTheOpenOneAndReleasesItsPages) {
   EXPECT_TRUE(releasedBeforeTheWalk);
   EXPECT_TRUE(previewWindow()->isShown());
   EXPECT_TRUE(job.PageStore.front()->isReady());
+}
+
+// The path of "vellora preview --window": the user presses Print on the real
+// window, the window closes, the event loop returns, and the control's next
+// repaint prints the form.
+TEST_F(PreviewJob, OnQtWidgetsPressingPrintClosesTheWindowAndThenPrints) {
+  host::Runtime onScreen(host::makeQtUi(), {headless.printer});
+  ASSERT_TRUE(control->Preview());
+  host::Window* window = host::ui().kit().find("Prview");
+  ASSERT_NE(window, nullptr);
+  QWidget* shown = host::qtWidgetOf(*window);
+  ASSERT_NE(shown, nullptr);
+  QPushButton* print = nullptr;
+  for (QPushButton* button : shown->findChildren<QPushButton*>()) {
+    if (button->text() == "Print") print = button;
+  }
+  ASSERT_NE(print, nullptr);
+
+  print->click();
+  host::ui().runUntil([&] { return !job.preview->isOpen(); });
+  EXPECT_FALSE(shown->isVisible());
+  EXPECT_EQ(headless.printer->documentsDelivered(), 0) << "nothing is printed from inside the window";
+  control->Paint();
+  EXPECT_EQ(headless.printer->documentsDelivered(), 1);
+  EXPECT_FALSE(headless.printer->pages().empty());
 }
 
 }  // namespace

@@ -12,7 +12,6 @@
 #include "host/Runtime.h"
 #include "host/Window.h"
 #include "host/model/Control.h"
-#include "layout/Interin.h"
 #include "layout/PrintJob.h"
 #include "preview/Prview.h"
 #include "printctl/Vellora.h"
@@ -83,43 +82,6 @@ TEST(PreviewScreenshot, ShowsTheDrawnPageAndTheButtonCaptions) {
 
   window.Finir();
   EXPECT_FALSE(shown->isVisible());
-}
-
-// The path of "vellora preview --window": the user presses Print on the real
-// window, the window closes, the event loop returns, and the control's next
-// repaint prints the form.
-TEST(PreviewOnScreen, PressingPrintClosesTheWindowAndThenPrints) {
-  auto printer = host::MemoryPrinter::create("Memory", 150);
-  host::Runtime runtime(host::makeQtUi(), {printer});
-  auto form = host::Form::create("Invoice");
-  auto control = std::make_shared<Vellora>();
-  form->adopt(control);
-  control->setWindowFactory({makeProgressWindow, makePreviewWindow});
-  auto label = form->addControl("Label", "Total");
-  label->set("Caption", host::Value("Total due: 120.00"));
-  label->set("Left", host::Value(600.0));
-  label->set("Top", host::Value(600.0));
-  label->set("Width", host::Value(3000.0));
-  label->set("Height", host::Value(300.0));
-
-  ASSERT_TRUE(control->Preview());
-  host::Window* window = host::ui().kit().find("Prview");
-  ASSERT_NE(window, nullptr);
-  QWidget* shown = host::qtWidgetOf(*window);
-  ASSERT_NE(shown, nullptr);
-  QPushButton* print = nullptr;
-  for (QPushButton* button : shown->findChildren<QPushButton*>()) {
-    if (button->text() == "Print") print = button;
-  }
-  ASSERT_NE(print, nullptr);
-
-  print->click();
-  host::ui().runUntil([&] { return !control->job().preview->isOpen(); });
-  EXPECT_FALSE(shown->isVisible());
-  EXPECT_EQ(printer->documentsDelivered(), 0) << "nothing is printed from inside the window";
-  control->Paint();
-  EXPECT_EQ(printer->documentsDelivered(), 1);
-  EXPECT_FALSE(printer->pages().empty());
 }
 
 }  // namespace
