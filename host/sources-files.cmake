@@ -1,4 +1,5 @@
 # sources of the form-file and component group
 target_sources(vellorahost PRIVATE
   model/FormFile.cpp
+  model/FormData.cpp
   model/Components.cpp)

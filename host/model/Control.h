@@ -18,6 +18,7 @@
 namespace host {
 
 class Form;
+class FormDataCodec;
 
 // One declared property: its name, type and default. `rank` 1 or 2 makes it an
 // indexed property (List(i), TextMatrix(r, c)) stored as an array; an index
@@ -142,6 +143,9 @@ class Control : public PropertyObject {
   [[nodiscard]] const std::shared_ptr<FontObject>& fontObject() const { return font_; }
   // Drawing order on the form (ZOrder 0 brings a control to the front).
   [[nodiscard]] int zOrder() const { return zOrder_; }
+  // How the family keeps data beyond its plain properties in a form file
+  // (host/model/FormData.h); nullptr for most families.
+  [[nodiscard]] virtual const FormDataCodec* formData() const { return nullptr; }
 
  protected:
   friend class Form;

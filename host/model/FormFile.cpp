@@ -19,6 +19,7 @@
 #include "host/HostError.h"
 #include "host/Lang.h"
 #include "host/model/Components.h"
+#include "host/model/FormData.h"
 #include "host/model/Families.h"
 #include "host/model/UserControl.h"
 
@@ -109,172 +110,6 @@ constexpr std::array<std::string_view, 8> fontKeys = {"Name",   "Size",      "Bo
 
 // The largest table (rows times columns) a form file may give an indexed property.
 constexpr int MaximumTableCells = 1 << 22;
-
-// --- ordered JSON output ------------------------------------------------------
-// Qt's JSON objects sort their keys; a form file reads better with Type and
-// Name first and the properties in the order the control declares them.
-
-struct Json {
-  enum class Kind { Null, Literal, String, Array, Object };
-  Kind kind = Kind::Null;
-  std::string text;  // a literal (number, true, false) or a string's text
-  std::vector<Json> items;
-  std::vector<std::pair<std::string, Json>> members;
-
-  static Json literal(std::string text) { return {Kind::Literal, std::move(text), {}, {}}; }
-  static Json string(std::string text) { return {Kind::String, std::move(text), {}, {}}; }
-  static Json array() { return {Kind::Array, {}, {}, {}}; }
-  static Json object() { return {Kind::Object, {}, {}, {}}; }
-  void add(std::string key, Json value) { members.emplace_back(std::move(key), std::move(value)); }
-};
-
-void writeString(const std::string& text, std::string& out) {
-  out += '"';
-  for (unsigned char c : text) {
-    switch (c) {
-      case '"':
-        out += "\\\"";
-        break;
-      case '\\':
-        out += "\\\\";
-        break;
-      case '\n':
-        out += "\\n";
-        break;
-      case '\r':
-        out += "\\r";
-        break;
-      case '\t':
-        out += "\\t";
-        break;
-      default:
-        if (c < 0x20) {
-          static constexpr char hex[] = "0123456789abcdef";
-          out += "\\u00";
-          out += hex[c >> 4];
-          out += hex[c & 15];
-        } else {
-          out += static_cast<char>(c);
-        }
-    }
-  }
-  out += '"';
-}
-
-bool isFlat(const Json& value) {
-  for (const Json& item : value.items)
-    if (item.kind == Json::Kind::Array || item.kind == Json::Kind::Object) return false;
-  return true;
-}
-
-void writeJson(const Json& value, std::string& out, int depth) {
-  const std::string indent(static_cast<std::size_t>(depth + 1) * 2, ' ');
-  const std::string closing(static_cast<std::size_t>(depth) * 2, ' ');
-  switch (value.kind) {
-    case Json::Kind::Null:
-      out += "null";
-      return;
-    case Json::Kind::Literal:
-      out += value.text;
-      return;
-    case Json::Kind::String:
-      writeString(value.text, out);
-      return;
-    case Json::Kind::Array:
-      if (isFlat(value)) {  // a list or a grid row stays on one line
-        out += '[';
-        for (std::size_t i = 0; i < value.items.size(); ++i) {
-          if (i > 0) out += ", ";
-          writeJson(value.items[i], out, depth + 1);
-        }
-        out += ']';
-        return;
-      }
-      out += "[\n";
-      for (std::size_t i = 0; i < value.items.size(); ++i) {
-        out += indent;
-        writeJson(value.items[i], out, depth + 1);
-        out += i + 1 < value.items.size() ? ",\n" : "\n";
-      }
-      out += closing + "]";
-      return;
-    case Json::Kind::Object:
-      if (value.members.empty()) {
-        out += "{}";
-        return;
-      }
-      out += "{\n";
-      for (std::size_t i = 0; i < value.members.size(); ++i) {
-        out += indent;
-        writeString(value.members[i].first, out);
-        out += ": ";
-        writeJson(value.members[i].second, out, depth + 1);
-        out += i + 1 < value.members.size() ? ",\n" : "\n";
-      }
-      out += closing + "}";
-      return;
-  }
-}
-
-template <class Number>
-std::string numberText(Number number) {
-  std::array<char, 64> buffer{};
-  auto [end, error] = std::to_chars(buffer.data(), buffer.data() + buffer.size(), number);
-  if (error != std::errc()) return "0";
-  return std::string(buffer.data(), end);
-}
-
-std::string colorText(std::int32_t value) {
-  static constexpr char hex[] = "0123456789ABCDEF";
-  const Rgb rgb = Rgb::fromHost(value);
-  std::string text = "#";
-  for (int part : {rgb.red, rgb.green, rgb.blue}) {
-    text += hex[part >> 4];
-    text += hex[part & 15];
-  }
-  return text;
-}
-
-// --- values between JSON and the host -----------------------------------------
-
-std::optional<std::int32_t> parseColorText(const std::string& text) {
-  if (text.size() != 7 || text[0] != '#') return std::nullopt;
-  std::uint32_t rgb = 0;
-  auto [end, error] = std::from_chars(text.data() + 1, text.data() + 7, rgb, 16);
-  if (error != std::errc() || end != text.data() + 7) return std::nullopt;
-  return Rgb::fromRgb(static_cast<int>(rgb >> 16), static_cast<int>((rgb >> 8) & 0xFF),
-                      static_cast<int>(rgb & 0xFF))
-      .toHost();
-}
-
-// A JSON number as the host holds it: a whole number that fits a Long is a
-// Long, anything else a Double. A colour may also be written as the unsigned
-// form of its 32-bit value (2147483663 for &H8000000F).
-Value numberValue(double number, bool colour) {
-  if (std::isfinite(number) && std::floor(number) == number) {
-    if (number >= -2147483648.0 && number <= 2147483647.0) return Value(static_cast<std::int32_t>(number));
-    if (colour && number >= 0 && number <= 4294967295.0)
-      return Value(static_cast<std::int32_t>(static_cast<std::uint32_t>(number)));
-  }
-  return Value(number);
-}
-
-const char* jsonKindName(const QJsonValue& value) {
-  switch (value.type()) {
-    case QJsonValue::Bool:
-      return "true or false";
-    case QJsonValue::Double:
-      return "a number";
-    case QJsonValue::String:
-      return "text";
-    case QJsonValue::Array:
-      return "an array";
-    case QJsonValue::Object:
-      return "an object";
-    default:
-      return "null";
-  }
-}
 
 Json jsonOfFont(const Font& font, const Font* unlike) {
   Json out = Json::object();
@@ -491,6 +326,8 @@ class Loader {
     ObjectRef control = makeControl(typeName, place, type->first);
     auto* asControl = dynamic_cast<Control*>(control.get());
     if (asControl == nullptr) fail(place, type->first, "\"" + typeName + "\" is not a control");
+    FormDataReader data = takeData(members, asControl->formData(), place);
+    FormDataReader childData = takeChildData(members, container, place);
     asControl->load("Name", Value(controlName));
     attempt(place, type->first, [&] { form.adopt(control, container); });
 
@@ -514,11 +351,41 @@ class Loader {
     applyProperties(*asControl, members.rest(), place);
     refuseDuplicateName(form, *asControl, place, name->first);
     if (font) applyFont(*asControl, font->second, place, font->first);
+    if (const FormDataCodec* codec = asControl->formData()) {
+      attempt(place, typeName, [&] { codec->load(*asControl, data); });
+    }
     if (children) {
       if (!asControl->isContainer())
         fail(place, children->first, "\"" + controlName + "\" (" + typeName + ") cannot hold controls");
       loadControls(form, control, children->second, place, children->first);
     }
+    if (const FormDataCodec* codec = codecOf(container)) {
+      attempt(place, typeName, [&] { codec->loadChild(*dynamic_cast<Control*>(container.get()), *asControl, childData); });
+    }
+  }
+
+  static const FormDataCodec* codecOf(const ObjectRef& container) {
+    const auto* asControl = dynamic_cast<const Control*>(container.get());
+    return asControl != nullptr ? asControl->formData() : nullptr;
+  }
+
+  // The keys a family keeps of its own data, taken out before the plain properties.
+  FormDataReader takeData(Members& members, const FormDataCodec* codec, const std::string& place) const {
+    FormDataReader data(place, base_, failer(place));
+    if (codec == nullptr) return data;
+    for (std::string_view key : codec->keys())
+      if (auto member = members.take(key)) data.give(member->first, member->second);
+    return data;
+  }
+
+  // The keys a container keeps on each of its children ("OnTab").
+  FormDataReader takeChildData(Members& members, const ObjectRef& container, const std::string& place) const {
+    FormDataReader data(place, base_, failer(place));
+    if (const FormDataCodec* codec = codecOf(container)) {
+      for (std::string_view key : codec->childKeys())
+        if (auto member = members.take(key)) data.give(member->first, member->second);
+    }
+    return data;
   }
 
   // Two controls share a name only as members of a control array, each with its own Index.
@@ -635,11 +502,7 @@ class Loader {
     }
   }
 
-  fs::path resolved(const std::string& path) const {
-    if (path.empty() || base_.empty()) return path;
-    const fs::path given(path);
-    return given.is_absolute() ? given : (base_ / given).lexically_normal();
-  }
+  fs::path resolved(const std::string& path) const { return resolvedPath(base_, path); }
 
   Value scalarValue(const PropertyDef& def, const QJsonValue& json, const std::string& place,
                     const std::string& key) const {
@@ -866,6 +729,11 @@ class Saver {
       if (model != nullptr) addFont(out, control, *model);
       addPicture(out, control);
     }
+    FormDataWriter data(out, base_);
+    if (const FormDataCodec* codec = control.formData()) codec->save(control, data);
+    if (const auto* container = dynamic_cast<const Control*>(control.container().get())) {
+      if (const FormDataCodec* codec = container->formData()) codec->saveChild(*container, control, data);
+    }
     if (control.isContainer()) addControls(out, form, &control);
     return out;
   }
@@ -941,8 +809,7 @@ class Saver {
         return Json::literal(value.toBool() ? "true" : "false");
       case ValueType::Integer:
       case ValueType::Long:
-        if (isColorKey(key) && value.toLong() >= 0 && value.toLong() <= 0xFFFFFF)
-          return Json::string(colorText(value.toLong()));
+        if (isColorKey(key)) return Json::color(value.toLong());
         return Json::literal(numberText(value.toLong()));
       case ValueType::Single:
         return Json::literal(finiteText(value.toSingle()));
@@ -964,11 +831,7 @@ class Saver {
     return std::isfinite(number) ? numberText(number) : "0";
   }
 
-  std::string relativeText(const std::string& path) const {
-    if (path.empty() || base_.empty() || !fs::path(path).is_absolute()) return path;
-    const fs::path relative = fs::path(path).lexically_relative(base_);
-    return relative.empty() ? path : relative.string();
-  }
+  std::string relativeText(const std::string& path) const { return relativePath(base_, path); }
 
   void addIndexed(Json& out, const PropertyDef& def, const PropertyObject& object,
                   const PropertyObject& pristine) {
