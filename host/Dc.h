@@ -112,12 +112,14 @@ class Dc {
   virtual void extTextOut(Point origin, unsigned options, const Rect& rect, std::string_view text) = 0;
 
   // Formatted text in `rect` (dt:: flags): left, right or centre; WordBreak
-  // breaks lines at words (and always at line feeds); ExpandTabs expands tabs
+  // breaks lines at words (and always at line feeds), and a word wider than
+  // the line at the character that no longer fits; ExpandTabs expands tabs
   // to 8 average characters; NoPrefix leaves "&" alone (this implementation
   // never processes prefixes); text is top-aligned and clipped to `rect`
   // horizontally and vertically. With CalcRect nothing is drawn: `rect` is set
   // to the rectangle the text needs (its width kept for word-wrapped text) and
-  // the text height is returned. Returns the height of the text drawn.
+  // the text height is returned. Otherwise returns the height of the lines
+  // drawn: lines below the rectangle are not laid out at all.
   virtual int drawText(std::string_view text, Rect& rect, unsigned format) = 0;
 
   // Width and height of one line of text in the current font (height = the

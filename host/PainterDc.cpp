@@ -10,6 +10,7 @@
 #include <algorithm>
 #include <array>
 #include <cstdlib>
+#include <limits>
 #include <span>
 #include <vector>
 
@@ -190,21 +191,25 @@ struct TextLine {
 };
 
 // Lays out the text of drawText: lines break at line feeds always and, with
-// word breaks, between words that would pass the right edge. A word wider than
-// the line stays whole on its own line.
+// word breaks, between words that would pass the right edge. A word wider
+// than the whole line is broken at the character that no longer fits, so no
+// part of it is lost past the right edge. Laying out can stop after a number
+// of lines: what lies below a clipping rectangle never shows.
 class TextLayout {
  public:
   TextLayout(const QFontMetrics& metrics, unsigned format) : metrics_(metrics), format_(format) {}
 
-  [[nodiscard]] int width(const QString& line) const {
-    if (!(format_ & dt::ExpandTabs)) return metrics_.horizontalAdvance(line);
+  [[nodiscard]] int width(QStringView line) const {
+    if (!(format_ & dt::ExpandTabs)) return metrics_.horizontalAdvance(line.toString());
     int position = 0;
-    const QStringList pieces = line.split(u'\t');
-    for (qsizetype i = 0; i < pieces.size(); ++i) {
-      position += metrics_.horizontalAdvance(pieces[i]);
-      if (i + 1 < pieces.size()) position = nextTabStop(position);
+    qsizetype start = 0;
+    for (;;) {
+      const qsizetype tab = line.indexOf(u'\t', start);
+      position += metrics_.horizontalAdvance(line.mid(start, tab < 0 ? -1 : tab - start).toString());
+      if (tab < 0) return position;
+      position = nextTabStop(position);
+      start = tab + 1;
     }
-    return position;
   }
 
   [[nodiscard]] int nextTabStop(int position) const {
@@ -212,14 +217,18 @@ class TextLayout {
     return (position / stop + 1) * stop;
   }
 
-  [[nodiscard]] std::vector<TextLine> lines(const QString& text, int maxWidth) const {
+  // The lines of `text` at `maxWidth`, at most `maxLines` of them.
+  [[nodiscard]] std::vector<TextLine> lines(const QString& text, int maxWidth,
+                                            std::size_t maxLines = std::numeric_limits<std::size_t>::max()) const {
     std::vector<TextLine> result;
     for (const QString& paragraph : paragraphs(text)) {
+      if (result.size() >= maxLines) break;
       if (format_ & dt::WordBreak)
-        breakWords(paragraph, maxWidth, result);
+        breakWords(paragraph, maxWidth, maxLines, result);
       else
         result.push_back({paragraph, width(paragraph)});
     }
+    if (result.size() > maxLines) result.resize(maxLines);
     return result;
   }
 
@@ -234,10 +243,10 @@ class TextLayout {
     return result;
   }
 
-  void breakWords(const QString& paragraph, int maxWidth, std::vector<TextLine>& out) const {
+  void breakWords(const QString& paragraph, int maxWidth, std::size_t maxLines, std::vector<TextLine>& out) const {
     QString line;
     qsizetype position = 0;
-    while (position < paragraph.size()) {
+    while (position < paragraph.size() && out.size() < maxLines) {
       qsizetype wordStart = position;
       while (wordStart < paragraph.size() && paragraph[wordStart] == u' ') ++wordStart;
       qsizetype wordEnd = wordStart;
@@ -251,8 +260,32 @@ class TextLayout {
         line = candidate;
       }
       position = wordEnd;
+      // A word that cannot fit a line of its own is cut where it passes the edge.
+      while (width(line) > maxWidth && out.size() < maxLines) {
+        const qsizetype fits = fittingPrefix(line, maxWidth);
+        if (fits >= line.size()) break;
+        out.push_back({line.left(fits), width(QStringView(line).left(fits))});
+        line = line.mid(fits);
+      }
     }
-    out.push_back(trimmedLine(line));
+    if (out.size() < maxLines) out.push_back(trimmedLine(line));
+  }
+
+  // The longest start of `line` (at least one character, never splitting a
+  // surrogate pair) that fits `maxWidth`; leading blanks count as part of it.
+  [[nodiscard]] qsizetype fittingPrefix(const QString& line, int maxWidth) const {
+    qsizetype low = 1;
+    qsizetype high = line.size();
+    while (low < high) {
+      const qsizetype middle = (low + high + 1) / 2;
+      if (width(QStringView(line).left(middle)) <= maxWidth) {
+        low = middle;
+      } else {
+        high = middle - 1;
+      }
+    }
+    if (low < line.size() && line[low].isLowSurrogate()) low = low > 1 ? low - 1 : low + 1;
+    return low;
   }
 
   [[nodiscard]] TextLine trimmedLine(QString line) const {
@@ -574,8 +607,12 @@ int PainterDc<Interface>::lineHeight(unsigned format) const {
 template <class Interface>
 int PainterDc<Interface>::drawText(std::string_view text, Rect& rect, unsigned format) {
   const TextLayout layout(metrics_, format);
-  const std::vector<TextLine> lines = layout.lines(toQString(text), rect.width());
   const int height = lineHeight(format);
+  // Drawing needs only the lines that reach into the rectangle; measuring needs them all.
+  const std::size_t visibleLines =
+      (format & dt::CalcRect) ? std::numeric_limits<std::size_t>::max()
+                              : static_cast<std::size_t>((std::max(0, rect.height()) + std::max(1, height) - 1) / std::max(1, height));
+  const std::vector<TextLine> lines = layout.lines(toQString(text), rect.width(), visibleLines);
   const int total = static_cast<int>(lines.size()) * height;
   if (format & dt::CalcRect) {
     int widest = 0;

@@ -167,6 +167,13 @@ void Printer::newPage() {
   printY_ = 0;
 }
 
+void Printer::discardPage() {
+  requireDevice();
+  if (!document_) return;
+  document_->discardPage();
+  printY_ = 0;
+}
+
 std::unique_ptr<PrinterDevice::Document> Printer::takeDocument() {
   pagesInDocument_ = 0;
   printY_ = 0;

@@ -45,6 +45,9 @@ class PrinterDevice {
     virtual ~Document() = default;
     [[nodiscard]] virtual Dc& page() = 0;  // the page being drawn
     virtual void newPage() = 0;            // ends the page and starts the next
+    // Drops everything drawn on the page so far: the page starts again blank,
+    // and nothing of what it held reaches the device.
+    virtual void discardPage() = 0;
     virtual void end() = 0;                // ends the last page and delivers the document
     virtual void abort() = 0;              // discards everything; no partial output stays
   };
@@ -127,6 +130,9 @@ class Printer {
   // Prints text at the current position (opens the document on first use).
   void print(std::string_view text);
   void newPage();
+  // Drops what has been drawn on the current page (a page laid out before the
+  // printed range): none of it reaches the document, not even as hidden text.
+  void discardPage();
   void endDoc();
   void killDoc();  // discards the open document; nothing of it stays
   [[nodiscard]] bool documentOpen() const { return document_ != nullptr; }

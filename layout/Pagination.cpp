@@ -39,10 +39,12 @@ void clearSurface(PrintJob& job, OffScreenDC& surface) {
   surface.setBackColor(background);
 }
 
-// Wipes the printer's sheet: an opaque white box over the whole sheet drops
-// everything drawn on it so far.
+// Wipes the printer's sheet: what the pages before the range drew on it is
+// dropped from the document (a white box alone would leave their text in a
+// PDF, hidden but searchable), and the sheet is boxed white.
 void wipeSheet(PrintJob& job) {
   const std::int32_t cellColor = job.CellFillColor;
+  host::printer().discardPage();
   host::printer().hDC().setBkColor(host::Rgb::white);
   job.CellFillColor = white;
   PrnFillRect(job, 0, 0, job.PageWidth + 100, job.PageHeight + 100, {}, 0, 0, false, false, false, 0);

@@ -365,6 +365,9 @@ bool dispatch(PrintJob& job) {
         runRenderer(job, rendererTable[row]);
       }
       job.HostForm->set("ScaleMode", Value(job.SavedScaleMode));
+      // The range has ended the job: whatever follows belongs to a page that
+      // is not printed, and drawing it would land on the last page kept.
+      if (job.JobEnded) break;
     }
   } catch (const host::HostError&) {
     // The dispatch ends at a failure outside the renderers' own handling.

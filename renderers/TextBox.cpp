@@ -7,8 +7,10 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
+#include <limits>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "host/Lang.h"
 #include "host/Runtime.h"
@@ -19,6 +21,7 @@
 #include "renderers/RendererSupport.h"
 #include "renderers/Renderers.h"
 #include "renderers/TextChunks.h"
+#include "surface/OffScreenDC.h"
 #include "surface/PrnFillRect.h"
 
 namespace {
@@ -189,22 +192,89 @@ class TextBoxRenderer {
     return host::SendMessageA(job_.CurCtl, message, wParam, 0);
   }
 
-  // The box's line count gives the height its text needs; in preview lines
-  // that fit inside the box are drawn at the box's own size, wrapped.
+  // The lines the box shows give the height its text needs: each counts as
+  // the printed lines it takes in its cell, so a line that wraps there gets
+  // its room. In preview lines that fit inside the box are drawn at the
+  // box's own size, wrapped.
   void measureLines() {
     run_([&] { (void)control_.get("hwnd"); });
     run_([&] { lineCount_ = sendMessage(host::msg::EM_GETLINECOUNT, 0); });
+    run_([&] { readBoxLines(); });
+    run_([&] { cellWidth_ = CLng(scaled(job_, control_.get("Width").toDouble())); });
     if (twin_ == Twin::Print) {
-      H_ = lineHeight_ * (lineCount_ + 2) + 5;
+      const std::int32_t mostThatFit =
+          CLng(host::Int((job_.PageHeight - job_.BottomReserve - job_.CurY - 5) / std::max(lineHeight_, 1))) - 2;
+      printedLines_ = printedLineTotal(cellWidth_, mostThatFit + 1);
+      H_ = lineHeight_ * (printedLines_ + 2) + 5;
       return;
     }
-    run_([&] { H_ = CLng(lineCount_ * lineHeight_ - lineHeight_ / 2.0); });
-    if (lineCount_ == 1) H_ = H0_;
+    printedLines_ = printedLineTotal(cellWidth_);
+    run_([&] { H_ = CLng(printedLines_ * lineHeight_ - lineHeight_ / 2.0); });
+    if (printedLines_ <= 1) H_ = H0_;
     if (run_.test([&] { return scaled(job_, heightTwips()) >= H_; })) {
       run_([&] { H_ = CLng(scaled(job_, heightTwips()) + 9); });
       wrap_ = true;
       linesFitBox_ = true;
     }
+  }
+
+  // The box's lines, each as the box shows it (a line it wraps ends where
+  // the box breaks it, blanks and all; a line break is not part of a line).
+  void readBoxLines() {
+    const std::string text = control_.get("Text").toString();
+    CharacterCursor cursor(text);
+    boxLines_.clear();
+    boxLines_.reserve(static_cast<std::size_t>(std::max(lineCount_, 0)));
+    for (std::int32_t line = 0; line < lineCount_; ++line) {
+      const std::int32_t start = std::max(sendMessage(host::msg::EM_LINEINDEX, line), 0);
+      const std::int32_t length = std::max(sendMessage(host::msg::EM_LINELENGTH, start), 0);
+      const std::size_t from = cursor.byteOffset(start);
+      const std::size_t to = cursor.byteOffset(start + length);
+      boxLines_.push_back(text.substr(from, to - from));
+    }
+    measuredAt_ = -1;
+  }
+
+  // The printed lines one box line takes in a cell `width` wide; measured
+  // once per line and width, as the chunks ask for them.
+  [[nodiscard]] std::int32_t printedLinesOf(std::int32_t line, std::int32_t width) {
+    if (width != measuredAt_) {
+      printedPerLine_.assign(boxLines_.size(), 0);
+      measuredAt_ = width;
+    }
+    std::int32_t& printed = printedPerLine_[static_cast<std::size_t>(line)];
+    if (printed == 0) printed = std::max(wrappedLineCount(boxLines_[static_cast<std::size_t>(line)], width), 1);
+    return printed;
+  }
+
+  [[nodiscard]] std::int32_t wrappedLineCount(const std::string& text, std::int32_t width) {
+    if (twin_ == Twin::Preview) return job_.page().WrappedLineCount(text, width, alignment_, 5);
+    return PrnWrappedLineCount(text, job_.CurX, width, alignment_, true, 5);
+  }
+
+  // The printed lines of the whole box, counted no further than `limit`
+  // (a box that needs more than a page holds is not measured whole here).
+  [[nodiscard]] std::int32_t printedLineTotal(std::int32_t width,
+                                              std::int32_t limit = std::numeric_limits<std::int32_t>::max()) {
+    std::int32_t total = 0;
+    for (std::int32_t line = 0; line < static_cast<std::int32_t>(boxLines_.size()) && total <= limit; ++line) {
+      std::int32_t printed = 1;
+      run_([&] { printed = printedLinesOf(line, width); });
+      total += printed;
+    }
+    return total;
+  }
+
+  // The box's lines from `first`, `count` of them, one to a line: what the
+  // box shows as a line prints as one (wrapping further only where the cell
+  // is narrower), every character once.
+  [[nodiscard]] std::string joinedLines(std::int32_t first, std::int32_t count) const {
+    std::string joined;
+    for (std::int32_t line = first; line < first + count; ++line) {
+      if (line > first) joined += '\n';
+      joined += boxLines_[static_cast<std::size_t>(line)];
+    }
+    return joined;
   }
 
   [[nodiscard]] bool fitsOnPage() const {
@@ -220,6 +290,7 @@ class TextBoxRenderer {
 
   [[nodiscard]] std::string textToPrint() const {
     if (label_) return control_.get("Caption").toString();
+    if (multiLine_) return joinedLines(0, static_cast<std::int32_t>(boxLines_.size()));
     if (maskEdBox_ && twin_ == Twin::Print) return control_.get("FormattedText").toString();
     return control_.get("Text").toString();
   }
@@ -240,17 +311,56 @@ class TextBoxRenderer {
       std::int32_t height = H0_ + 1;
       if (multiLine_ && !linesFitBox_) {
         wrap_ = true;
-        height = std::max(height, CLng(lineCount_ * lineHeight_ + 3));
+        height = std::max(height, CLng(printedLines_ * lineHeight_ + 3));
       }
+      run_([&] { width = autoSizedWidth(width, text); });
       run_([&] {
         job_.page().FillRect(job_.CurX, job_.CurY - 2, width, height, text, alignment_, border_, wrap_, false, 5,
                              transparent, 5);
       });
     } else {
       if (label_ && control_.get("AutoSize").toBool()) width += CInt(job_.PrnUnit * 7);
+      width = autoSizedWidth(width, text);
       PrnFillRect(job_, job_.CurX, job_.CurY, width, H_, text, alignment_, static_cast<std::int16_t>(border_),
                   true, true, transparent, 5);
     }
+    // A preview box whose lines fit inside it is drawn at its own size.
+    if (multiLine_ && !(twin_ == Twin::Preview && linesFitBox_)) run_([&] { moveBelowOverflow(); });
+  }
+
+  // An auto-sized label is exactly as wide as its text on the form; the cell
+  // writes its caption inside insets and in the device's own font, so it is
+  // widened until its one line holds the caption whole. A label that wraps
+  // its words keeps its width.
+  [[nodiscard]] std::int32_t autoSizedWidth(std::int32_t width, const std::string& text) {
+    if (!label_ || text.empty() || !control_.get("AutoSize").toBool() || control_.get("WordWrap").toBool())
+      return width;
+    host::Rect inner = twin_ == Twin::Preview ? OffScreenDC::WrappedTextRect(0, 0, width, 0, 5)
+                                              : PrnWrappedTextRect(job_.CurX, 0, width, 0, true, 5);
+    const std::int32_t insets = width - inner.width();
+    host::Rect measured = host::Rect::fromXywh(0, 0, 0, 0);
+    (void)targetDc().drawText(text, measured, host::dt::NoPrefix | host::dt::ExpandTabs | host::dt::CalcRect);
+    return std::max(width, measured.width() + insets + 1);
+  }
+
+  [[nodiscard]] host::Dc& targetDc() {
+    if (twin_ == Twin::Print) return renderers::printerDc();
+    host::RasterDc* dc = job_.page().dc();
+    if (dc == nullptr) host::raise(host::err::ObjectVariableNotSet, "Object variable or With block variable not set");
+    return *dc;
+  }
+
+  // A multi-line box whose lines reach below its own foot pushes what
+  // follows it down by as much, so nothing is drawn over its lines.
+  void moveBelowOverflow() {
+    std::int32_t linesTop = job_.CurY;
+    std::int32_t boxBottom = job_.CurY + H0_ - 1;  // the preview draws the box from two pixels higher
+    if (twin_ == Twin::Print) {
+      linesTop = PrnWrappedTextRect(job_.CurX, job_.CurY, cellWidth_, H_, true, 5).top;
+      boxBottom = job_.CurY + H0_;
+    }
+    const std::int32_t overflow = linesTop + printedLines_ * lineHeight_ - boxBottom;
+    if (overflow > 0) job_.CurY = CLng(static_cast<double>(job_.CurY) + overflow);
   }
 
   // The room a chunk gives each of its lines. On paper a chunk is drawn at
@@ -260,10 +370,9 @@ class TextBoxRenderer {
     return twin_ == Twin::Preview ? lineHeight_ : lineHeight_ / PrintedChunkShrink;
   }
 
-  // The chunk sizes: the first chunk fills the rest of this page, the later
-  // ones whole pages (in print, as many lines as the first page had room for,
-  // less a twentieth).
-  [[nodiscard]] std::int32_t firstChunkSlots() const {
+  // The line slots a chunk has on this page from the cursor down: the first
+  // chunk fills the rest of its page, every later one its whole page.
+  [[nodiscard]] std::int32_t slotsLeftOnPage() const {
     const double slot = slotHeight();
     if (twin_ == Twin::Preview) {
       return CInt(host::Int((job_.PageHeight - (job_.BottomReserve + job_.CurY + 2.0 * slot)) / slot) + 2);
@@ -271,24 +380,23 @@ class TextBoxRenderer {
     return CLng(host::Int((job_.PageHeight - (job_.BottomReserve + job_.CurY + slot)) / slot));
   }
 
-  [[nodiscard]] std::int32_t linesPerFollowingPage() const {
-    const double slot = slotHeight();
-    if (twin_ == Twin::Preview) {
-      // A page holds p line slots from its body top; a chunk keeps one spare.
-      return CInt(host::Int((job_.PageHeight - (job_.BodyTop + job_.BottomReserve)) / slot)) - 1;
-    }
-    return CInt(host::Int((job_.PageHeight - (job_.BottomReserve + job_.CurY + slot)) / slot) * 0.95);
+  // The cell a chunk is written in; on paper a little narrower than the box.
+  [[nodiscard]] std::int32_t chunkWidth() const {
+    return twin_ == Twin::Preview ? cellWidth_ : CLng(cellWidth_ * 0.95);
   }
 
   void drawInChunks() {
     std::int32_t firstSlots = 0;
-    std::int32_t perPage = 1;
-    run_([&] { firstSlots = firstChunkSlots(); });
-    run_([&] { perPage = linesPerFollowingPage(); });
-    renderers::TextChunks chunks(lineCount_, firstSlots, perPage);
-    std::string text;
-    run_([&] { text = control_.get("Text").toString(); });
-    CharacterCursor cursor(text);
+    run_([&] { firstSlots = slotsLeftOnPage(); });
+    const std::int32_t width = chunkWidth();
+    renderers::TextChunks chunks(
+        static_cast<std::int32_t>(boxLines_.size()),
+        [&](std::int32_t line) {
+          std::int32_t printed = 1;
+          run_([&] { printed = printedLinesOf(line, width); });
+          return printed;
+        },
+        firstSlots);
     std::int32_t chunkHeight = 0;
     std::int32_t chunkTop = 0;
     for (;;) {
@@ -297,15 +405,16 @@ class TextBoxRenderer {
       const renderers::TextChunk& chunk = chunks.current();
       chunkHeight = CLng(chunk.slots * slotHeight());
       chunkTop = job_.CurY;
-      std::string chunkText;
-      run_([&] { chunkText = linesOf(chunk, text, cursor); });
+      const std::string chunkText = joinedLines(chunk.firstLine, chunk.lineCount);
       run_([&] { job_.CurX = leftOnPage(); });
       run_([&] { drawChunk(chunkText, chunkHeight); });
       if (chunk.last) break;
       run_([&] { NextPage(job_); });
       if (job_.JobEnded) return;
       selectPageFontAndColors();
-      chunks.advance();
+      std::int32_t slots = 0;
+      run_([&] { slots = slotsLeftOnPage(); });
+      chunks.advance(slots);
     }
     run_([&] { job_.CurY = nextControlTop(chunkTop, chunkHeight); });
   }
@@ -321,26 +430,12 @@ class TextBoxRenderer {
     return std::max(unfilled, belowChunk);
   }
 
-  // The characters of the chunk's lines: from the start of its first line to
-  // the start of the line after its last, or to the end of the text.
-  [[nodiscard]] std::string linesOf(const renderers::TextChunk& chunk, const std::string& text,
-                                    CharacterCursor& cursor) {
-    if (chunk.lineCount == 0) return {};
-    const std::int32_t start = sendMessage(host::msg::EM_LINEINDEX, chunk.firstLine);
-    const std::int32_t end =
-        chunk.last ? -1 : sendMessage(host::msg::EM_LINEINDEX, chunk.firstLine + chunk.lineCount);
-    const std::size_t from = cursor.byteOffset(std::max(start, 0));
-    const std::size_t to = end < 0 ? text.size() : cursor.byteOffset(end);
-    return to > from ? text.substr(from, to - from) : std::string();
-  }
-
   void drawChunk(const std::string& chunkText, std::int32_t chunkHeight) {
-    const double width = scaled(job_, control_.get("Width").toDouble());
     if (twin_ == Twin::Preview) {
-      job_.page().FillRect(job_.CurX, job_.CurY, CLng(width), chunkHeight, chunkText, alignment_, border_, true,
+      job_.page().FillRect(job_.CurX, job_.CurY, chunkWidth(), chunkHeight, chunkText, alignment_, border_, true,
                            false, 0, false, 5);
     } else {
-      PrnFillRect(job_, job_.CurX, job_.CurY, CLng(width * 0.95), CLng(chunkHeight * PrintedChunkShrink), chunkText,
+      PrnFillRect(job_, job_.CurX, job_.CurY, chunkWidth(), CLng(chunkHeight * PrintedChunkShrink), chunkText,
                   alignment_, static_cast<std::int16_t>(border_), true, true, false, 5);
     }
   }
@@ -378,6 +473,13 @@ class TextBoxRenderer {
   host::Font font_;
   std::int32_t lineHeight_ = 0;
   std::int32_t lineCount_ = 0;
+  // A multi-line box: the lines it shows, the printed lines they take, and
+  // the width its cell is measured at.
+  std::vector<std::string> boxLines_;
+  std::vector<std::int32_t> printedPerLine_;
+  std::int32_t measuredAt_ = -1;
+  std::int32_t printedLines_ = 0;
+  std::int32_t cellWidth_ = 0;
 };
 
 }  // namespace

@@ -69,6 +69,12 @@ Rect withDivider(Rect box, std::int16_t Divider) {
   return box;
 }
 
+// A wrapped caption is written inside the box less three pixels on the left,
+// two at the top and right and one at the bottom.
+Rect wrappedTextRect(const Rect& box) {
+  return Rect::fromLtrb(longSum(box.left, 3), longSum(box.top, 2), longSum(box.right, -2), longSum(box.bottom, -1));
+}
+
 // A cell's frame reaches one pixel left of and one pixel below its box, so
 // neighbouring cells share their frame lines.
 Rect frameAround(const Rect& box) {
@@ -217,14 +223,30 @@ void OffScreenDC::FillRect(std::int32_t nLeft, std::int32_t nTop, std::int32_t n
   dc->setBkMode(host::BkMode::Transparent);
   if (Wr) {
     if (!transpar) dc->fillRect(box, fill);
-    Rect textBox = Rect::fromLtrb(longSum(box.left, 3), longSum(box.top, 2), longSum(box.right, -2),
-                                  longSum(box.bottom, -1));
+    Rect textBox = wrappedTextRect(box);
     dc->drawText(sCaption, textBox, caption.format);
   } else {
     // A one-line cell is always filled: the opaque text output paints the whole box.
     dc->extTextOut({caption.x, caption.y}, host::eto::Opaque | host::eto::Clipped, box, sCaption);
   }
   if (frame == 1) dc->frameRect(frameAround(box), state_->drawing.frameBrush);
+}
+
+Rect OffScreenDC::WrappedTextRect(std::int32_t nLeft, std::int32_t nTop, std::int32_t nnWidth, std::int32_t nHeight,
+                                  std::int16_t Divider) {
+  return wrappedTextRect(withDivider(Rect::fromXywh(nLeft, nTop, nnWidth, nHeight), Divider));
+}
+
+int OffScreenDC::WrappedLineCount(const std::string& sCaption, std::int32_t nnWidth, std::int32_t CaptionAlign,
+                                  std::int16_t Divider) {
+  host::RasterDc* dc = state_->surface.get();
+  if (dc == nullptr || sCaption.empty()) return 0;
+  host::RasterDc& measuring = *dc;  // CalcRect measures; nothing is drawn
+  const unsigned format = layCaption(*dc, "A", CaptionAlign, 0, 0, nnWidth, 0).format | host::dt::CalcRect;
+  Rect text = WrappedTextRect(0, 0, nnWidth, 0, Divider);
+  Rect unit = text;
+  const int lineHeight = std::max(1, measuring.drawText("A", unit, format));
+  return measuring.drawText(sCaption, text, format) / lineHeight;
 }
 
 void OffScreenDC::BlastToScreen(std::int32_t nLeft, std::int32_t nTop, std::int32_t nWidth, std::int32_t nHeight) {

@@ -41,6 +41,14 @@ class OffScreenDC {
                 const std::string& sCaption = {}, std::int32_t CaptionAlign = 0, std::int32_t frame = 0,
                 bool Wr = false, bool Grid = false, std::int16_t CntrT = 0, bool transpar = false,
                 std::int16_t Divider = 0);
+  // Where FillRect writes a word-wrapped caption in the box it is given, and
+  // how many lines a caption takes there in the current font (0 for an
+  // empty caption): a renderer sizes what it draws by these, so that the
+  // cell holds every line of it.
+  [[nodiscard]] static host::Rect WrappedTextRect(std::int32_t nLeft, std::int32_t nTop, std::int32_t nnWidth,
+                                                  std::int32_t nHeight, std::int16_t Divider = 0);
+  [[nodiscard]] int WrappedLineCount(const std::string& sCaption, std::int32_t nnWidth, std::int32_t CaptionAlign = 0,
+                                     std::int16_t Divider = 0);
   void BlastToScreen(std::int32_t nLeft, std::int32_t nTop, std::int32_t nWidth, std::int32_t nHeight);
   void Finale();
   void DrawLine(std::int32_t FromX, std::int32_t FromY, std::int32_t ToX, std::int32_t ToY, std::int32_t Style,

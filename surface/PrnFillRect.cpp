@@ -73,7 +73,55 @@ Rect withDivider(Rect text, std::int16_t Divider, double k) {
   return text;
 }
 
+// The rectangle a caption is written in: the cell less the insets of the
+// output mode, each a multiple of k rounded on its own. Sets the background
+// mode where a mode draws its text transparently.
+Rect captionRect(const Rect& cell, std::int32_t nTop, std::int16_t Divider, bool Wr, bool Grid, double k,
+                 host::Dc* dc) {
+  Rect text = withDivider(cell, Divider, k);
+  text.right = longSum(text.right, -8 * k);
+  if (!Wr) {
+    text.top = longSum(nTop, -3 * k);
+  } else if (!Grid) {
+    text.left = longSum(text.left, 2 * k);
+    text.right = longSum(text.right, -5 * k);
+    if (dc != nullptr) dc->setBkMode(host::BkMode::Transparent);
+    text.left = longSum(text.left, 4 * k);
+    text.top = longSum(text.top, 3 * k);
+    text.bottom = longSum(text.bottom, -2 * k);
+  } else {
+    if (dc != nullptr) dc->setBkMode(host::BkMode::Transparent);
+    text.left = longSum(text.left, 7 * k);
+    text.right = longSum(text.right, 4 * k);
+  }
+  text.right = longSum(text.right, k);
+  return text;
+}
+
+Rect cellRect(std::int32_t nLeft, std::int32_t nTop, std::int32_t nnWidth, std::int32_t nHeight, double k) {
+  return Rect::fromLtrb(nLeft, nTop, longSum(nLeft, nnWidth, 2 * k), longSum(nTop, nHeight, k));
+}
+
+double printerUnit() { return 7.4 / host::printer().twipsPerPixelX(); }
+
 }  // namespace
+
+Rect PrnWrappedTextRect(std::int32_t nLeft, std::int32_t nTop, std::int32_t nnWidth, std::int32_t nHeight, bool Grid,
+                        std::int16_t Divider) {
+  const double k = printerUnit();
+  return captionRect(cellRect(nLeft, nTop, nnWidth, nHeight, k), nTop, Divider, true, Grid, k, nullptr);
+}
+
+int PrnWrappedLineCount(const std::string& sCaption, std::int32_t nLeft, std::int32_t nnWidth,
+                        std::int32_t CaptionAlign, bool Grid, std::int16_t Divider) {
+  if (sCaption.empty()) return 0;
+  host::Dc& dc = host::printer().hDC();
+  const unsigned format = captionOrigin(CaptionAlign, {}, 0, 0, 0, 0, 0).format | host::dt::CalcRect;
+  Rect text = PrnWrappedTextRect(nLeft, 0, nnWidth, 0, Grid, Divider);
+  Rect unit = text;
+  const int lineHeight = std::max(1, dc.drawText("A", unit, format));
+  return dc.drawText(sCaption, text, format) / lineHeight;
+}
 
 bool OddBit(std::int32_t& n) {
   const bool odd = n % 2 != 0;
@@ -90,7 +138,7 @@ void PrnFillRect(PrintJob& job, std::int32_t nLeft, std::int32_t nTop, std::int3
     surface::OpaqueOnReturn opaqueAfterwards(dc);
     if (transpar) dc.setBkMode(host::BkMode::Transparent);
     // Every inset is a multiple of 7.4 twips, so the cell keeps its size on paper at any resolution.
-    const double k = 7.4 / printer.twipsPerPixelX();
+    const double k = printerUnit();
     job.PrnUnit = k;
     // Captions travel in the host's code page, UTF-8, and are handed on whole
     // for every font: a count of characters would cut a caption whose
@@ -98,27 +146,11 @@ void PrnFillRect(PrintJob& job, std::int32_t nLeft, std::int32_t nTop, std::int3
     const CaptionOrigin origin =
         captionOrigin(CaptionAlign, dc.textExtent(sCaption), nLeft, nTop, nnWidth, nHeight, k);
 
-    const Rect cell = Rect::fromLtrb(nLeft, nTop, longSum(nLeft, nnWidth, 2 * k), longSum(nTop, nHeight, k));
+    const Rect cell = cellRect(nLeft, nTop, nnWidth, nHeight, k);
     if (!transpar) paintBackground(dc, cell, job.CellFillColor);
     if (frame == 1) dc.frameRect(cell, job.drawing.frameBrush);
 
-    Rect text = withDivider(cell, Divider, k);
-    text.right = longSum(text.right, -8 * k);
-    if (!Wr) {
-      text.top = longSum(nTop, -3 * k);
-    } else if (!Grid) {
-      text.left = longSum(text.left, 2 * k);
-      text.right = longSum(text.right, -5 * k);
-      dc.setBkMode(host::BkMode::Transparent);
-      text.left = longSum(text.left, 4 * k);
-      text.top = longSum(text.top, 3 * k);
-      text.bottom = longSum(text.bottom, -2 * k);
-    } else {
-      dc.setBkMode(host::BkMode::Transparent);
-      text.left = longSum(text.left, 7 * k);
-      text.right = longSum(text.right, 4 * k);
-    }
-    text.right = longSum(text.right, k);
+    Rect text = captionRect(cell, nTop, Divider, Wr, Grid, k, &dc);
 
     if (!Wr) {
       text.top = longSum(text.top, 5 * k);

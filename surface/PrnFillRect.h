@@ -5,6 +5,8 @@
 #include <cstdint>
 #include <string>
 
+#include "host/Geometry.h"
+
 struct PrintJob;
 
 // True when n is odd; n becomes Int(n / 2).
@@ -15,3 +17,12 @@ bool OddBit(std::int32_t& n);
 void PrnFillRect(PrintJob& job, std::int32_t nLeft, std::int32_t nTop, std::int32_t nnWidth, std::int32_t nHeight,
                  const std::string& sCaption, std::int32_t CaptionAlign, std::int16_t frame, bool Wr, bool Grid,
                  bool transpar, std::int16_t Divider);
+
+// Where PrnFillRect writes a word-wrapped caption in the cell it is given,
+// and how many lines a caption takes there in the printer's current font
+// (0 for an empty caption). A renderer sizes what it prints by these, so
+// that the cell holds every line of it.
+[[nodiscard]] host::Rect PrnWrappedTextRect(std::int32_t nLeft, std::int32_t nTop, std::int32_t nnWidth,
+                                            std::int32_t nHeight, bool Grid, std::int16_t Divider);
+[[nodiscard]] int PrnWrappedLineCount(const std::string& sCaption, std::int32_t nLeft, std::int32_t nnWidth,
+                                      std::int32_t CaptionAlign, bool Grid, std::int16_t Divider);

@@ -16,6 +16,7 @@ class RecordedDocument : public PrinterDevice::Document {
     deliver(page_);
     page_.clear();
   }
+  void discardPage() override { page_.clear(); }
   void end() override {
     if (closed_) return;
     closed_ = true;

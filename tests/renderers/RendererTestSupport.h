@@ -94,6 +94,11 @@ class TeePrinter : public host::PrinterDevice {
       void open() { printer.pages.push_back(std::make_unique<TeePage>(size, printer.dotsPerInch_)); }
       host::Dc& page() override { return *printer.pages.back(); }
       void newPage() override { open(); }
+      void discardPage() override {
+        TeePage& sheet = *printer.pages.back();
+        sheet.texts.clear();
+        sheet.raster->fillRect(host::Rect::fromXywh(0, 0, sheet.size().width, sheet.size().height), host::Brush::solid(host::Rgb::white));
+      }
       void end() override {}
       void abort() override {}
       TeePrinter& printer;

@@ -289,24 +289,6 @@ TEST_F(TextBoxTest, PreviewBoxWhoseLinesOverrunItShowsThemAll) {
   EXPECT_EQ(inkBands(previewPage(), Rect::fromXywh(70, 78, 200, 200)), 5);
 }
 
-TEST_F(TextBoxTest, PrintBoxThatFitsOnThePageIsDrawnWithTheHeightOfAllItsLines) {
-  beginPrint();
-  host::ObjectRef box = multiLineBox("Text1", 300, 300, numberedLines(6));
-  box->set("BackColor", yellowValue);
-  render(PrnTextBox, box);
-  const auto fill = boundsOf(*printedPage().raster, yellow, Rect::fromXywh(0, 0, 1000, 1000));
-  ASSERT_TRUE(fill.has_value());
-  EXPECT_EQ(fill->top, job().CurY);
-  // Two lines more than the six it holds, whatever the box's own height.
-  const int lineHeight = host::printer().hDC().textExtent("A").height;
-  EXPECT_GE(fill->height(), lineHeight * (6 + 2) + 5);
-  const std::vector<int> bands = inkBandHeights(*printedPage().raster, *fill);
-  ASSERT_EQ(bands.size(), 6u);
-  for (int height : bands) EXPECT_EQ(height, bands.front());
-  ASSERT_EQ(printedPage().texts.size(), 1u);
-  EXPECT_EQ(printedPage().texts[0], numberedLines(6));
-}
-
 // The lines of every page's texts that start with "Line ".
 std::vector<std::string> printedLines(const TeePrinter& printer, std::vector<int>* perPage = nullptr) {
   std::vector<std::string> lines;
@@ -329,6 +311,23 @@ std::vector<std::string> printedLines(const TeePrinter& printer, std::vector<int
     if (perPage) perPage->push_back(onPage);
   }
   return lines;
+}
+
+TEST_F(TextBoxTest, PrintBoxThatFitsOnThePageIsDrawnWithTheHeightOfAllItsLines) {
+  beginPrint();
+  host::ObjectRef box = multiLineBox("Text1", 300, 300, numberedLines(6));
+  box->set("BackColor", yellowValue);
+  render(PrnTextBox, box);
+  const auto fill = boundsOf(*printedPage().raster, yellow, Rect::fromXywh(0, 0, 1000, 1000));
+  ASSERT_TRUE(fill.has_value());
+  // Two lines more than the six it holds, whatever the box's own height.
+  const int lineHeight = host::printer().hDC().textExtent("A").height;
+  EXPECT_GE(fill->height(), lineHeight * (6 + 2) + 5);
+  const std::vector<int> bands = inkBandHeights(*printedPage().raster, *fill);
+  ASSERT_EQ(bands.size(), 6u);
+  for (int height : bands) EXPECT_EQ(height, bands.front());
+  ASSERT_EQ(printedPage().texts.size(), 1u);
+  EXPECT_EQ(printedLines(*printer_).size(), 6u);
 }
 
 TEST_F(TextBoxTest, PrintBoxOverThreePagesPrintsEveryLineOnceInOrder) {
@@ -388,7 +387,7 @@ TEST_F(TextBoxTest, PreviewBoxOverThreePagesShowsEveryLineOnce) {
 // chunk's lines, never over them.
 TEST_F(TextBoxTest, ControlAfterALongBoxStartsBelowItsLastLines) {
   beginPrint();
-  host::ObjectRef box = multiLineBox("Text1", 300, 3000, numberedLines(200));
+  host::ObjectRef box = multiLineBox("Text1", 300, 3000, numberedLines(130));
   render(PrnTextBox, box);
   const int pages = static_cast<int>(printer_->pages.size());
   const host::RasterDc& page = *printedPage(pages - 1).raster;
@@ -404,3 +403,105 @@ TEST_F(TextBoxTest, ControlAfterALongBoxStartsBelowItsLastLines) {
 }
 
 }  // namespace
+
+namespace {
+
+// The lowest dark pixel of a page area, or -1.
+int lastInkRow(const host::RasterDc& page, Rect area) {
+  const auto ink = boundsWhere(page, area, isDark);
+  return ink ? ink->bottom : -1;
+}
+
+}  // namespace
+
+// A box whose lines outgrow it pushes the next control down, in both twins:
+// the label that stood just below the box comes below its last line.
+TEST_F(TextBoxTest, ControlBelowABoxWhoseLinesOutgrowItStartsBelowItsLines) {
+  for (bool preview : {true, false}) {
+    SCOPED_TRACE(preview ? "preview" : "print");
+    if (preview) {
+      beginPreview();
+    } else {
+      beginPrint();
+    }
+    job().CtlList.clear();
+    host::ObjectRef box = multiLineBox("Text" + std::to_string(preview), 300, 300, numberedLines(8));
+    render(preview ? PrevTextBox : PrnTextBox, box);
+    host::RasterDc& page = preview ? previewPage() : *printedPage().raster;
+    const Rect top = Rect::fromLtrb(0, 0, page.size().width, page.size().height / 2);
+    const int linesBottom = lastInkRow(page, top);
+    ASSERT_GT(linesBottom, 0);
+    host::ObjectRef after = label("After" + std::to_string(preview), 600, 700, 1500, 300, "");
+    after->set("BackColor", yellowValue);
+    render(preview ? PrevTextBox : PrnTextBox, after);
+    const auto labelBox = boundsOf(page, yellow, top);
+    ASSERT_TRUE(labelBox.has_value());
+    EXPECT_GE(labelBox->top, linesBottom);
+  }
+}
+
+// A word longer than a line of the box is broken over lines as the box
+// breaks it, and each of its pieces prints: at least as many lines of ink as
+// the box shows lines (a cell a little narrower than the box may wrap a
+// piece once more), where a word kept whole would be cut at the cell's edge.
+TEST_F(TextBoxTest, ALongWordPrintsWholeOverTheLinesTheBoxBreaksItInto) {
+  const std::string word(90, 'W');
+  for (bool preview : {true, false}) {
+    SCOPED_TRACE(preview ? "preview" : "print");
+    if (preview) {
+      beginPreview();
+    } else {
+      beginPrint();
+    }
+    job().CtlList.clear();
+    host::ObjectRef box = multiLineBox("Word" + std::to_string(preview), 300, 2000, "Start " + word + " end");
+    const int boxLines = host::SendMessageA(box, host::msg::EM_GETLINECOUNT, 0, 0);
+    ASSERT_GE(boxLines, 3);
+    render(preview ? PrevTextBox : PrnTextBox, box);
+    host::RasterDc& page = preview ? previewPage() : *printedPage().raster;
+    const int bands = inkBands(page, Rect::fromLtrb(0, 0, page.size().width, page.size().height / 2));
+    EXPECT_GE(bands, boxLines);
+    EXPECT_LE(bands, boxLines + 2);
+  }
+}
+
+// Later chunks of a printed box fill their whole pages: every page between
+// the first and the last holds as many lines as the first one, which starts
+// near the top of its page.
+TEST_F(TextBoxTest, PrintedChunksFillEveryLaterPage) {
+  beginPrint();
+  host::ObjectRef box = multiLineBox("Text1", 300, 3000, numberedLines(400));
+  render(PrnTextBox, box);
+  std::vector<int> perPage;
+  EXPECT_EQ(printedLines(*printer_, &perPage).size(), 400u);
+  ASSERT_GE(perPage.size(), 4u);
+  for (std::size_t page = 1; page + 1 < perPage.size(); ++page) {
+    SCOPED_TRACE(page);
+    EXPECT_GE(perPage[page], perPage[0] - 2);
+    EXPECT_EQ(perPage[page], perPage[1]);
+  }
+}
+
+// An auto-sized label prints its caption whole on its one line in both
+// twins: its ink reaches as far as the caption's own width on the device.
+TEST_F(TextBoxTest, AnAutoSizedLabelShowsItsLastWord) {
+  for (bool preview : {true, false}) {
+    SCOPED_TRACE(preview ? "preview" : "print");
+    if (preview) {
+      beginPreview();
+    } else {
+      beginPrint();
+    }
+    job().CtlList.clear();
+    host::ObjectRef signature = label("Signature" + std::to_string(preview), 600, 300, 100, 100, "Signed by the manager");
+    signature->set("AutoSize", true);
+    render(preview ? PrevTextBox : PrnTextBox, signature);
+    host::RasterDc& page = preview ? previewPage() : *printedPage().raster;
+    const auto ink = boundsWhere(page, Rect::fromLtrb(0, 0, page.size().width, 600), isDark);
+    ASSERT_TRUE(ink.has_value());
+    const int caption = page.textExtent("Signed by the manager").width;
+    const int shortened = page.textExtent("Signed by the").width;
+    EXPECT_GT(ink->width(), (caption + shortened) / 2);
+    EXPECT_EQ(inkBands(page, *ink), 1);
+  }
+}

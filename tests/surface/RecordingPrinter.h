@@ -87,6 +87,7 @@ class RecordingPrinter : public host::PrinterDevice {
       explicit RecordedDocument(RecordingDc& page) : dc(page) {}
       host::Dc& page() override { return dc; }
       void newPage() override {}
+      void discardPage() override { dc.calls.clear(); }
       void end() override {}
       void abort() override {}
       RecordingDc& dc;

@@ -163,12 +163,33 @@ TEST(RasterFormattedText, WordBreakWrapsAtWordsAndReturnsTheHeight) {
   EXPECT_EQ(countPixels(*dc, Rgb::black, Rect::fromXywh(width, 0, 300 - width, 200)), 0);
 }
 
-TEST(RasterFormattedText, AWordWiderThanTheLineStaysWholeAndIsClipped) {
+TEST(RasterFormattedText, AWordWiderThanTheLineBreaksWhereItPassesTheEdge) {
+  auto dc = textSurface(300, 200);
+  const int lineHeight = dc->textExtent("x").height;
+  const std::string word = "Extraordinarily";
+  const int width = dc->textExtent(word).width / 2 + 2;
+  Rect measured = Rect::fromXywh(0, 0, width, 5);
+  EXPECT_EQ(dc->drawText(word, measured, dt::WordBreak | dt::CalcRect), 2 * lineHeight);
+  EXPECT_EQ(measured.width(), width);
+  // Every piece stays inside the line's width: nothing passes the right edge.
+  Rect rect = Rect::fromXywh(0, 0, width, 100);
+  EXPECT_EQ(dc->drawText(word, rect, dt::WordBreak), 2 * lineHeight);
+  EXPECT_LE(inkBounds(*dc).right, width);
+  EXPECT_GT(countPixels(*dc, Rgb::black, Rect::fromXywh(0, lineHeight, width, lineHeight)), 10);
+  // A narrow column still takes every character, one or more a line.
+  Rect column = Rect::fromXywh(0, 0, 1, 5);
+  EXPECT_EQ(dc->drawText("abc", column, dt::WordBreak | dt::CalcRect), 3 * lineHeight);
+}
+
+TEST(RasterFormattedText, DrawingLaysOutOnlyTheLinesThatReachIntoTheRectangle) {
   auto dc = textSurface(300, 100);
   const int lineHeight = dc->textExtent("x").height;
-  Rect rect = Rect::fromXywh(0, 0, 20, 100);
-  EXPECT_EQ(dc->drawText("Extraordinarily", rect, dt::WordBreak), lineHeight);
-  EXPECT_LE(inkBounds(*dc).right, 20);
+  std::string many;
+  for (int i = 0; i < 500; ++i) many += "line\n";
+  Rect rect = Rect::fromXywh(0, 0, 300, 2 * lineHeight + 1);
+  EXPECT_EQ(dc->drawText(many, rect, 0), 3 * lineHeight);  // two whole lines and the one cut at the bottom
+  Rect measured = rect;
+  EXPECT_EQ(dc->drawText(many, measured, dt::CalcRect), 500 * lineHeight);
 }
 
 TEST(RasterFormattedText, LineFeedsAlwaysBreakLines) {
@@ -217,7 +238,7 @@ TEST(RasterFormattedText, TextIsClippedToTheRectangleVertically) {
   auto dc = textSurface(200, 200);
   const int lineHeight = dc->textExtent("x").height;
   Rect rect = Rect::fromXywh(0, 0, 200, 2 * lineHeight);
-  EXPECT_EQ(dc->drawText("1\n2\n3\n4\n5", rect, 0), 5 * lineHeight);
+  EXPECT_EQ(dc->drawText("1\n2\n3\n4\n5", rect, 0), 2 * lineHeight);  // the lines below are not laid out
   EXPECT_LE(inkBounds(*dc).bottom, 2 * lineHeight);
 }
 
