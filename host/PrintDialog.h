@@ -72,6 +72,8 @@ struct PrintDialogRecord {
 // The highest page the dialog's range fields take when the range has no end.
 inline constexpr int lastPageWithoutEnd = 32767;
 
+// Every paper code the host knows, in the order of their codes.
+[[nodiscard]] std::vector<int> knownPaperSizes();
 // A paper code's name as dialogs and listings show it ("A4", "Letter").
 [[nodiscard]] std::string paperName(int paperSize);
 

@@ -7,14 +7,13 @@
 #include <vector>
 
 #include "host/Geometry.h"
+#include "host/PrintDialog.h"
 #include "host/Printer.h"
 
 namespace host {
 
 // The portrait sheet of a paper size code in twips; nothing for an unknown code.
 [[nodiscard]] std::optional<Size> paperTwips(int paperSize);
-// Every paper code the host knows, in the order of their codes.
-[[nodiscard]] std::vector<int> knownPaperSizes();
 // The code of a sheet given in twips (either way up); nothing when it is none of them.
 [[nodiscard]] std::optional<int> paperOfSheet(Size twips);
 // The sheet in device pixels at a resolution, turned for the orientation.
