@@ -5,6 +5,7 @@
 #include "host/QtPrintDialog.h"
 
 #include <QAbstractButton>
+#include <QComboBox>
 #include <QLineEdit>
 #include <QPageLayout>
 #include <QPrintDialog>
@@ -67,8 +68,37 @@ void configureDialog(QPrintDialog& dialog, const PrintDialogRequest& request, QW
   // The PDF entry stands for the built-in PDF printer when there is one.
   dialog.setOption(QAbstractPrintDialog::PrintToFile, pdfPrinterOf(request) != nullptr);
   dialog.setMinMax(request.minPage, lastPageOf(request));
+}
+
+// The PDF entry's file is the PDF printer's own: shown, not chosen.
+void fixOutputFile(QPrintDialog& dialog) {
   if (auto* file = dialog.findChild<QLineEdit*>(QStringLiteral("filename"))) file->setReadOnly(true);
   if (auto* browse = dialog.findChild<QAbstractButton*>(QStringLiteral("fileBrowser"))) browse->hide();
+}
+
+// The dialog's own list opens on the spooler's default queue even for a
+// printer set to write a PDF: it is moved to the current printer. The PDF
+// entry comes last.
+void selectCurrentPrinter(QPrintDialog& dialog, const PrintDialogRequest& request) {
+  auto* list = dialog.findChild<QComboBox*>(QStringLiteral("printers"));
+  if (list == nullptr || list->count() == 0) return;
+  const DialogPrinter* current = findPrinter(request, request.deviceName);
+  if (current != nullptr && current->driverName == "PDF") {
+    list->setCurrentIndex(list->count() - 1);
+  } else if (const int index = list->findText(QString::fromStdString(request.deviceName)); index >= 0) {
+    list->setCurrentIndex(index);
+  }
+}
+
+// The range, copies and the other settings sit behind the Options button:
+// the dialog opens with them shown.
+void showOptions(QPrintDialog& dialog) {
+  for (QAbstractButton* button : dialog.findChildren<QAbstractButton*>()) {
+    if (button->objectName().isEmpty() && button->text().contains(QStringLiteral("Options >>"))) {
+      button->click();
+      return;
+    }
+  }
 }
 
 int paperCodeOf(const QPageSize& size, int fallback) {
@@ -107,6 +137,12 @@ std::optional<PrintDialogChoice> runQtPrintDialog(const PrintDialogRequest& requ
   startOnCurrentPrinter(printer, request);
   QPrintDialog dialog(&printer, owner);
   configureDialog(dialog, request, owner);
+  // The dialog fills its printer list when it is shown; it is set up from there.
+  QTimer::singleShot(0, &dialog, [&dialog, &request] {
+    selectCurrentPrinter(dialog, request);
+    fixOutputFile(dialog);
+    showOptions(dialog);
+  });
   if (onShown) QTimer::singleShot(0, &dialog, [&dialog, &onShown] { onShown(dialog); });
   if (dialog.exec() != QDialog::Accepted) return std::nullopt;
   return choiceOf(printer, request);
