@@ -173,8 +173,10 @@ std::variant<Options, UsageError> parse(const std::vector<std::string>& argument
     const int outputs = (options.pdf ? 1 : 0) + (options.printer ? 1 : 0) + (options.png ? 1 : 0);
     if (outputs > 1) return UsageError{"give at most one of --pdf, --printer and --png"};
     if (options.window) return UsageError{"--window belongs to preview"};
-  } else if (options.pdf || options.printer || options.dialog) {
-    return UsageError{"--pdf, --printer and --dialog belong to print"};
+  } else if (options.pdf || options.printer) {
+    return UsageError{"--pdf and --printer belong to print"};
+  } else if (options.dialog) {
+    return UsageError{"--dialog belongs to print"};
   }
   return options;
 }
