@@ -14,7 +14,7 @@ packages=(
   cmake g++ ninja-build pkg-config
   qt6-base-dev qt6-base-dev-tools libqt6sql6-sqlite
   fonts-liberation2 fonts-dejavu-core
-  cups printer-driver-cups-pdf poppler-utils
+  cups libcups2-dev printer-driver-cups-pdf poppler-utils
   libgtest-dev libgmock-dev libbenchmark-dev
   xvfb xauth
 )

@@ -1,6 +1,10 @@
 #include "apps/CommandLine.h"
 
+#include <algorithm>
 #include <variant>
+
+#include "host/Lang.h"
+#include "host/PrintDialog.h"
 
 namespace cli {
 
@@ -14,7 +18,79 @@ std::optional<std::string> valueOf(const std::vector<std::string>& arguments, st
 
 UsageError missingValue(const std::string& option) { return {option + " needs a value"}; }
 
+// The argument after --dialog is its answer when it reads as one.
+bool readsAsDialogAnswer(const std::string& argument) {
+  return !argument.starts_with("--") &&
+         (argument == "cancel" || argument == "ok" || argument.find('=') != std::string::npos);
+}
+
+std::optional<int> wholeNumber(const std::string& text) {
+  if (text.empty() || text.size() > 6 || text.find_first_not_of("0123456789") != std::string::npos) return std::nullopt;
+  return std::stoi(text);
+}
+
+// The value of one answer key, as the script holds it.
+std::optional<int> keywordValue(const std::string& key, const std::string& value) {
+  const std::string word = host::lowerCase(value);
+  if (key == "orientation") {
+    if (word == "portrait" || word == "1") return 1;
+    if (word == "landscape" || word == "2") return 2;
+  } else if (key == "color") {
+    if (word == "monochrome" || word == "mono" || word == "1") return 1;
+    if (word == "color" || word == "colour" || word == "2") return 2;
+  } else if (key == "duplex") {
+    if (word == "none" || word == "simplex" || word == "1") return 1;
+    if (word == "short" || word == "2") return 2;
+    if (word == "long" || word == "3") return 3;
+  } else if (key == "paper") {
+    for (int code : host::knownPaperSizes())
+      if (host::equalsNoCase(host::paperName(code), value) || word == std::to_string(code)) return code;
+  } else {
+    const std::optional<int> number = wholeNumber(value);
+    if (number && (*number >= 1 || key == "from" || key == "to")) return number;
+  }
+  return std::nullopt;
+}
+
 }  // namespace
+
+std::variant<host::PrintDialogScript, UsageError> parseDialogAnswer(const std::string& text) {
+  host::PrintDialogScript script;
+  if (text == "cancel") {
+    script.cancel = true;
+    return script;
+  }
+  if (text == "ok") return script;
+  std::size_t start = 0;
+  while (start <= text.size()) {
+    std::size_t end = text.find(',', start);
+    if (end == std::string::npos) end = text.size();
+    const std::string pair = text.substr(start, end - start);
+    start = end + 1;
+    const std::size_t equals = pair.find('=');
+    if (equals == std::string::npos || equals == 0 || equals + 1 == pair.size())
+      return UsageError{"--dialog takes cancel, ok or KEY=VALUE,..., not \"" + pair + "\""};
+    const std::string key = host::lowerCase(pair.substr(0, equals));
+    const std::string value = pair.substr(equals + 1);
+    if (key == "printer") {
+      script.printer = value;
+      continue;
+    }
+    static const std::vector<std::string> keys{"from", "to", "copies", "orientation", "paper", "color", "duplex"};
+    if (std::find(keys.begin(), keys.end(), key) == keys.end())
+      return UsageError{"--dialog has no answer " + key + " (printer, from, to, copies, orientation, paper, color, duplex)"};
+    const std::optional<int> number = keywordValue(key, value);
+    if (!number) return UsageError{"--dialog " + key + "=" + value + " cannot be taken"};
+    if (key == "from") script.fromPage = number;
+    if (key == "to") script.toPage = number;
+    if (key == "copies") script.copies = number;
+    if (key == "orientation") script.orientation = number;
+    if (key == "paper") script.paperSize = number;
+    if (key == "color") script.colorMode = number;
+    if (key == "duplex") script.duplex = number;
+  }
+  return script;
+}
 
 std::variant<Options, UsageError> parse(const std::vector<std::string>& arguments) {
   Options options;
@@ -65,6 +141,21 @@ std::variant<Options, UsageError> parse(const std::vector<std::string>& argument
       options.window = true;
       continue;
     }
+    if (argument == "--dialog" || argument.starts_with("--dialog=")) {
+      options.dialog = true;
+      std::optional<std::string> answer;
+      if (argument != "--dialog") {
+        answer = argument.substr(std::string("--dialog=").size());
+      } else if (index + 1 < arguments.size() && readsAsDialogAnswer(arguments[index + 1])) {
+        answer = arguments[++index];
+      }
+      if (answer) {
+        auto script = parseDialogAnswer(*answer);
+        if (auto* error = std::get_if<UsageError>(&script)) return *error;
+        options.dialogAnswer = std::get<host::PrintDialogScript>(script);
+      }
+      continue;
+    }
     if (argument.starts_with("--")) return UsageError{"unknown option " + argument};
     if (!options.form.empty()) return UsageError{"more than one form file given: " + argument};
     options.form = argument;
@@ -72,7 +163,7 @@ std::variant<Options, UsageError> parse(const std::vector<std::string>& argument
 
   if (options.command == Command::Printers) {
     if (!options.form.empty() || options.pdf || options.printer || options.png || options.window ||
-        !options.settings.empty() || options.report) {
+        !options.settings.empty() || options.report || options.dialog) {
       return UsageError{"printers takes no form and no options"};
     }
     return options;
@@ -84,6 +175,8 @@ std::variant<Options, UsageError> parse(const std::vector<std::string>& argument
     if (options.window) return UsageError{"--window belongs to preview"};
   } else if (options.pdf || options.printer) {
     return UsageError{"--pdf and --printer belong to print"};
+  } else if (options.dialog) {
+    return UsageError{"--dialog belongs to print"};
   }
   return options;
 }
@@ -92,7 +185,8 @@ std::string helpText() {
   return R"(vellora: prints and previews a form file with its print control.
 
 Usage:
-  vellora print FORM [--pdf PATH | --printer NAME | --png DIR] [--set PROPERTY=VALUE]... [--report PATH]
+  vellora print FORM [--pdf PATH | --printer NAME | --png DIR] [--dialog [ANSWER]] [--set PROPERTY=VALUE]...
+                [--report PATH]
   vellora preview FORM [--png DIR] [--window] [--set PROPERTY=VALUE]... [--report PATH]
   vellora printers
   vellora --help
@@ -106,7 +200,8 @@ Commands:
              closed, and its Print button then prints the form. Otherwise the
              preview pages are written as page-001.png, page-002.png, ... into
              the --png folder, or into the current folder.
-  printers   Lists the installed printers; the first is the default.
+  printers   Lists the installed printers, the default first, each with the
+             paper sizes it takes and whether it prints in colour.
 
 Options:
   --pdf PATH        print to this PDF file.
@@ -115,14 +210,28 @@ Options:
   --png DIR         print: render the pages at 150 dots per inch and write them
                     as DIR/page-001.png, ...; preview: write the preview pages there.
   --window          preview: show the preview window (needs a display).
+  --dialog [ANSWER] print: the print dialog comes before the job (as with
+                    ShowPrinterAlways); cancelling it ends the job unprinted.
+                    Without ANSWER the dialog is shown (needs a display). The
+                    ANSWER answers it without a display: "cancel", "ok" (as
+                    it stands), or KEY=VALUE pairs separated by commas:
+                      printer=NAME   an installed printer (any letter case)
+                      from=N, to=N   the page range
+                      copies=N
+                      orientation=portrait|landscape
+                      paper=A4|Letter|Legal|... (see vellora printers)
+                      color=color|monochrome
+                      duplex=none|long|short
+                    e.g. --dialog "printer=Office,from=2,to=4,copies=2".
   --set P=V         assign V to the print control's property P before the job,
                     through the property's own checks (e.g. --set Zoom=80,
                     --set FromPage=2, --set TopTitle="Orders"). May be repeated;
                     applied in order.
   --report PATH     write a JSON report of the job: its result, the events
                     raised (BeforePrint with Mode, Page with PageNumber,
-                    AfterPrint), the message boxes shown, the number of pages
-                    and the output written.
+                    AfterPrint), the message boxes shown, the print dialogs
+                    with their outcome, the number of pages and the output
+                    written.
 
 The form file is a JSON form. Its print control is used with its saved
 settings; a form without one gets a print control with default settings.

@@ -7,6 +7,8 @@
 #include <variant>
 #include <vector>
 
+#include "host/PrintDialog.h"
+
 namespace cli {
 
 enum class Command { Print, Preview, Printers, Help };
@@ -18,6 +20,8 @@ struct Options {
   std::optional<std::string> printer;        // print: the printer to use
   std::optional<std::filesystem::path> png;  // print or preview: the folder for page pictures
   bool window = false;                       // preview: show the preview window
+  bool dialog = false;                       // print: the print dialog comes first
+  std::optional<host::PrintDialogScript> dialogAnswer;  // print: the dialog's answers, given beforehand
   std::vector<std::pair<std::string, std::string>> settings;  // --set PROPERTY=VALUE, in order
   std::optional<std::filesystem::path> report;
 };
@@ -30,6 +34,12 @@ struct UsageError {
 // Reads the arguments after the program name. Returns the options or the
 // reason they cannot be taken.
 [[nodiscard]] std::variant<Options, UsageError> parse(const std::vector<std::string>& arguments);
+
+// The print dialog's answers as --dialog takes them: "cancel", "ok", or
+// KEY=VALUE pairs separated by commas (printer, from, to, copies,
+// orientation, paper, color, duplex). Returns the script or the reason it
+// cannot be taken.
+[[nodiscard]] std::variant<host::PrintDialogScript, UsageError> parseDialogAnswer(const std::string& text);
 
 // The full help text.
 [[nodiscard]] std::string helpText();

@@ -70,6 +70,12 @@ struct JobRecord {
   std::string output;
 };
 
+bool installedPrinter(const std::string& name) {
+  for (const auto& device : host::runtime().printers())
+    if (host::equalsNoCase(device->deviceName(), name)) return true;
+  return false;
+}
+
 // The form's print control, or a new one with default settings when it has
 // none. Nothing when its print control is not one this program can drive.
 std::shared_ptr<Vellora> printControlOf(host::Form& form) {
@@ -104,14 +110,49 @@ void writePages(const std::vector<host::Picture>& pages, const fs::path& folder)
   }
 }
 
+// One print dialog of the job and what came of it.
+QJsonObject dialogReport(const host::PrintDialogRecord& dialog) {
+  QJsonObject report{{"outcome", dialog.choice ? "confirmed" : "cancelled"}, {"shown", !dialog.scripted}};
+  if (!dialog.choice) return report;
+  const host::PrintDialogChoice& choice = *dialog.choice;
+  report["printer"] = QString::fromStdString(choice.deviceName);
+  report["fromPage"] = choice.fromPage;
+  report["toPage"] = choice.toPage;
+  report["copies"] = choice.settings.copies;
+  report["orientation"] = choice.settings.orientation == 2 ? "landscape" : "portrait";
+  report["paper"] = QString::fromStdString(host::paperName(choice.settings.paperSize));
+  report["color"] = choice.settings.colorMode == 1 ? "monochrome" : "color";
+  return report;
+}
+
+// The dialog's outcome in a line for the user.
+std::string dialogSummary(const host::PrintDialogRecord& dialog) {
+  if (!dialog.choice) return "the print dialog was cancelled";
+  const host::PrintDialogChoice& choice = *dialog.choice;
+  const std::string range =
+      choice.toPage == 0 ? "from page " + std::to_string(choice.fromPage)
+                         : "pages " + std::to_string(choice.fromPage) + " to " + std::to_string(choice.toPage);
+  return "the print dialog was confirmed: " + choice.deviceName + ", " + range + ", " +
+         std::to_string(choice.settings.copies) + (choice.settings.copies == 1 ? " copy, " : " copies, ") +
+         (choice.settings.orientation == 2 ? "landscape" : "portrait");
+}
+
+// Where a printer's output goes: the PDF printer's file, or the queue.
+std::string outputOf(const host::PrinterDevice& device) {
+  return device.driverName() == "PDF" ? device.port() : device.deviceName();
+}
+
 bool writeReport(const fs::path& file, const JobRecord& record) {
   QJsonArray messages;
   for (const host::MessageRecord& message : host::ui().messages()) {
     messages.append(QJsonObject{{"text", QString::fromStdString(message.text)}, {"style", message.style}});
   }
+  QJsonArray dialogs;
+  for (const host::PrintDialogRecord& dialog : host::ui().printDialogs()) dialogs.append(dialogReport(dialog));
   const QJsonObject report{{"result", record.result},
                            {"events", record.events},
                            {"messages", messages},
+                           {"dialogs", dialogs},
                            {"pages", record.pages},
                            {"output", QString::fromStdString(record.output)}};
   QFile out(QString::fromStdString(file.string()));
@@ -185,8 +226,22 @@ int runJob(const cli::Options& options, const fs::path& programDir) {
     }
   }
 
+  if (options.dialog) {
+    if (options.dialogAnswer) {
+      if (options.dialogAnswer->printer && !installedPrinter(*options.dialogAnswer->printer)) {
+        std::cerr << "vellora: --dialog: no printer named " << *options.dialogAnswer->printer
+                  << " (see vellora printers)" << std::endl;
+        return exitBadInput;
+      }
+      host::ui().setPrintDialogScript(*options.dialogAnswer);
+    }
+    control->setShowPrinterAlways(true);
+  }
+
   if (options.command == cli::Command::Print) {
     record.result = control->LVPrint();
+    for (const host::PrintDialogRecord& dialog : host::ui().printDialogs())
+      std::cerr << "vellora: " << dialogSummary(dialog) << std::endl;
     if (options.png) {
       auto memory = std::dynamic_pointer_cast<host::MemoryPrinter>(host::printer().device());
       if (memory) {
@@ -196,7 +251,8 @@ int runJob(const cli::Options& options, const fs::path& programDir) {
       record.output = options.png->string();
     } else {
       record.pages = record.result ? printedPages(*control) : 0;
-      record.output = options.printer ? control->props().PrinterName : options.pdf->string();
+      // The printer may have changed in the print dialog.
+      record.output = outputOf(*host::printer().device());
     }
   } else {
     record.result = control->Preview();
@@ -220,10 +276,17 @@ int runJob(const cli::Options& options, const fs::path& programDir) {
   return record.result ? exitCompleted : exitEndedFalse;
 }
 
+// Each printer with what it takes: the default first.
 int listPrinters() {
   const auto printers = host::Printers::installed();
   for (std::size_t index = 0; index < printers.size(); ++index) {
-    std::cout << printers[index]->deviceName() << (index == 0 ? "  (default)" : "") << "\n";
+    const host::PrinterDevice& printer = *printers[index];
+    const host::PrinterDevice::Capabilities capabilities = printer.capabilities();
+    std::string papers;
+    for (int code : capabilities.paperSizes) papers += (papers.empty() ? "" : ", ") + host::paperName(code);
+    std::cout << printer.deviceName() << (index == 0 ? "  (default)" : "") << "\n"
+              << "  paper: " << papers << "\n"
+              << "  colour: " << (capabilities.color ? "yes" : "no (monochrome only)") << "\n";
   }
   return exitCompleted;
 }
@@ -269,10 +332,19 @@ int main(int argc, char** argv) {
   }
 
   const bool window = options.command == cli::Command::Preview && options.window && displayAvailable();
+  // The print dialog is shown only when it is not answered beforehand.
+  const bool dialogShown = options.command == cli::Command::Print && options.dialog && !options.dialogAnswer;
+  if (dialogShown && !displayAvailable()) {
+    std::cerr << "vellora: --dialog shows the print dialog, which needs a display; without one give its answer "
+                 "(--dialog cancel, --dialog ok, --dialog \"printer=NAME,from=2,to=4\")"
+              << std::endl;
+    return exitBadInput;
+  }
+  const bool qtInterface = window || dialogShown;
   if (!displayAvailable()) setenv("QT_QPA_PLATFORM", "offscreen", 0);
   providePrivateRuntimeFolder();
   std::unique_ptr<QGuiApplication> application;
-  if (window) {
+  if (qtInterface) {
     application = std::make_unique<QApplication>(argc, argv);
   } else {
     application = std::make_unique<QGuiApplication>(argc, argv);
@@ -286,7 +358,7 @@ int main(int argc, char** argv) {
     return exitBadInput;
   }
   std::unique_ptr<host::Ui> ui;
-  if (window) {
+  if (qtInterface) {
     ui = host::makeQtUi();
   } else {
     ui = std::make_unique<host::HeadlessUi>();

@@ -1,8 +1,8 @@
 #include "host/Printer.h"
 
-#include <QPrinterInfo>
-#include <QString>
+#include <algorithm>
 
+#include "host/CupsSpooler.h"
 #include "host/HostError.h"
 #include "host/Lang.h"
 #include "host/printers/PaperSizes.h"
@@ -23,13 +23,15 @@ long twipsOf(int pixels, double dotsPerInch) { return CLng(pixels * 1440.0 / dot
 
 // ---- devices ----
 
+PrinterDevice::Capabilities PrinterDevice::capabilities() const { return Capabilities{knownPaperSizes()}; }
+
 Size PrinterDevice::pageSize(const Settings& settings) const { return sheetPixels(settings, dotsPerInch()); }
 
 std::vector<std::shared_ptr<PrinterDevice>> Printers::installed() { return installed("output.pdf"); }
 
 std::vector<std::shared_ptr<PrinterDevice>> Printers::installed(const std::filesystem::path& pdfOutputFile) {
   std::vector<std::shared_ptr<PrinterDevice>> printers{makePdfPrinter(pdfOutputFile)};
-  for (const QString& queue : QPrinterInfo::availablePrinterNames()) printers.push_back(makeCupsPrinter(queue.toStdString()));
+  for (const cups::Queue& queue : cups::queues()) printers.push_back(makeCupsPrinter(queue.name));
   return printers;
 }
 
@@ -84,19 +86,28 @@ void Printer::setOrientation(int value) {
 
 int Printer::paperSize() const { return setting(settings_.paperSize); }
 void Printer::setPaperSize(int value) {
-  changeSetting(settings_.paperSize, value, paperTwips(value).has_value());
+  requireDevice();
+  const std::vector<int> taken = device_->capabilities().paperSizes;
+  changeSetting(settings_.paperSize, value, std::find(taken.begin(), taken.end(), value) != taken.end());
 }
 
 int Printer::copies() const { return setting(settings_.copies); }
-void Printer::setCopies(int value) { changeSetting(settings_.copies, value, value >= 1); }
+void Printer::setCopies(int value) {
+  requireDevice();
+  changeSetting(settings_.copies, value, value >= 1 && value <= device_->capabilities().maxCopies);
+}
 
 int Printer::colorMode() const { return setting(settings_.colorMode); }
 void Printer::setColorMode(int value) {
-  changeSetting(settings_.colorMode, value, value == 1 || value == 2);
+  requireDevice();
+  changeSetting(settings_.colorMode, value, value == 1 || (value == 2 && device_->capabilities().color));
 }
 
 int Printer::duplex() const { return setting(settings_.duplex); }
-void Printer::setDuplex(int value) { changeSetting(settings_.duplex, value, value >= 1 && value <= 3); }
+void Printer::setDuplex(int value) {
+  requireDevice();
+  changeSetting(settings_.duplex, value, value == 1 || ((value == 2 || value == 3) && device_->capabilities().duplex));
+}
 
 int Printer::printQuality() const { return setting(settings_.printQuality); }
 void Printer::setPrintQuality(int value) {

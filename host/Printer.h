@@ -29,6 +29,17 @@ class PrinterDevice {
     int duplex = 1;
     int printQuality = -4;
   };
+  // What the device can do. A setting outside it is refused by the Printer
+  // object (the assignment raises 380 and changes nothing).
+  struct Capabilities {
+    std::vector<int> paperSizes;  // the paper size codes it takes
+    bool color = true;            // colour as well as monochrome
+    bool duplex = true;           // printing on both sides
+    int maxCopies = 9999;
+  };
+  // By default every paper code the host knows, colour and duplex.
+  [[nodiscard]] virtual Capabilities capabilities() const;
+
   // The printable area in device pixels for the settings (paper size and
   // orientation). By default the whole sheet of the paper size.
   [[nodiscard]] virtual Size pageSize(const Settings& settings) const;
@@ -58,6 +69,8 @@ class PrinterDevice {
 // The built-in PDF printer: writes each document to a PDF file.
 [[nodiscard]] std::shared_ptr<PrinterDevice> makePdfPrinter(std::filesystem::path outputFile);
 // A CUPS queue through Qt's printer support.
+// Its settings reach the spooler as job options; the spooler's answer to the
+// job is checked, and a job it refuses raises HostError 482 from end().
 [[nodiscard]] std::shared_ptr<PrinterDevice> makeCupsPrinter(const std::string& queueName);
 // An in-memory raster printer for tests: its finished documents are kept as
 // page pictures. `failToStart` makes every document refuse to start.
@@ -65,6 +78,9 @@ class MemoryPrinter : public PrinterDevice {
  public:
   [[nodiscard]] static std::shared_ptr<MemoryPrinter> create(std::string name, double dotsPerInch,
                                                              bool failToStart = false);
+  // A memory printer that takes only the given capabilities.
+  [[nodiscard]] static std::shared_ptr<MemoryPrinter> create(std::string name, double dotsPerInch,
+                                                             Capabilities capabilities);
   // Pages of every document delivered, in order; a killed document leaves none.
   [[nodiscard]] virtual const std::vector<Picture>& pages() const = 0;
   [[nodiscard]] virtual int documentsDelivered() const = 0;
@@ -104,13 +120,13 @@ class Printer {
   [[nodiscard]] int orientation() const;
   void setOrientation(int value);  // 1 or 2, else raises 380
   [[nodiscard]] int paperSize() const;
-  void setPaperSize(int value);  // 1 (Letter), 9 (A4) and the other classic codes it knows
+  void setPaperSize(int value);  // 1 (Letter), 9 (A4) and the other classic codes the device takes
   [[nodiscard]] int copies() const;
-  void setCopies(int value);  // >= 1
+  void setCopies(int value);  // 1 to the device's most
   [[nodiscard]] int colorMode() const;
-  void setColorMode(int value);  // 1 or 2
+  void setColorMode(int value);  // 1, or 2 on a colour device
   [[nodiscard]] int duplex() const;
-  void setDuplex(int value);
+  void setDuplex(int value);  // 1, or 2 and 3 on a duplex device
   [[nodiscard]] int printQuality() const;
   void setPrintQuality(int value);
   [[nodiscard]] double zoom() const;

@@ -10,6 +10,7 @@
 
 #include "host/PictureImpl.h"
 #include "host/QtKit.h"
+#include "host/QtPrintDialog.h"
 #include "host/Ui.h"
 
 namespace host {
@@ -34,6 +35,17 @@ class QtTimer : public Timer {
  private:
   QTimer timer_;
 };
+
+// The window a dialog is modal on: the top-level window that shows the owner
+// form (it carries the form's hWnd), else the window the user works in.
+QWidget* ownerWindow(std::int32_t ownerHandle) {
+  if (ownerHandle != 0) {
+    for (QWidget* window : QApplication::topLevelWidgets()) {
+      if (window->isVisible() && window->property("hWnd").toInt() == ownerHandle) return window;
+    }
+  }
+  return QApplication::activeWindow();
+}
 
 // The icon of a message box style (16 critical, 32 question, 48 exclamation, 64 information).
 QMessageBox::Icon iconOf(int style) {
@@ -112,6 +124,13 @@ class QtUi : public Ui {
   void clearClipboard() override { QGuiApplication::clipboard()->clear(); }
 
   WindowKit& kit() override { return *kit_; }
+
+ protected:
+  std::optional<PrintDialogChoice> showPrintDialog(const PrintDialogRequest& request) override {
+    return runQtPrintDialog(request, ownerWindow(request.ownerHandle));
+  }
+
+ public:
   bool hasDisplay() const override {
     const QString platform = QGuiApplication::platformName();
     return platform != "offscreen" && platform != "minimal";

@@ -11,6 +11,7 @@
 
 #include "host/Geometry.h"
 #include "host/Picture.h"
+#include "host/PrintDialog.h"
 
 namespace host {
 
@@ -91,7 +92,18 @@ class Ui {
   // True when real windows can be shown (a display exists).
   [[nodiscard]] virtual bool hasDisplay() const = 0;
 
+  // The print dialog, modal on the request's owner form; nothing when it was
+  // cancelled. The script answers it when one is set (also with a display);
+  // otherwise the real dialog is shown when there is a display, and without
+  // one it is confirmed as it stands. It never waits without a display.
+  [[nodiscard]] std::optional<PrintDialogChoice> printDialog(const PrintDialogRequest& request);
+  void setPrintDialogScript(std::optional<PrintDialogScript> script) { printDialogScript_ = std::move(script); }
+  // Every print dialog of the run, in order, with its outcome.
+  [[nodiscard]] const std::vector<PrintDialogRecord>& printDialogs() const { return printDialogs_; }
+
  protected:
+  // Shows the real dialog and waits for the user (only with a display).
+  [[nodiscard]] virtual std::optional<PrintDialogChoice> showPrintDialog(const PrintDialogRequest& request);
   void record(const std::string& text, int style, const std::string& title) {
     messages_.push_back({text, style, title});
   }
@@ -99,6 +111,8 @@ class Ui {
  private:
   std::string helpFile_;
   std::vector<MessageRecord> messages_;
+  std::optional<PrintDialogScript> printDialogScript_;
+  std::vector<PrintDialogRecord> printDialogs_;
 };
 
 // The headless implementation: message boxes go to standard error, are kept,

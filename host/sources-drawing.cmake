@@ -10,4 +10,5 @@ target_sources(vellorahost PRIVATE
   printers/PaperSizes.cpp
   printers/PdfPrinter.cpp
   printers/CupsPrinter.cpp
+  printers/CupsSpooler.cpp
   printers/MemoryPrinter.cpp)

@@ -2,5 +2,7 @@
 target_sources(vellorahost PRIVATE
   Window.cpp
   HeadlessUi.cpp
+  PrintDialog.cpp
+  QtPrintDialog.cpp
   QtKit.cpp
   QtUi.cpp)

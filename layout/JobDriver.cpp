@@ -84,9 +84,18 @@ bool StartPrintJob(PrintJob& job) {
   }
 }
 
-void FinishPrintJob() {
-  host::printer().endPagePrinter();
-  host::printer().endDoc();
+// Ends the printer document. The spooler may still refuse the finished
+// document: the user is told as when the printer cannot start one, and the
+// job has not printed.
+bool FinishPrintJob(PrintJob& job) {
+  try {
+    host::printer().endPagePrinter();
+    host::printer().endDoc();
+    return true;
+  } catch (const host::HostError&) {
+    host::ui().msgBox(job.PrinterErrorText, host::mb::Critical);
+    return false;
+  }
 }
 
 // The printing part of LVPrint, from the printer set-up to the end of the
@@ -130,7 +139,7 @@ bool printDocument(PrintJob& job) {
     }
     DrawPrintTitles(job);
     host::ui().doEvents();
-    FinishPrintJob();
+    if (!FinishPrintJob(job)) return false;
     host::ui().doEvents();
     return true;
   } catch (const host::HostError&) {

@@ -182,6 +182,9 @@ bool Vellora::ShowPrinter() {
   job_.StopRequested = false;
   dialog_.DlgToPage = props_.ToPage;
   dialog_.DlgFromPage = props_.FromPage;
+  // A dialog that fails before it is answered leaves copies and colour as they are.
+  dialog_.DlgCopies = host::CInt(std::max(1.0f, props_.Copies));
+  dialog_.DlgColorMode = props_.Color == vellora::v_Color ? 2 : 1;
   host::resume([&] { ShowPrintDialog(); });
   const bool confirmed = !job_.StopRequested;
   if (confirmed) {
@@ -191,15 +194,68 @@ bool Vellora::ShowPrinter() {
     host::resume([&] { setToPage(dialog_.DlgToPage); });
     host::resume([&] { setFromPage(dialog_.DlgFromPage); });
     host::resume([&] { setCopies(dialog_.DlgCopies); });
+    // The job sets the printer's colour mode from Color; the colour the user
+    // chose would be lost without it following the dialog.
+    host::resume([&] { setColor(dialog_.DlgColorMode == 1 ? vellora::v_Monochrome : vellora::v_Color); });
   }
   return confirmed;
 }
 
 void Vellora::ShowPrintDialog() {
-  // No print dialog is offered yet: this one confirms at once, with the page
-  // range it was given and the control's own number of copies, so nothing
-  // changes.
-  dialog_.DlgCopies = host::CInt(props_.Copies);
+  host::Printer& printer = host::printer();
+  host::PrintDialogRequest request;
+  host::resume([&] {
+    if (form() != nullptr) request.ownerHandle = form()->get("hWnd").toLong();
+  });
+  for (const auto& device : host::runtime().printers())
+    request.printers.push_back({device->deviceName(), device->driverName(), device->port()});
+  request.deviceName = printer.deviceName();
+  request.settings = {printer.orientation(), printer.paperSize(),      printer.copies(), printer.colorMode(),
+                      printer.duplex(),      printer.printQuality()};
+  // The copies and colour the job will print with are the control's.
+  request.settings.copies = std::max<int>(1, host::CInt(props_.Copies));
+  request.settings.colorMode = props_.Color == vellora::v_Color ? 2 : 1;
+  request.scale = printer.zoom();
+  request.fromPage = dialog_.DlgFromPage;
+  request.toPage = dialog_.DlgToPage;
+  request.minPage = 1;
+  request.maxPage = dialog_.DlgToPage;
+
+  const std::optional<host::PrintDialogChoice> choice = host::ui().printDialog(request);
+  if (!choice) {
+    job_.StopRequested = true;
+    return;
+  }
+  dialog_.DlgCopies = host::CInt(choice->settings.copies);
+  dialog_.DlgFromPage = host::CInt(choice->fromPage);
+  dialog_.DlgToPage = host::CInt(choice->toPage);
+  dialog_.DlgColorMode = static_cast<std::int16_t>(choice->settings.colorMode);
+  selectChosenPrinter(choice->deviceName);
+  applyChosenSettings(*choice);
+}
+
+void Vellora::selectChosenPrinter(const std::string& deviceName) {
+  if (deviceName == host::printer().deviceName()) return;
+  for (const auto& device : host::runtime().printers()) {
+    if (device->deviceName() != deviceName) continue;
+    host::printer().select(device);
+    return;
+  }
+}
+
+void Vellora::applyChosenSettings(const host::PrintDialogChoice& choice) {
+  // Each setting the printer refuses is skipped; the others go on.
+  host::Printer& printer = host::printer();
+  const host::PrinterDevice::Settings& chosen = choice.settings;
+  host::resume([&] { printer.setPaperSize(chosen.paperSize); });
+  host::resume([&] { printer.setColorMode(chosen.colorMode); });
+  host::resume([&] { printer.setCopies(chosen.copies); });
+  host::resume([&] { printer.setDuplex(chosen.duplex); });
+  host::resume([&] { printer.setOrientation(chosen.orientation); });
+  host::resume([&] { printer.setZoom(choice.scale); });
+  host::resume([&] { printer.setScaleMode(3); });
+  host::resume([&] { printer.setScaleMode(1); });
+  host::resume([&] { printer.setPrintQuality(chosen.printQuality); });
 }
 
 void Vellora::ShowAboutBox() {

@@ -18,6 +18,7 @@
 #include <type_traits>
 
 #include "host/Font.h"
+#include "host/PrintDialog.h"
 #include "host/model/UserControl.h"
 #include "layout/PrintJob.h"
 
@@ -229,6 +230,7 @@ class Vellora : public host::UserControl {
     std::int16_t DlgFromPage = 1;
     std::int16_t DlgToPage = 100;
     std::int16_t DlgCopies = 1;
+    std::int16_t DlgColorMode = 2;  // the colour mode chosen: 1 monochrome, 2 colour
   };
   [[nodiscard]] const DialogValues& dialogValues() const { return dialog_; }
 
@@ -243,6 +245,8 @@ class Vellora : public host::UserControl {
     changed(name);
   }
   void ShowPrintDialog();
+  void selectChosenPrinter(const std::string& deviceName);
+  void applyChosenSettings(const host::PrintDialogChoice& choice);
   void makeFace();
 
   VelloraProperties props_;

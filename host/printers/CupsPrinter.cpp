@@ -1,14 +1,18 @@
-// A CUPS queue through Qt's printer support. The settings of the Printer
-// object (paper, orientation, copies, colour mode, duplex) are handed to the
-// spooler with the job; the page is the printable area the queue reports.
+// A CUPS queue. The pages of a document are recorded and, when it ends,
+// written into one PDF that goes to the spooler with the settings of the
+// Printer object (paper, orientation, copies, colour mode, duplex) as job
+// options. The spooler's answer is checked: a queue that does not take jobs
+// refuses the document when it starts, and a job refused at submission fails
+// the document's end, so no output is ever lost while the job says it printed.
+#include <QMarginsF>
+#include <QPageLayout>
 #include <QPainter>
-#include <QPrinter>
-#include <QPrinterInfo>
+#include <QPdfWriter>
 #include <QString>
-#include <algorithm>
-#include <map>
+#include <QTemporaryFile>
 #include <optional>
 
+#include "host/CupsSpooler.h"
 #include "host/HostError.h"
 #include "host/Printer.h"
 #include "host/printers/PaperSizes.h"
@@ -18,57 +22,79 @@ namespace host {
 
 namespace {
 
-QPrinter::DuplexMode qtDuplex(int duplex) {
-  switch (duplex) {
-    case 2: return QPrinter::DuplexShortSide;  // horizontal page turn
-    case 3: return QPrinter::DuplexLongSide;   // vertical page turn
-    default: return QPrinter::DuplexNone;
+// The sheet of a paper size with the queue's margins around its printable area.
+struct SheetLayout {
+  QPageSize pageSize;
+  QMarginsF marginsPoints;  // portrait margins, in points
+};
+
+SheetLayout sheetLayout(const cups::QueueInfo& info, int paperSize) {
+  SheetLayout layout{qtPageSize(paperSize), QMarginsF()};
+  for (const cups::QueueInfo::Sheet& sheet : info.sheets) {
+    if (sheet.paperSize != paperSize) continue;
+    // Twenty twips make a point.
+    layout.marginsPoints = QMarginsF(sheet.left / 20.0, sheet.top / 20.0, sheet.right / 20.0, sheet.bottom / 20.0);
   }
+  return layout;
 }
 
-void configure(QPrinter& printer, const std::string& queue, const PrinterDevice::Settings& settings) {
-  printer.setPrinterName(QString::fromStdString(queue));
-  printer.setFullPage(false);
-  printer.setPageSize(qtPageSize(settings.paperSize));
-  printer.setPageOrientation(qtOrientation(settings.orientation));
-  printer.setCopyCount(std::max(1, settings.copies));
-  printer.setColorMode(settings.colorMode == 1 ? QPrinter::GrayScale : QPrinter::Color);
-  printer.setDuplex(qtDuplex(settings.duplex));
+QPageLayout pageLayoutOf(const cups::QueueInfo& info, const PrinterDevice::Settings& settings) {
+  const SheetLayout sheet = sheetLayout(info, settings.paperSize);
+  QPageLayout layout(sheet.pageSize, QPageLayout::Portrait, sheet.marginsPoints, QPageLayout::Point);
+  layout.setOrientation(qtOrientation(settings.orientation));  // turns the margins with the sheet
+  return layout;
 }
 
-Size printableArea(const QPrinter& printer) {
-  const QRect area = printer.pageLayout().paintRectPixels(printer.resolution());
+Size printableArea(const QPageLayout& layout, double dotsPerInch) {
+  const QRect area = layout.paintRectPixels(static_cast<int>(dotsPerInch));
   return {area.width(), area.height()};
 }
 
-// The pages are kept until the document ends and only then handed to the
-// spooler in one piece: a document that is killed has never reached the
-// queue, so nothing of it is printed.
 class CupsDocument final : public RecordedDocument {
  public:
-  CupsDocument(std::unique_ptr<QPrinter> printer, std::string queue)
-      : RecordedDocument(printableArea(*printer), printer->resolution()),
-        printer_(std::move(printer)),
-        queue_(std::move(queue)) {}
+  CupsDocument(std::string queue, const cups::QueueInfo& info, const PrinterDevice::Settings& settings,
+               std::string title)
+      : RecordedDocument(printableArea(pageLayoutOf(info, settings), info.dotsPerInch), info.dotsPerInch),
+        queue_(std::move(queue)),
+        layout_(pageLayoutOf(info, settings)),
+        dotsPerInch_(info.dotsPerInch),
+        settings_(settings),
+        title_(std::move(title)) {}
 
  protected:
-  void deliver(PageRecording& page) override {
-    pages_.push_back(page.takeOperations());
-  }
+  // Pages stay here until the document ends: a killed document never reaches the queue.
+  void deliver(PageRecording& page) override { pages_.push_back(page.takeOperations()); }
   void finish() override {
-    QPainter painter;
-    if (!painter.begin(printer_.get())) raise(err::PrinterError, "Printer error: cannot start a job on " + queue_);
-    for (std::size_t index = 0; index < pages_.size(); ++index) {
-      if (index > 0) printer_->newPage();
-      PageRecording::replay(painter, pages_[index]);
-    }
-    if (!painter.end()) raise(err::PrinterError, "Printer error: the job for " + queue_ + " failed");
+    QTemporaryFile pdf;
+    if (!pdf.open()) raise(err::PrinterError, "Printer error: cannot write the job for " + queue_);
+    writePdf(pdf);
+    pdf.close();
+    (void)cups::submitPdf(queue_, pdf.fileName().toStdString(), title_, settings_);
+    pages_.clear();
   }
   void discard() override { pages_.clear(); }
 
  private:
-  std::unique_ptr<QPrinter> printer_;
+  void writePdf(QTemporaryFile& file) {
+    QPdfWriter writer(&file);
+    writer.setResolution(static_cast<int>(dotsPerInch_));
+    writer.setPageLayout(layout_);
+    writer.setTitle(QString::fromStdString(title_));
+    writer.setCreator(QStringLiteral("Vellora"));
+    QPainter painter;
+    if (!painter.begin(&writer)) raise(err::PrinterError, "Printer error: cannot start a job on " + queue_);
+    for (std::size_t index = 0; index < pages_.size(); ++index) {
+      if (index > 0) writer.newPage();
+      PageRecording::replay(painter, pages_[index]);
+    }
+    if (!painter.end()) raise(err::PrinterError, "Printer error: cannot write the job for " + queue_);
+  }
+
   std::string queue_;
+  QPageLayout layout_;
+  double dotsPerInch_;
+  PrinterDevice::Settings settings_;
+  std::string title_;
   std::vector<std::vector<PageRecording::PaintOperation>> pages_;
 };
 
@@ -79,35 +105,31 @@ class CupsPrinter final : public PrinterDevice {
   [[nodiscard]] std::string deviceName() const override { return queue_; }
   [[nodiscard]] std::string driverName() const override { return "CUPS"; }
   [[nodiscard]] std::string port() const override { return "CUPS:" + queue_; }
-  [[nodiscard]] double dotsPerInch() const override {
-    if (!dotsPerInch_) {
-      QPrinter printer(QPrinter::HighResolution);
-      printer.setPrinterName(QString::fromStdString(queue_));
-      dotsPerInch_ = printer.resolution();
-    }
-    return *dotsPerInch_;
-  }
-  // Asking the queue means a round trip to the spooler: the answer is kept per paper and orientation.
+  [[nodiscard]] double dotsPerInch() const override { return info().dotsPerInch; }
+  [[nodiscard]] Capabilities capabilities() const override { return info().capabilities; }
   [[nodiscard]] Size pageSize(const Settings& settings) const override {
-    const auto key = std::make_pair(settings.paperSize, settings.orientation);
-    if (const auto known = pageSizes_.find(key); known != pageSizes_.end()) return known->second;
-    QPrinter printer(QPrinter::HighResolution);
-    configure(printer, queue_, settings);
-    return pageSizes_[key] = printableArea(printer);
+    return printableArea(pageLayoutOf(info(), settings), info().dotsPerInch);
   }
   [[nodiscard]] std::unique_ptr<Document> startDocument(const Settings& settings, const std::string& title) override {
-    if (!QPrinterInfo::availablePrinterNames().contains(QString::fromStdString(queue_)))
-      raise(err::PrinterError, "Printer error: no print queue " + queue_);
-    auto printer = std::make_unique<QPrinter>(QPrinter::HighResolution);
-    configure(*printer, queue_, settings);
-    printer->setDocName(QString::fromStdString(title));
-    return std::make_unique<CupsDocument>(std::move(printer), queue_);
+    const std::optional<cups::Queue> queue = cups::findQueue(queue_);
+    if (!queue) raise(err::PrinterError, "Printer error: no print queue " + queue_);
+    if (!queue->acceptingJobs) raise(err::PrinterError, "Printer error: " + queue_ + " is not accepting jobs");
+    return std::make_unique<CupsDocument>(queue_, info(), settings, title);
   }
 
  private:
+  // Asking the queue is a round trip to the spooler: its answer is kept. A
+  // queue that does not answer is taken to print on A4 alone.
+  const cups::QueueInfo& info() const {
+    if (!info_) {
+      info_ = cups::queueInfo(queue_).value_or(cups::QueueInfo{});
+      if (info_->capabilities.paperSizes.empty()) info_->capabilities.paperSizes = {9};
+    }
+    return *info_;
+  }
+
   std::string queue_;
-  mutable std::optional<double> dotsPerInch_;
-  mutable std::map<std::pair<int, int>, Size> pageSizes_;
+  mutable std::optional<cups::QueueInfo> info_;
 };
 
 }  // namespace

@@ -38,13 +38,17 @@ class MemoryDocument final : public RecordedDocument {
 
 class MemoryPrinterDevice final : public MemoryPrinter, public std::enable_shared_from_this<MemoryPrinterDevice> {
  public:
-  MemoryPrinterDevice(std::string name, double dotsPerInch, bool failToStart)
-      : name_(std::move(name)), dotsPerInch_(dotsPerInch), failToStart_(failToStart) {}
+  MemoryPrinterDevice(std::string name, double dotsPerInch, bool failToStart, Capabilities capabilities)
+      : name_(std::move(name)),
+        dotsPerInch_(dotsPerInch),
+        failToStart_(failToStart),
+        capabilities_(std::move(capabilities)) {}
 
   [[nodiscard]] std::string deviceName() const override { return name_; }
   [[nodiscard]] std::string driverName() const override { return "Memory"; }
   [[nodiscard]] std::string port() const override { return "MEMORY:"; }
   [[nodiscard]] double dotsPerInch() const override { return dotsPerInch_; }
+  [[nodiscard]] Capabilities capabilities() const override { return capabilities_; }
   [[nodiscard]] std::unique_ptr<Document> startDocument(const Settings& settings, const std::string&) override {
     lastSettings_ = settings;
     if (failToStart_) raise(err::PrinterError, "Printer error: " + name_ + " cannot start a document");
@@ -64,6 +68,7 @@ class MemoryPrinterDevice final : public MemoryPrinter, public std::enable_share
   std::string name_;
   double dotsPerInch_;
   bool failToStart_;
+  Capabilities capabilities_;
   std::vector<Picture> pages_;
   int documentsDelivered_ = 0;
   Settings lastSettings_;
@@ -74,7 +79,13 @@ void MemoryDocument::finish() { device_->receive(std::move(pages_)); }
 }  // namespace
 
 std::shared_ptr<MemoryPrinter> MemoryPrinter::create(std::string name, double dotsPerInch, bool failToStart) {
-  return std::make_shared<MemoryPrinterDevice>(std::move(name), dotsPerInch, failToStart);
+  return std::make_shared<MemoryPrinterDevice>(std::move(name), dotsPerInch, failToStart,
+                                               Capabilities{knownPaperSizes()});
+}
+
+std::shared_ptr<MemoryPrinter> MemoryPrinter::create(std::string name, double dotsPerInch,
+                                                     Capabilities capabilities) {
+  return std::make_shared<MemoryPrinterDevice>(std::move(name), dotsPerInch, false, std::move(capabilities));
 }
 
 }  // namespace host

@@ -72,6 +72,12 @@ class PdfPrinter final : public PrinterDevice {
   [[nodiscard]] std::string driverName() const override { return "PDF"; }
   [[nodiscard]] std::string port() const override { return outputFile_.string(); }
   [[nodiscard]] double dotsPerInch() const override { return pdfDotsPerInch; }
+  // Every sheet and colour; a file has no second side.
+  [[nodiscard]] Capabilities capabilities() const override {
+    Capabilities capabilities = PrinterDevice::capabilities();
+    capabilities.duplex = false;
+    return capabilities;
+  }
   [[nodiscard]] std::unique_ptr<Document> startDocument(const Settings& settings, const std::string& title) override {
     return std::make_unique<PdfDocument>(outputFile_, settings, title);
   }

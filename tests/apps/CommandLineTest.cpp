@@ -69,4 +69,53 @@ TEST(CommandLine, RefusesWhatItCannotTake) {
   EXPECT_EQ(refusal({"print", "a.json", "--colour"}), "unknown option --colour");
 }
 
+TEST(CommandLine, TheDialogIsShownOrAnsweredBeforehand) {
+  cli::Options options = parsed({"print", "orders.json", "--dialog"});
+  EXPECT_TRUE(options.dialog);
+  EXPECT_FALSE(options.dialogAnswer);
+  EXPECT_EQ(options.form, "orders.json");
+
+  // The form may follow --dialog: it is not taken for an answer.
+  options = parsed({"print", "--dialog", "orders.json"});
+  EXPECT_FALSE(options.dialogAnswer);
+  EXPECT_EQ(options.form, "orders.json");
+
+  options = parsed({"print", "orders.json", "--dialog", "cancel"});
+  ASSERT_TRUE(options.dialogAnswer);
+  EXPECT_TRUE(options.dialogAnswer->cancel);
+
+  options = parsed({"print", "orders.json", "--dialog",
+                    "printer=Office Laser,from=2,to=4,copies=2,orientation=landscape,paper=letter,color=monochrome,"
+                    "duplex=long"});
+  ASSERT_TRUE(options.dialogAnswer);
+  const host::PrintDialogScript& answer = *options.dialogAnswer;
+  EXPECT_FALSE(answer.cancel);
+  EXPECT_EQ(answer.printer, "Office Laser");
+  EXPECT_EQ(answer.fromPage, 2);
+  EXPECT_EQ(answer.toPage, 4);
+  EXPECT_EQ(answer.copies, 2);
+  EXPECT_EQ(answer.orientation, 2);
+  EXPECT_EQ(answer.paperSize, 1);
+  EXPECT_EQ(answer.colorMode, 1);
+  EXPECT_EQ(answer.duplex, 3);
+
+  options = parsed({"print", "orders.json", "--dialog=ok"});
+  ASSERT_TRUE(options.dialogAnswer);
+  EXPECT_FALSE(options.dialogAnswer->cancel);
+  EXPECT_FALSE(options.dialogAnswer->copies);
+}
+
+TEST(CommandLine, RefusesDialogAnswersItCannotTake) {
+  EXPECT_EQ(refusal({"print", "a.json", "--dialog", "copies=0"}), "--dialog copies=0 cannot be taken");
+  EXPECT_EQ(refusal({"print", "a.json", "--dialog", "orientation=sideways"}),
+            "--dialog orientation=sideways cannot be taken");
+  EXPECT_EQ(refusal({"print", "a.json", "--dialog", "paper=Napkin"}), "--dialog paper=Napkin cannot be taken");
+  EXPECT_EQ(refusal({"print", "a.json", "--dialog", "from=2,,to=3"}),
+            "--dialog takes cancel, ok or KEY=VALUE,..., not \"\"");
+  EXPECT_EQ(refusal({"print", "a.json", "--dialog", "tray=2"}),
+            "--dialog has no answer tray (printer, from, to, copies, orientation, paper, color, duplex)");
+  EXPECT_EQ(refusal({"preview", "a.json", "--dialog", "cancel"}), "--dialog belongs to print");
+  EXPECT_EQ(refusal({"printers", "--dialog"}), "printers takes no form and no options");
+}
+
 }  // namespace

@@ -14,6 +14,7 @@
 #include <sstream>
 
 #include "TestSupport.h"
+#include "cups/CupsTestSupport.h"
 
 namespace fs = std::filesystem;
 
@@ -56,8 +57,10 @@ class VelloraProgram : public testing::Test {
     if (!folder_.empty()) fs::remove_all(folder_, ignored);
   }
 
-  Outcome run(const std::vector<std::string>& arguments) {
-    std::string command = "cd " + quoted(folder_.string()) + " && " + quoted(program.string());
+  Outcome run(const std::vector<std::string>& arguments) { return runWith("", arguments); }
+  // Runs with a prefix before the program (e.g. "env -u DISPLAY").
+  Outcome runWith(const std::string& prefix, const std::vector<std::string>& arguments) {
+    std::string command = "cd " + quoted(folder_.string()) + " && " + prefix + " " + quoted(program.string());
     for (const std::string& argument : arguments) command += " " + quoted(argument);
     command += " >out.txt 2>err.txt";
     const int raw = std::system(command.c_str());
@@ -241,6 +244,103 @@ TEST_F(VelloraProgram, HelpTellsAllAndPrintersListsTheDefaultFirst) {
   outcome = run({"printers"});
   EXPECT_EQ(outcome.status, 0);
   EXPECT_NE(outcome.out.find("(default)"), std::string::npos);
+}
+
+// The report's one print dialog.
+QJsonObject onlyDialog(const QJsonObject& report) {
+  const QJsonArray dialogs = report["dialogs"].toArray();
+  EXPECT_EQ(dialogs.size(), 1);
+  return dialogs.isEmpty() ? QJsonObject() : dialogs.first().toObject();
+}
+
+TEST_F(VelloraProgram, ACancelledDialogEndsThePrintUnprintedAndSaysSo) {
+  const Outcome outcome = run({"print", exampleForm.string(), "--dialog", "cancel", "--report", "report.json"});
+  EXPECT_EQ(outcome.status, 1);
+  EXPECT_NE(outcome.err.find("the print dialog was cancelled"), std::string::npos) << outcome.err;
+  EXPECT_FALSE(fs::exists(folder_ / "orders.pdf"));
+  const QJsonObject r = report();
+  EXPECT_FALSE(r["result"].toBool());
+  EXPECT_EQ(onlyDialog(r)["outcome"].toString(), "cancelled");
+  EXPECT_FALSE(onlyDialog(r)["shown"].toBool());
+  EXPECT_TRUE(pageEvents(r).empty());
+}
+
+TEST_F(VelloraProgram, TheDialogsPagesAndOrientationTakeTheJob) {
+  if (!toolAvailable("pdftotext") || !toolAvailable("pdfinfo")) GTEST_SKIP() << "poppler-utils are not installed";
+  const Outcome outcome = run({"print", exampleForm.string(), "--dialog", "from=2,to=2,orientation=landscape",
+                               "--report", "report.json"});
+  ASSERT_EQ(outcome.status, 0) << outcome.err;
+  const std::vector<std::string> texts = pdfPages(folder_ / "orders.pdf");
+  ASSERT_EQ(texts.size(), 1u);
+  EXPECT_TRUE(footNumbers(texts[0], 2)) << texts[0];
+  const std::string info = [&] {
+    std::system(("pdfinfo " + quoted((folder_ / "orders.pdf").string()) + " >" +
+                 quoted((folder_ / "info.txt").string())).c_str());
+    return readFile(folder_ / "info.txt");
+  }();
+  std::smatch size;
+  ASSERT_TRUE(std::regex_search(info, size, std::regex("Page size:\\s+([0-9.]+) x ([0-9.]+)")));
+  EXPECT_GT(std::stod(size[1]), std::stod(size[2])) << "a landscape sheet";
+
+  const QJsonObject dialog = onlyDialog(report());
+  EXPECT_EQ(dialog["outcome"].toString(), "confirmed");
+  EXPECT_EQ(dialog["fromPage"].toInt(), 2);
+  EXPECT_EQ(dialog["toPage"].toInt(), 2);
+  EXPECT_EQ(dialog["orientation"].toString(), "landscape");
+  EXPECT_EQ(dialog["printer"].toString(), "PDF");
+  EXPECT_NE(outcome.err.find("the print dialog was confirmed: PDF, pages 2 to 2, 1 copy, landscape"),
+            std::string::npos)
+      << outcome.err;
+}
+
+TEST_F(VelloraProgram, TheDialogNeedsADisplayOrItsAnswerAndAnInstalledPrinter) {
+  Outcome outcome = runWith("env -u DISPLAY -u WAYLAND_DISPLAY", {"print", exampleForm.string(), "--dialog"});
+  EXPECT_EQ(outcome.status, 2);
+  EXPECT_NE(outcome.err.find("needs a display"), std::string::npos) << outcome.err;
+  outcome = run({"print", exampleForm.string(), "--dialog", "printer=Nowhere"});
+  EXPECT_EQ(outcome.status, 2);
+  EXPECT_NE(outcome.err.find("no printer named Nowhere"), std::string::npos) << outcome.err;
+  EXPECT_FALSE(fs::exists(folder_ / "orders.pdf"));
+}
+
+TEST_F(VelloraProgram, PrintersShowTheirPapersAndColour) {
+  const Outcome outcome = run({"printers"});
+  ASSERT_EQ(outcome.status, 0);
+  EXPECT_NE(outcome.out.find("PDF  (default)\n  paper: Letter"), std::string::npos) << outcome.out;
+  EXPECT_NE(outcome.out.find("A4"), std::string::npos);
+  EXPECT_NE(outcome.out.find("colour: yes"), std::string::npos);
+  if (const auto queues = cupstest::testQueues()) {
+    EXPECT_NE(outcome.out.find("\n" + queues->queue2 + "\n  paper: "), std::string::npos) << outcome.out;
+  }
+}
+
+TEST_F(VelloraProgram, AQueueThatRejectsJobsEndsWithStatusOneAndThePrinterMessage) {
+  const auto queues = cupstest::testQueues();
+  if (!queues) GTEST_SKIP() << cupstest::noSchedulerReason;
+  const Outcome outcome = run({"print", exampleForm.string(), "--printer", queues->rejecting, "--report", "report.json"});
+  EXPECT_EQ(outcome.status, 1);
+  const QJsonObject r = report();
+  EXPECT_FALSE(r["result"].toBool());
+  const QJsonArray messages = r["messages"].toArray();
+  ASSERT_EQ(messages.size(), 1);
+  EXPECT_EQ(messages[0].toObject()["text"].toString(), "Printer Not Ready");
+  EXPECT_EQ(r["pages"].toInt(), 0);
+}
+
+TEST_F(VelloraProgram, TheDialogsQueueTakesTheJob) {
+  const auto queues = cupstest::testQueues();
+  if (!queues) GTEST_SKIP() << cupstest::noSchedulerReason;
+  const auto before = cupstest::pdfFilesIn(queues->output2);
+  const Outcome outcome = run({"print", exampleForm.string(), "--dialog",
+                               "printer=" + queues->queue2 + ",copies=2", "--report", "report.json"});
+  ASSERT_EQ(outcome.status, 0) << outcome.err;
+  const QJsonObject r = report();
+  EXPECT_EQ(r["output"].toString().toStdString(), queues->queue2);
+  EXPECT_EQ(onlyDialog(r)["copies"].toInt(), 2);
+  EXPECT_FALSE(fs::exists(folder_ / "orders.pdf"));
+  const fs::path delivered =
+      cupstest::waitForNewPdf(queues->output2, before, [](const fs::path& file) { return fs::file_size(file) > 0; });
+  EXPECT_FALSE(delivered.empty()) << "no PDF appeared in " << queues->output2;
 }
 
 }  // namespace

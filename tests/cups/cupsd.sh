@@ -1,17 +1,48 @@
-# Starts a private CUPS scheduler with one cups-pdf queue for the spooler test
-# (sourced by setup.sh). The scheduler has its own configuration, spool and
-# log folders under /tmp and listens only on its own local socket, so the
+# Starts a private CUPS scheduler with three cups-pdf queues for the spooler
+# tests (sourced by setup.sh). The scheduler has its own configuration, spool
+# and log folders under /tmp and listens only on its own local socket, so the
 # machine's own printing is never touched. When it runs, these are exported:
-#   CUPS_SERVER               the private scheduler's socket
-#   VELLORA_TEST_CUPS_QUEUE   the cups-pdf queue ("VelloraTestPDF")
-#   VELLORA_TEST_CUPS_OUTPUT  the folder cups-pdf writes its PDF files to
+#   CUPS_SERVER                  the private scheduler's socket
+#   VELLORA_TEST_CUPS_QUEUE      a cups-pdf queue ("VelloraTestPDF")
+#   VELLORA_TEST_CUPS_OUTPUT     the folder it writes its PDF files to
+#   VELLORA_TEST_CUPS_QUEUE2     a second cups-pdf queue ("VelloraTestPDF2")
+#   VELLORA_TEST_CUPS_OUTPUT2    the folder the second queue writes to
+#   VELLORA_TEST_CUPS_REJECTING  a queue that rejects every job ("VelloraTestRejecting")
 # Otherwise start_test_cupsd says why on standard error, returns 1, and the
-# spooler test reports a skip.
+# spooler tests report a skip.
 
 vellora_cups_dir=""
 vellora_cups_pid=""
-vellora_cups_pdf_conf=/etc/cups/cups-pdf-VelloraTestPDF.conf
+vellora_cups_pdf_confs=()
 vellora_cups_pdf_marker="# Settings of Vellora's private test queue; removed when its scheduler stops."
+
+# Adds a cups-pdf queue NAME writing into OUTPUT. cups-pdf reads its settings
+# from a fixed folder, one file per device: each queue's device is named after
+# the scheduler's own folder, so schedulers started side by side (two test
+# runs at once) never share a settings file, and the machine's own cups-pdf
+# settings are never touched.
+add_test_pdf_queue() {  # add_test_pdf_queue LPADMIN PPD NAME OUTPUT
+  local lpadmin=$1 ppd=$2 name=$3 output=$4
+  local device conf
+  device="vellora-${vellora_cups_dir##*.}-$name"
+  conf=/etc/cups/cups-pdf-$device.conf
+  if [[ -e $conf ]] && ! grep -qF "$vellora_cups_pdf_marker" "$conf"; then
+    echo "cupsd: $conf exists and is not the test's own" >&2
+    return 1
+  fi
+  mkdir -p "$output" "$vellora_cups_dir/spool/cups-pdf-$name"
+  chmod 1777 "$output" "$vellora_cups_dir/spool/cups-pdf-$name"
+  cat >"$conf" <<EOF
+$vellora_cups_pdf_marker
+Out $output
+AnonDirName $output
+Spool $vellora_cups_dir/spool/cups-pdf-$name
+Log $vellora_cups_dir/log
+Grp root
+EOF
+  vellora_cups_pdf_confs+=("$conf")
+  CUPS_SERVER="$vellora_cups_dir/cups.sock" "$lpadmin" -p "$name" -E -v "cups-pdf:/$device" -P "$ppd" >&2
+}
 
 start_test_cupsd() {
   local cupsd lpadmin ppd dir
@@ -21,7 +52,7 @@ start_test_cupsd() {
     echo "cupsd: CUPS is not installed" >&2
     return 1
   fi
-  if [[ ! -e /usr/lib/cups/backend/cups-pdf || ! -d ${vellora_cups_pdf_conf%/*} ]]; then
+  if [[ ! -e /usr/lib/cups/backend/cups-pdf || ! -d /etc/cups ]]; then
     echo "cupsd: the cups-pdf backend is not installed" >&2
     return 1
   fi
@@ -81,25 +112,6 @@ Group lp
 SystemGroup root
 Sandboxing Relaxed
 EOF
-  # cups-pdf reads its settings from a fixed folder, with one file per queue
-  # beside the machine's own: the test queue gets its own file, removed again
-  # by stop_test_cupsd. A file of that name that is not ours is left alone.
-  if [[ -e $vellora_cups_pdf_conf ]] && ! grep -qF "$vellora_cups_pdf_marker" "$vellora_cups_pdf_conf"; then
-    echo "cupsd: $vellora_cups_pdf_conf exists and is not the test's own" >&2
-    rm -rf "$dir"
-    return 1
-  fi
-  mkdir -p "$dir/spool/cups-pdf"
-  chmod 1777 "$dir/spool/cups-pdf"
-  cat >"$vellora_cups_pdf_conf" <<EOF
-$vellora_cups_pdf_marker
-Out $dir/out
-AnonDirName $dir/out
-Spool $dir/spool/cups-pdf
-Log $dir/log
-Grp root
-EOF
-
   "$cupsd" -f -c "$dir/etc/cupsd.conf" -s "$dir/etc/cups-files.conf" >"$dir/log/cupsd.out" 2>&1 &
   vellora_cups_pid=$!
   vellora_cups_dir=$dir
@@ -116,8 +128,18 @@ EOF
     waited=$((waited + 1))
   done
 
-  if ! CUPS_SERVER="$dir/cups.sock" "$lpadmin" -p VelloraTestPDF -E -v cups-pdf:/VelloraTestPDF -P "$ppd" >&2; then
-    echo "cupsd: could not add the cups-pdf queue" >&2
+  if ! add_test_pdf_queue "$lpadmin" "$ppd" VelloraTestPDF "$dir/out" ||
+     ! add_test_pdf_queue "$lpadmin" "$ppd" VelloraTestPDF2 "$dir/out2" ||
+     ! add_test_pdf_queue "$lpadmin" "$ppd" VelloraTestRejecting "$dir/out-rejected"; then
+    echo "cupsd: could not add the cups-pdf queues" >&2
+    stop_test_cupsd
+    return 1
+  fi
+  # The third queue is enabled but takes no jobs, as after cupsreject.
+  local reject
+  reject=$(command -v cupsreject || echo /usr/sbin/cupsreject)
+  if ! CUPS_SERVER="$dir/cups.sock" "$reject" -r "Rejecting jobs for the test" VelloraTestRejecting >&2; then
+    echo "cupsd: could not make VelloraTestRejecting reject jobs" >&2
     stop_test_cupsd
     return 1
   fi
@@ -125,7 +147,10 @@ EOF
   export CUPS_SERVER="$dir/cups.sock"
   export VELLORA_TEST_CUPS_QUEUE=VelloraTestPDF
   export VELLORA_TEST_CUPS_OUTPUT="$dir/out"
-  echo "cupsd: private scheduler on $CUPS_SERVER with queue $VELLORA_TEST_CUPS_QUEUE" >&2
+  export VELLORA_TEST_CUPS_QUEUE2=VelloraTestPDF2
+  export VELLORA_TEST_CUPS_OUTPUT2="$dir/out2"
+  export VELLORA_TEST_CUPS_REJECTING=VelloraTestRejecting
+  echo "cupsd: private scheduler on $CUPS_SERVER with queues $VELLORA_TEST_CUPS_QUEUE, $VELLORA_TEST_CUPS_QUEUE2 and $VELLORA_TEST_CUPS_REJECTING (rejecting)" >&2
 }
 
 stop_test_cupsd() {
@@ -133,14 +158,17 @@ stop_test_cupsd() {
     kill "$vellora_cups_pid" 2>/dev/null
     wait "$vellora_cups_pid" 2>/dev/null
   fi
-  if [[ -n $vellora_cups_dir && -f $vellora_cups_pdf_conf ]] && grep -qF "$vellora_cups_pdf_marker" "$vellora_cups_pdf_conf"; then
-    rm -f "$vellora_cups_pdf_conf"
-  fi
+  local conf
+  for conf in "${vellora_cups_pdf_confs[@]}"; do
+    if [[ -f $conf ]] && grep -qF "$vellora_cups_pdf_marker" "$conf"; then rm -f "$conf"; fi
+  done
+  vellora_cups_pdf_confs=()
   if [[ -n $vellora_cups_dir && -d $vellora_cups_dir ]]; then
     rm -rf "$vellora_cups_dir"
   fi
   if [[ -n $vellora_cups_dir && ${CUPS_SERVER:-} == "$vellora_cups_dir/cups.sock" ]]; then
-    unset CUPS_SERVER VELLORA_TEST_CUPS_QUEUE VELLORA_TEST_CUPS_OUTPUT
+    unset CUPS_SERVER VELLORA_TEST_CUPS_QUEUE VELLORA_TEST_CUPS_OUTPUT VELLORA_TEST_CUPS_QUEUE2 \
+      VELLORA_TEST_CUPS_OUTPUT2 VELLORA_TEST_CUPS_REJECTING
   fi
   vellora_cups_pid=""
   vellora_cups_dir=""

@@ -256,3 +256,40 @@ TEST(PrintJob, ANewPreviewClosesTheOneBefore) {
 }
 
 }  // namespace
+
+namespace {
+
+// A spooler that takes every page and then refuses the finished document, as
+// a queue does that stops taking jobs while the job is being laid out.
+class RefusingSpooler final : public host::PrinterDevice {
+ public:
+  std::string deviceName() const override { return "Spooler"; }
+  std::string driverName() const override { return "Test"; }
+  std::string port() const override { return "TEST:"; }
+  double dotsPerInch() const override { return 100; }
+  std::unique_ptr<Document> startDocument(const Settings& settings, const std::string&) override {
+    struct Refused final : Document {
+      explicit Refused(host::Size size) : dc(host::RasterDc::create(size, host::RasterFormat::Color, 100)) {}
+      host::Dc& page() override { return *dc; }
+      void newPage() override {}
+      void end() override { host::raise(host::err::PrinterError, "Printer error: Spooler refused the job"); }
+      void abort() override {}
+      std::unique_ptr<host::RasterDc> dc;
+    };
+    return std::make_unique<Refused>(pageSize(settings));
+  }
+};
+
+TEST(PrintJob, ADocumentTheSpoolerRefusesAtItsEndShowsThePrinterMessage) {
+  Harness h;
+  addTitle(h);
+  host::runtime().setPrinters({std::make_shared<RefusingSpooler>()});
+  h.control->setPrinterMess("The queue refused the job");
+  EXPECT_FALSE(h.control->LVPrint());
+  ASSERT_EQ(h.env.ui->messages().size(), 1u);
+  EXPECT_EQ(h.env.ui->messages()[0].text, "The queue refused the job");
+  EXPECT_EQ(h.env.ui->messages()[0].style, 16);
+  EXPECT_FALSE(host::printer().documentOpen());
+}
+
+}  // namespace

@@ -12,6 +12,10 @@
 
 #include "DrawingTestSupport.h"
 #include "PdfTools.h"
+#include "TestSupport.h"
+#include "cups/CupsTestSupport.h"
+#include "host/CupsSpooler.h"
+#include "host/HostError.h"
 #include "host/Printer.h"
 
 using namespace drawingtest;
@@ -19,13 +23,7 @@ namespace fs = std::filesystem;
 
 namespace {
 
-std::set<fs::path> pdfFilesIn(const fs::path& folder) {
-  std::set<fs::path> files;
-  std::error_code error;
-  for (const auto& entry : fs::directory_iterator(folder, error))
-    if (entry.path().extension() == ".pdf") files.insert(entry.path());
-  return files;
-}
+using cupstest::pdfFilesIn;
 
 std::string pageWords(const fs::path& pdf, int page) {
   const std::string number = std::to_string(page);
@@ -85,3 +83,93 @@ TEST(CupsPrinter, ATwoPageDocumentReachesTheQueue) {
   EXPECT_EQ(wordCount(second), 3) << second;
   EXPECT_NE(first, second);
 }
+
+namespace {
+
+// A small PDF made by the built-in PDF printer.
+fs::path onePagePdf(const fs::path& folder) {
+  const fs::path file = folder / "one.pdf";
+  host::Printer printer(host::makePdfPrinter(file));
+  printer.print("One page");
+  printer.endDoc();
+  return file;
+}
+
+int newestJob(const std::string& queue) {
+  const std::vector<int> ids = host::cups::jobIds(queue);
+  return ids.empty() ? 0 : ids.back();
+}
+
+TEST(CupsPrinter, AQueueThatRejectsJobsRefusesTheDocumentAndQueuesNothing) {
+  const auto queues = cupstest::testQueues();
+  if (!queues) GTEST_SKIP() << cupstest::noSchedulerReason;
+  const auto rejecting = host::cups::findQueue(queues->rejecting);
+  ASSERT_TRUE(rejecting);
+  EXPECT_FALSE(rejecting->acceptingJobs);
+  EXPECT_TRUE(host::cups::findQueue(queues->queue)->acceptingJobs);
+  EXPECT_FALSE(host::cups::findQueue("No Such Queue"));
+
+  const int before = newestJob(queues->rejecting);
+  host::Printer printer(host::makeCupsPrinter(queues->rejecting));
+  EXPECT_EQ(testsupport::errorNumberOf([&] { printer.print("Never printed"); }), host::err::PrinterError);
+  EXPECT_FALSE(printer.documentOpen());
+
+  // The spooler's own refusal of a finished document is an error too, with its reason.
+  const fs::path folder = testsupport::makeTempDir("vellora-cups");
+  std::string reason;
+  try {
+    (void)host::cups::submitPdf(queues->rejecting, onePagePdf(folder), "Refused", {});
+  } catch (const host::HostError& error) {
+    reason = error.what();
+  }
+  fs::remove_all(folder);
+  EXPECT_NE(reason.find(queues->rejecting), std::string::npos) << reason;
+  EXPECT_NE(reason.find("not accepting"), std::string::npos) << reason;
+  EXPECT_EQ(newestJob(queues->rejecting), before) << "no job was queued";
+}
+
+TEST(CupsPrinter, TheSettingsReachTheSpoolerAsJobOptions) {
+  const auto queues = cupstest::testQueues();
+  if (!queues) GTEST_SKIP() << cupstest::noSchedulerReason;
+  if (!havePoppler()) GTEST_SKIP() << "poppler-utils (pdfinfo, pdftotext) are not installed";
+
+  host::Printer printer(host::makeCupsPrinter(queues->queue2));
+  const host::PrinterDevice::Capabilities capabilities = printer.device()->capabilities();
+  for (int paper : {1, 5, 8, 9, 11})
+    EXPECT_NE(std::find(capabilities.paperSizes.begin(), capabilities.paperSizes.end(), paper),
+              capabilities.paperSizes.end())
+        << paper;
+  EXPECT_TRUE(capabilities.color);
+  EXPECT_FALSE(capabilities.duplex) << "the cups-pdf queue prints on one side";
+  // A setting the queue cannot take is refused; the others are taken.
+  EXPECT_EQ(testsupport::errorNumberOf([&] { printer.setDuplex(3); }), host::err::InvalidPropertyValue);
+  printer.setCopies(2);
+  printer.setOrientation(2);
+  printer.setPaperSize(1);
+  printer.setColorMode(1);
+  EXPECT_GT(printer.width(), printer.height()) << "a landscape sheet";
+
+  const std::set<fs::path> first = cupstest::pdfFilesIn(queues->output);
+  const std::set<fs::path> second = cupstest::pdfFilesIn(queues->output2);
+  const int before = newestJob(queues->queue2);
+  printer.print("Landscape letter");
+  printer.endDoc();
+
+  const int job = newestJob(queues->queue2);
+  ASSERT_GT(job, before) << "the job was queued";
+  const auto attributes = host::cups::jobAttributes(job);
+  ASSERT_TRUE(attributes);
+  EXPECT_EQ(attributes->queue, queues->queue2);
+  EXPECT_EQ(attributes->copies, 2);
+  EXPECT_EQ(attributes->orientationRequested, 4) << "landscape";
+  EXPECT_NE(attributes->media.find("letter"), std::string::npos) << attributes->media;
+  EXPECT_EQ(attributes->colorMode, "monochrome");
+
+  const fs::path delivered = cupstest::waitForNewPdf(queues->output2, second, [](const fs::path& file) {
+    return pdfPages(file) > 0;
+  });
+  ASSERT_FALSE(delivered.empty()) << "no PDF appeared in " << queues->output2;
+  EXPECT_EQ(cupstest::pdfFilesIn(queues->output), first) << "nothing went to the other queue";
+}
+
+}  // namespace
