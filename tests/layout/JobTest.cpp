@@ -272,6 +272,7 @@ class RefusingSpooler final : public host::PrinterDevice {
       explicit Refused(host::Size size) : dc(host::RasterDc::create(size, host::RasterFormat::Color, 100)) {}
       host::Dc& page() override { return *dc; }
       void newPage() override {}
+      void discardPage() override {}
       void end() override { host::raise(host::err::PrinterError, "Printer error: Spooler refused the job"); }
       void abort() override {}
       std::unique_ptr<host::RasterDc> dc;
