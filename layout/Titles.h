@@ -4,3 +4,7 @@ struct PrintJob;
 
 void DrawPreviewTitles(PrintJob& job);
 void DrawPrintTitles(PrintJob& job);
+
+// The top of the foot line's band in page units: nothing of the body may be
+// drawn from here down.
+[[nodiscard]] std::int32_t FootLineTop(const PrintJob& job);
