@@ -53,7 +53,7 @@ bool isSkippedDestination(std::string_view word) {
 // The state a group keeps: character and paragraph properties, where its text goes.
 struct GroupState {
   Destination destination = Destination::Text;
-  int font = -1;       // font table index; -1: the default font
+  int font = -1;       // font table index; -1: the document's default font (\deff)
   int halfPoints = 0;  // 0: the default size
   bool bold = false, italic = false, underline = false, strike = false;
   int color = 0;      // colour table index; 0: automatic
@@ -206,7 +206,9 @@ class RtfReader {
     GroupState& s = state();
     const int n = parameter.value_or(1);
     const bool on = !parameter || *parameter != 0;
-    if (word == "fonttbl") {
+    if (word == "deff") {
+      defaultFontIndex_ = n;
+    } else if (word == "fonttbl") {
       s.destination = Destination::FontTable;
     } else if (word == "colortbl") {
       s.destination = Destination::ColorTable;
@@ -343,7 +345,8 @@ class RtfReader {
   QTextCharFormat charFormat(const GroupState& s) const {
     QTextCharFormat format;
     Font font = defaultFont_;
-    if (auto name = fonts_.find(s.font); name != fonts_.end() && !name->second.isEmpty())
+    const int index = s.font < 0 ? defaultFontIndex_ : s.font;
+    if (auto name = fonts_.find(index); name != fonts_.end() && !name->second.isEmpty())
       font.setName(name->second.toStdString());
     format.setFontFamilies(QStringList{QString::fromStdString(font.installedFamily())});
     format.setFontPointSize(s.halfPoints > 0 ? s.halfPoints / 2.0 : defaultFont_.size());
@@ -398,6 +401,7 @@ class RtfReader {
   bool groupStart_ = false;
   std::map<int, QString> fonts_;
   int fontNumber_ = 0;
+  int defaultFontIndex_ = -1;  // \deff: the font of text that names none
   QString fontName_;
   std::vector<std::optional<QColor>> colors_;
   QColor pendingColor_;
