@@ -1,5 +1,7 @@
 #pragma once
 // The top title and the foot line with the page number of every page.
+#include <cstdint>
+
 struct PrintJob;
 
 void DrawPreviewTitles(PrintJob& job);

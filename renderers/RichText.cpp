@@ -3,12 +3,14 @@
 // first page and from the body top on every following page, until every
 // character has been drawn once. Every statement that fails is passed over
 // and the next one runs.
+#include <algorithm>
 #include <cstdint>
 
 #include "host/FormatRange.h"
 #include "host/Lang.h"
 #include "host/Runtime.h"
 #include "layout/Pagination.h"
+#include "layout/Titles.h"
 #include "printctl/Vellora.h"
 #include "renderers/RendererSupport.h"
 #include "renderers/Renderers.h"
@@ -70,7 +72,10 @@ class RichTextRenderer {
     run_([&] {
       const std::int32_t left = CLng(job_.record().Left + (job_.BodyLeft + 2) * tpu);
       const std::int32_t right = CLng(left + control_.get("Width").toDouble());
-      const std::int32_t bottom = CLng(host::printer().height() - job_.BottomReserve * tpu * 3);
+      // The sheet's height less three foot reserves reaches into the foot
+      // line on ordinary sheets: the text stops above the foot line.
+      const std::int32_t bottom =
+          std::min(CLng(host::printer().height() - job_.BottomReserve * tpu * 3), CLng(FootLineTop(job_) * tpu));
       range.drawTwips = host::Rect::fromLtrb(left, CLng((job_.CurY + PrintTopGap) * tpu), right, bottom);
       range.pageTwips = host::Rect::fromLtrb(0, 0, right, bottom + PrintPageBelowBody);
     });

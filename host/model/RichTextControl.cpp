@@ -230,7 +230,10 @@ std::int32_t RichTextBox::formatRange(const FormatRange& request) {
     painter.scale(scaleX, scaleY);
     painter.translate(0, -stretch.top);
     QAbstractTextDocumentLayout::PaintContext context;
-    context.clip = QRectF(-width, stretch.top, 3 * width, stretch.bottom - stretch.top);
+    // Lines touching the stretch's edges belong to the stretches before and
+    // after it: a line is drawn (and its text put into a PDF) on one page only.
+    constexpr double edge = 0.01;
+    context.clip = QRectF(-width, stretch.top + edge, 3 * width, stretch.bottom - stretch.top - 2 * edge);
     context.palette.setColor(QPalette::Text, Qt::black);
     painter.setClipRect(context.clip);
     document->text.documentLayout()->draw(&painter, context);
