@@ -30,6 +30,8 @@ constexpr std::int32_t AlignLeft = 0;
 constexpr std::int32_t AlignRight = 1;
 // Right-to-left lists keep their check boxes this many page units from the column's right edge.
 constexpr std::int32_t RightToLeftOffset = 10;
+// Room between a check box and its item's text, in page units.
+constexpr std::int32_t GlyphGap = 3;
 
 // Runs a renderer; a run-time error ends it through the common error exit.
 template <class Body>
@@ -77,6 +79,9 @@ class ListBoxRenderer {
       boxOffset = printing_ ? CLng((h - 18 * k) / 2) : CLng((h - 16) / 2.0);
       indent = printing_ ? CLng(9 * k) : CLng(8 * k);
       if (rightToLeft) indent = boxOffset = RightToLeftOffset;
+      // The indent holds the check box: on paper a glyph is wider than nine
+      // PrnUnits, and it would cover the start of its item's text.
+      if (!rightToLeft) indent = std::max(indent, glyphWidth(job_.control.props().ScalePrnGrph) + GlyphGap);
     }
 
     const std::int32_t count = itemCount(list_);
@@ -135,6 +140,7 @@ class ListBoxRenderer {
                  std::int32_t align, const host::Font& font, std::int32_t foreColor) {
     if (printing_) {
       renderers::printerDc().setTextColor(host::Rgb::fromHost(foreColor));
+      renderers::printerDc().setBkColor(host::Rgb::white);
       job_.CellFillColor = White;
       PrnFillRect(job_, x, y, width, height, caption, align, 0, false, false, false, 0);
     } else {

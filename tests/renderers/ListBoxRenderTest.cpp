@@ -110,9 +110,23 @@ TEST_F(ListBoxRenderTest, CheckBoxStyleShowsTheTickForSelectedItems) {
     const host::Picture glyph = i == 1 ? glyphs::Check() : glyphs::Uncheck();
     EXPECT_TRUE(showsGlyph(glyph, 71, 80 + i * h + boxOffset)) << "item " << i;
   }
-  // The text starts past the indent that holds the box.
-  const std::int32_t indent = host::CLng(8 * job().PrnUnit);
-  EXPECT_EQ(countWhere(previewPage(), Rect::fromXywh(71 + glyphs::GlyphSize + 1, 80, indent - glyphs::GlyphSize - 2, 3 * h), isDark), 0);
+}
+
+TEST_F(ListBoxRenderTest, PrintedCheckBoxesLeaveTheTextUncovered) {
+  beginPrint();
+  host::ObjectRef list = listBox(2, 1500);
+  list->set("Style", Value(1));
+  render(PrintListBox, list);
+  const host::RasterDc& page = *printedPage().raster;
+  const std::int32_t columnLeft = host::CLng((600 / job().TwipsPerUnit + job().BodyLeft) * job().LayoutFactor);
+  const std::int32_t glyphRight = columnLeft + 1 + host::CLng(glyphs::GlyphSize * 13.5 / host::printer().twipsPerPixelX());
+  const Rect firstRow = Rect::fromXywh(columnLeft, job().CurY, 300, 12);
+  const auto glyph = boundsWhere(page, Rect::fromXywh(columnLeft, job().CurY - 10, glyphRight - columnLeft, 40), isDark);
+  ASSERT_TRUE(glyph);
+  EXPECT_EQ(glyph->right, glyphRight);
+  // A blank gap after the box, then the item's text.
+  EXPECT_EQ(countWhere(page, Rect::fromXywh(glyphRight, firstRow.top - 10, 2, 40), isDark), 0);
+  EXPECT_GT(countWhere(page, Rect::fromXywh(glyphRight + 2, firstRow.top, 100, 30), isDark), 20);
 }
 
 TEST_F(ListBoxRenderTest, PrintedListBoxWritesEveryItemInPlace) {
