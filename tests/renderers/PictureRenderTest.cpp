@@ -128,4 +128,26 @@ TEST_F(PictureRenderTest, PrintedChartIsCopiedLargerAndTheControlKeepsItsSize) {
   EXPECT_NEAR(background->left, left, 1);
 }
 
+TEST_F(PictureRenderTest, AFailingStatementIsPassedOverAndThePreviousPictureStays) {
+  beginPreview();
+  render(PrevPicture, pictureBox(300, {30, 20}));
+  // A label has no Picture: baki keeps the picture it held, drawn at the label's place.
+  host::ObjectRef label = add("Label", "Caption");
+  label->set("Left", 3000);
+  label->set("Top", 600);
+  EXPECT_NO_THROW(render(PrevPicture, label));
+  EXPECT_EQ(boundsOf(previewPage(), red, Rect::fromXywh(200, 0, 500, 1000)), Rect::fromXywh(230, 100, 30, 20));
+}
+
+TEST_F(PictureRenderTest, RichTextOfAControlThatCannotLayItselfOutEndsOnItsFirstPage) {
+  beginPreview();
+  // A text box has a Text but no format-range operation: each stretch fails,
+  // and the text stops after a whole page took nothing.
+  host::ObjectRef notRich = add("TextBox", "NotRichText");
+  notRich->set("Text", "some text that has length");
+  EXPECT_NO_THROW(render(PrevRichText, notRich));
+  EXPECT_EQ(job().PageCounter, 1);
+  EXPECT_FALSE(job().JobEnded);
+}
+
 }  // namespace

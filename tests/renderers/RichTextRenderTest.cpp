@@ -41,10 +41,20 @@ std::vector<int> oneTo(int last) {
 class RichTextJob : public testing::Test {
  protected:
   void SetUp() override {
-    folder_ = testsupport::makeTempDir("richtext-job");
     harness_.control->set("PrevPrintVisible", Value(false));
+    // One runtime for the whole test: the job's windows belong to the first
+    // job's window kit and live as long as the control.
+    pdfRuntime_ = std::make_unique<host::Runtime>(
+        std::make_unique<host::HeadlessUi>(),
+        std::vector<std::shared_ptr<host::PrinterDevice>>{host::makePdfPrinter(pdf_)});
   }
-  void TearDown() override { fs::remove_all(folder_); }
+  void TearDown() override {
+    harness_.control->Terminate();
+    harness_.control->job().progress.reset();
+    harness_.control->job().preview.reset();
+    pdfRuntime_.reset();
+    fs::remove_all(folder_);
+  }
 
   host::ObjectRef richText(std::int32_t top = 600, std::int32_t width = 6000) {
     return harness_.add("RichTextBox", "Document", {{"Left", 600}, {"Top", top}, {"Width", width}, {"Height", 2000}});
@@ -52,9 +62,7 @@ class RichTextJob : public testing::Test {
 
   // Prints the form to a PDF file and returns the text of each page.
   std::vector<std::string> printToPdf() {
-    const fs::path pdf = folder_ / "job.pdf";
-    host::Runtime pdfRuntime(std::make_unique<host::HeadlessUi>(),
-                             std::vector<std::shared_ptr<host::PrinterDevice>>{host::makePdfPrinter(pdf)});
+    const fs::path& pdf = pdf_;
     EXPECT_TRUE(harness_.control->LVPrint());
     std::vector<std::string> pages;
     const int count = drawingtest::pdfPages(pdf);
@@ -71,7 +79,9 @@ class RichTextJob : public testing::Test {
   }
 
   velloratest::Harness harness_;
-  fs::path folder_;
+  fs::path folder_ = testsupport::makeTempDir("richtext-job");
+  fs::path pdf_ = folder_ / "job.pdf";
+  std::unique_ptr<host::Runtime> pdfRuntime_;
 };
 
 TEST_F(RichTextJob, LongDocumentPrintsEveryParagraphOnceInOrder) {
