@@ -3,7 +3,6 @@
 #include <unistd.h>
 
 #include <QApplication>
-#include <QGuiApplication>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -343,12 +342,8 @@ int main(int argc, char** argv) {
   const bool qtInterface = window || dialogShown;
   if (!displayAvailable()) setenv("QT_QPA_PLATFORM", "offscreen", 0);
   providePrivateRuntimeFolder();
-  std::unique_ptr<QGuiApplication> application;
-  if (qtInterface) {
-    application = std::make_unique<QApplication>(argc, argv);
-  } else {
-    application = std::make_unique<QGuiApplication>(argc, argv);
-  }
+  // A widget application also without a window: charts are drawn with the widget styles.
+  QApplication application(argc, argv);
 
   if (options.command == cli::Command::Printers) return listPrinters();
 

@@ -160,4 +160,13 @@ bool parseNumber(std::string_view text, double& result) {
   return end != trimmed.c_str() && *end == '\0';
 }
 
+std::int32_t Len(std::string_view utf8) {
+  std::int32_t units = 0;
+  for (unsigned char byte : utf8) {
+    if ((byte & 0xC0) == 0x80) continue;  // a continuation byte
+    units += byte >= 0xF0 ? 2 : 1;
+  }
+  return units;
+}
+
 }  // namespace host

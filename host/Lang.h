@@ -39,4 +39,8 @@ namespace host {
 // must be a number; returns false when it is not.
 [[nodiscard]] bool parseNumber(std::string_view text, double& result);
 
+// Len: the number of characters of a text as the language counts them (UTF-16
+// code units: a character beyond the basic plane counts two).
+[[nodiscard]] std::int32_t Len(std::string_view utf8);
+
 }  // namespace host

@@ -11,4 +11,7 @@ target_sources(vellorahost PRIVATE
   model/ListControls.cpp
   model/ButtonControls.cpp
   model/PictureControls.cpp
+  model/Rtf.cpp
+  model/RichTextControl.cpp
+  model/ChartControl.cpp
   model/Factory.cpp)

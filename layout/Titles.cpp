@@ -25,6 +25,12 @@ std::string footText(const VelloraProperties& properties, int pageNumber, bool p
 
 }  // namespace
 
+std::int32_t FootLineTop(const PrintJob& job) {
+  if (job.Printing == 1)
+    return host::CLng(job.PageHeight - (job.BottomReserve + 12 * job.PrnGapUnit - 3.0 * job.FootLift));
+  return job.PageHeight - job.BottomReserve + 6;
+}
+
 void DrawPreviewTitles(PrintJob& job) {
   if (job.CurrentPage < 0 || static_cast<std::size_t>(job.CurrentPage) >= job.PageStore.size()) return;
   OffScreenDC& surface = job.page();
@@ -41,7 +47,7 @@ void DrawPreviewTitles(PrintJob& job) {
   });
   const int pageNumber = job.CurrentPage + job.FirstPageNo - 1;
   host::resume([&] {
-    surface.FillRect(job.BodyLeft - 2, job.PageHeight - job.BottomReserve + 6, bandWidth, job.BottomReserve,
+    surface.FillRect(job.BodyLeft - 2, FootLineTop(job), bandWidth, job.BottomReserve,
                      footText(properties, pageNumber, false), align, 0, true, false, 0, true, titleDivider);
   });
 }
@@ -63,8 +69,7 @@ void DrawPrintTitles(PrintJob& job) {
   host::resume([&] { printer.hDC().setBkColor(host::Rgb::white); });
 
   host::resume([&] {
-    const std::int32_t top =
-        host::CLng(job.PageHeight - (job.BottomReserve + 12 * job.PrnGapUnit - 3.0 * job.FootLift));
+    const std::int32_t top = FootLineTop(job);
     const std::int32_t height = host::CLng(job.BottomReserve - job.PrnGapUnit);
     PrnFillRect(job, job.BodyLeft - 2, top, job.PageWidth, height, footText(properties, job.PageCounter, true), align,
                 0, true, true, true, titleDivider);

@@ -72,17 +72,17 @@ bool isRichText(const Object& c) { return typeIs(c, "RichTextBox"); }
 // The stop request is tested after the first row.
 const RendererRow rendererTable[] = {
     {isTextFamily, PrevTextBox, PrnTextBox},
-    {isFileListBox, nullptr, nullptr},
+    {isFileListBox, PrevListFull, PrnListFull},
     {isLine, PrintLine, PrintLine},
     {isCheckOrOption, PrintCheckOption, PrintCheckOption},
     {isListView, nullptr, nullptr},
-    {isPictureFamily, nullptr, nullptr},
+    {isPictureFamily, PrevPicture, PrnPictureBox},
     {isShape, PrintShape, PrintShape},
     {isFrame, PrintFrame, PrintFrame},
-    {isListBox, nullptr, nullptr},
+    {isListBox, PrintListBox, PrintListBox},
     {isFlexGridFamily, nullptr, nullptr},
     {isDataGridFamily, nullptr, nullptr},
-    {isRichText, nullptr, nullptr, true},
+    {isRichText, PrevRichText, PrnRichText, true},
 };
 constexpr std::size_t stopTestBeforeRow = 1;
 

@@ -63,6 +63,13 @@ Vellora::~Vellora() = default;
 void Vellora::makeFace() {
   baki_ = makeHiddenHolder("PictureBox");
   baka_ = makeHiddenHolder("PictureBox");
+  // The two picture holders take the size of the picture they are given, and
+  // have no border, so a picture is handed on whole.
+  for (const host::ObjectRef& holder : {baki_, baka_}) {
+    if (!holder) continue;
+    host::resume([&] { holder->set("BorderStyle", std::int16_t{0}); });
+    host::resume([&] { holder->set("AutoSize", true); });
+  }
   optik_ = makeHiddenHolder("Image");
   optinon_ = makeHiddenHolder("Image");
   if (optik_) host::resume([&] { host::setPicture(*optik_, glyphs::Optik()); });

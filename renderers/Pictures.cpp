@@ -1,5 +1,10 @@
-// The printer's picture primitive: the persistent picture of a picture box
-// drawn on the printer's page, scaled.
+// Picture boxes, image controls and charts: the control's picture is taken
+// into the print control's hidden picture box baki (a chart through the
+// clipboard, any other control through the second holder Baka, as it is
+// displayed) and drawn from there, on the preview page or on the printer,
+// where the control falls: a picture is never moved to the next page, but
+// nothing of it is drawn over the page's foot line. Every statement that
+// fails is passed over and the next one runs.
 #include <cstdint>
 #include <memory>
 
@@ -7,10 +12,17 @@
 #include "host/RasterDc.h"
 #include "host/Runtime.h"
 #include "host/model/Pictures.h"
+#include "layout/Titles.h"
+#include "printctl/Vellora.h"
 #include "renderers/RendererSupport.h"
 #include "renderers/Renderers.h"
+#include "surface/PictureCut.h"
 
 namespace {
+
+using host::CLng;
+using renderers::FailureStyle;
+using renderers::Statements;
 
 // The source's client area as a bitmap of w x h pixels with the picture at
 // its top-left corner, as the picture box shows it; the picture alone when it
@@ -23,10 +35,93 @@ namespace {
   return bitmap->picture();
 }
 
+enum class Twin { Preview, Print };
+
+// On paper a chart is copied a little larger and moved left, so that it
+// comes out at its size and place on the form.
+constexpr double PrintedChartHeight = 1.03;
+constexpr double PrintedChartWidth = 1.112;
+constexpr double PrintedChartLeftShift = 0.04;
+
+class PictureRenderer {
+ public:
+  PictureRenderer(PrintJob& job, Twin twin)
+      : job_(job), twin_(twin), run_(FailureStyle::StatementByStatement), control_(*job.CurCtl) {}
+
+  void render() {
+    const host::ObjectRef& baki = job_.control.baki();
+    if (!baki) return;
+    run_([&] { baki->set("Height", control_.get("Height")); });
+    run_([&] { baki->set("Width", control_.get("Width")); });
+    if (control_.typeName() == "MSChart") {
+      takeChart(baki);
+    } else {
+      takePicture(baki);
+    }
+    run_([&] { job_.CurY = CLng(renderers::scaled(job_, job_.record().Advance) + job_.CurY); });
+    const double scale = job_.control.props().ScalePrnGrph * job_.LayoutFactor;
+    std::int32_t cutAt = surface::NoCut;
+    run_([&] { cutAt = FootLineTop(job_); });
+    if (twin_ == Twin::Preview) {
+      std::int32_t x = 0;
+      run_([&] { x = CLng(job_.record().Left / job_.TwipsPerUnit * job_.LayoutFactor + job_.BodyLeft); });
+      run_([&] { job_.page().Printpic(baki, scale, x, job_.CurY, cutAt); });
+    } else {
+      std::int32_t x = 0;
+      run_([&] {
+        x = CLng((job_.record().Left / job_.TwipsPerUnit + shift_) * job_.LayoutFactor + job_.BodyLeft);
+      });
+      run_([&] {
+        PrnPicture(job_, baki, scale, CLng(x - 2 * job_.PrnGapUnit), CLng(job_.CurY - 2 * job_.PrnGapUnit), cutAt);
+      });
+    }
+    // CurY stays at the control's top.
+  }
+
+ private:
+  // The chart's picture comes through the clipboard, which is left empty.
+  void takeChart(const host::ObjectRef& baki) {
+    host::Value height, width;
+    const bool printing = twin_ == Twin::Print;
+    if (printing) {
+      run_([&] { height = control_.get("Height"); });
+      run_([&] { width = control_.get("Width"); });
+      run_([&] { control_.set("Height", height.toDouble() * PrintedChartHeight); });
+      run_([&] { control_.set("Width", width.toDouble() * PrintedChartWidth); });
+      // 4 % of the chart's Left, in page units.
+      run_([&] {
+        const double left = control_.get("Left").toDouble();
+        shift_ = CLng(left - left * (1 + PrintedChartLeftShift)) / job_.TwipsPerUnit;
+      });
+    }
+    run_([&] { control_.call("EditCopy"); });
+    run_([&] { host::setPicture(*baki, host::ui().clipboardPicture()); });
+    run_([&] { host::ui().clearClipboard(); });
+    if (printing) {
+      run_([&] { control_.set("Height", height); });
+      run_([&] { control_.set("Width", width); });
+    }
+  }
+
+  // Baka takes the control's Picture and hands it on as it is displayed.
+  void takePicture(const host::ObjectRef& baki) {
+    const host::ObjectRef& baka = job_.control.Baka();
+    if (!baka) return;
+    run_([&] { baka->set("Picture", control_.get("Picture")); });
+    run_([&] { baki->set("Picture", baka->get("Image")); });
+  }
+
+  PrintJob& job_;
+  Twin twin_;
+  Statements run_;
+  host::Object& control_;
+  double shift_ = 0;  // page units the printed chart moves left by
+};
+
 }  // namespace
 
 void PrnPicture(PrintJob& /*job*/, const host::ObjectRef& Source, double Scale, std::int32_t nLeft,
-                std::int32_t nTop) {
+                std::int32_t nTop, std::int32_t nCutAt) {
   Source->set("ScaleMode", std::int16_t{3});
   const std::int32_t w = Source->get("ScaleWidth").toLong();
   const std::int32_t h = Source->get("ScaleHeight").toLong();
@@ -37,6 +132,9 @@ void PrnPicture(PrintJob& /*job*/, const host::ObjectRef& Source, double Scale, 
   const std::int32_t targetHeight = host::CLng(h * Scale * 14.6 / printer.twipsPerPixelY());
   // Nothing to copy from: the picture box holds no picture or has no area.
   if (picture.isNull() || w <= 0 || h <= 0) return;
-  renderers::printerDc().stretchPicture(host::Rect::fromXywh(nLeft, nTop, targetWidth, targetHeight),
-                                        clientBitmap(picture, w, h), host::Rect::fromXywh(0, 0, w, h));
+  surface::stretchPictureCut(renderers::printerDc(), host::Rect::fromXywh(nLeft, nTop, targetWidth, targetHeight),
+                             clientBitmap(picture, w, h), host::Rect::fromXywh(0, 0, w, h), nCutAt);
 }
+
+void PrevPicture(PrintJob& job) { PictureRenderer(job, Twin::Preview).render(); }
+void PrnPictureBox(PrintJob& job) { PictureRenderer(job, Twin::Print).render(); }

@@ -321,7 +321,8 @@ void OffScreenDC::CDRTF(std::int32_t nTop, std::int32_t nLeft, std::int32_t nBot
   job->RichTextPos = host::formatRangeOf(richText).formatRange(range);
 }
 
-void OffScreenDC::Printpic(const host::ObjectRef& Source, double Scale, std::int32_t nLeft, std::int32_t nTop) {
+void OffScreenDC::Printpic(const host::ObjectRef& Source, double Scale, std::int32_t nLeft, std::int32_t nTop,
+                           std::int32_t nCutAt) {
   host::RasterDc* dc = state_->surface.get();
   if (dc == nullptr) return;
   if (!Source) host::raise(ObjectVariableNotSet, "Object variable or With block variable not set");
@@ -340,8 +341,8 @@ void OffScreenDC::Printpic(const host::ObjectRef& Source, double Scale, std::int
   auto boxArea = host::RasterDc::create({w, h}, host::RasterFormat::Color);
   const Rect shown = Rect::fromXywh(0, 0, std::min(w, picture.width()), std::min(h, picture.height()));
   boxArea->stretchPicture(shown, picture, shown);
-  dc->stretchPicture(Rect::fromLtrb(nLeft, nTop, longSum(nLeft, targetWidth), longSum(nTop, targetHeight)),
-                     boxArea->picture(), Rect::fromXywh(0, 0, w, h));
+  surface::stretchPictureCut(*dc, Rect::fromLtrb(nLeft, nTop, longSum(nLeft, targetWidth), longSum(nTop, targetHeight)),
+                             boxArea->picture(), Rect::fromXywh(0, 0, w, h), nCutAt);
 }
 
 bool OffScreenDC::isReady() const { return state_->surface != nullptr; }

@@ -10,6 +10,7 @@
 #include "host/Font.h"
 #include "host/Object.h"
 #include "host/RasterDc.h"
+#include "surface/PictureCut.h"
 #include "surface/SharedDrawing.h"
 
 struct PrintJob;
@@ -65,7 +66,9 @@ class OffScreenDC {
   // Draws the picture of a host picture control scaled by Scale: its client
   // area (ScaleWidth x ScaleHeight pixels) holding its Picture, white where
   // the picture does not reach. A box without a picture draws nothing.
-  void Printpic(const host::ObjectRef& Source, double Scale, std::int32_t nLeft, std::int32_t nTop);
+  // Nothing is drawn from the row nCutAt down (the page's foot line).
+  void Printpic(const host::ObjectRef& Source, double Scale, std::int32_t nLeft, std::int32_t nTop,
+                std::int32_t nCutAt = surface::NoCut);
 
   // Keeps a finished page in as little memory as holds it exactly; drawing
   // on it again still works.

@@ -1,7 +1,9 @@
 // The built-in control families by type name: one line per family.
 #include <functional>
 
+#include "host/model/Chart.h"
 #include "host/model/Families.h"
+#include "host/model/RichText.h"
 
 namespace host {
 
@@ -33,6 +35,8 @@ const std::vector<Family>& families() {
       family<Shape>("Shape"),
       family<PictureBox>("PictureBox"),
       family<Image>("Image"),
+      family<RichTextBox>("RichTextBox"),
+      family<MSChart>("MSChart"),
       family<CommonDialog>("CommonDialog"),
       family<ImageList>("ImageList"),
   };

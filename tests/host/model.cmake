@@ -8,4 +8,6 @@ vellora_add_test_suite(host_model_tests
     model/ControlFamiliesTest.cpp
     model/ListControlsTest.cpp
     model/PictureControlsTest.cpp
+    model/RichTextBoxTest.cpp
+    model/ChartTest.cpp
   LIBRARIES vellorahost vellora_test_main)

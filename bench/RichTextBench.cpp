@@ -1,0 +1,157 @@
+// A rich-text box of about a hundred and about two hundred pages, previewed
+// and printed (to the PDF printer): milliseconds per page. A page is laid out
+// from where the last one stopped, never from the document's start, so two
+// hundred pages take about twice as long as one hundred.
+#include <benchmark/benchmark.h>
+
+#include <chrono>
+#include <cstdio>
+#include <filesystem>
+#include <memory>
+#include <string>
+
+#include "BenchSupport.h"
+#include "host/Lang.h"
+#include "host/Printer.h"
+#include "host/Runtime.h"
+#include "host/model/Control.h"
+#include "layout/PrintJob.h"
+#include "printctl/Vellora.h"
+#include "renderers/Renderers.h"
+#include "surface/OffScreenDC.h"
+
+namespace {
+
+// Paragraphs a preview page of the box holds, about.
+constexpr int ParagraphsPerPage = 25;
+
+std::string document(int paragraphs) {
+  std::string rtf = "{\\rtf1\\ansi\\deff0{\\fonttbl{\\f0 Times New Roman;}{\\f1 Arial;}}\\fs20 ";
+  char paragraph[400];
+  for (int i = 1; i <= paragraphs; ++i) {
+    std::snprintf(paragraph, sizeof paragraph,
+                  "\\pard\\sa60 {\\b Clause %d.} The goods are {\\i packed, weighed} and labelled before they leave "
+                  "the warehouse; {\\f1 freight} is charged separately and paid on delivery.\\par\n",
+                  i);
+    rtf += paragraph;
+  }
+  return rtf + "}";
+}
+
+struct Form {
+  std::shared_ptr<host::Form> form = host::Form::create("Terms");
+  host::ObjectRef box;
+  std::shared_ptr<Vellora> control = std::make_shared<Vellora>();
+
+  explicit Form(int pages) {
+    box = form->addControl("RichTextBox", "Terms");
+    box->set("Left", 600);
+    box->set("Top", 300);
+    box->set("Width", 6000);
+    box->set("TextRTF", document(pages * ParagraphsPerPage));
+    control->setToPage(0);
+    CtlRecord record;
+    record.Ctl = box;
+    record.Top = record.Advance = 300;
+    record.Left = 600;
+    record.Width = 6000;
+    PrintJob& job = control->job();
+    job.CtlList = {record};
+    job.CtlIndex = 0;
+    job.CurCtl = box;
+    job.HostForm = form;
+  }
+};
+
+void startJob(PrintJob& job) {
+  job.LayoutFactor = 1;
+  job.SurfaceColorMode = 2;
+  job.CurrentPage = 0;
+  job.PageCounter = 0;
+  job.JobEnded = false;
+  job.StopRequested = false;
+  job.CurY = job.BodyTop;
+}
+
+// Pages made and the wall time of one job per page.
+class PageClock {
+ public:
+  void start() { started_ = std::chrono::steady_clock::now(); }
+  void stop(int pages) {
+    elapsed_ += std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - started_).count();
+    pages_ += pages;
+  }
+  void report(benchmark::State& state) const {
+    state.counters["pages"] = static_cast<double>(pages_) / static_cast<double>(state.iterations());
+    state.counters["ms_per_page"] = pages_ > 0 ? elapsed_ / pages_ : 0;
+  }
+
+ private:
+  std::chrono::steady_clock::time_point started_;
+  double elapsed_ = 0;
+  long pages_ = 0;
+};
+
+void previewRichText(benchmark::State& state) {
+  Form form(static_cast<int>(state.range(0)));
+  PageClock clock;
+  for (auto _ : state) {
+    clock.start();
+    PrintJob& job = form.control->job();
+    job.Printing = 0;
+    job.TwipsPerUnit = 15;
+    job.PageWidth = 746;
+    job.PageHeight = 1055;
+    job.BodyTop = 80;
+    job.BodyLeft = 30;
+    job.BottomReserve = 80;
+    startJob(job);
+    job.PageStore.clear();
+    job.PageStore.push_back(std::make_unique<OffScreenDC>(job.drawing, &job));
+    job.page().Initialize(nullptr, job.PageWidth, job.PageHeight, 2);
+    PrevRichText(job);
+    clock.stop(static_cast<int>(job.PageStore.size()));
+    state.PauseTiming();
+    job.PageStore.clear();
+    state.ResumeTiming();
+  }
+  clock.report(state);
+}
+
+void printRichText(benchmark::State& state) {
+  Form form(static_cast<int>(state.range(0)));
+  host::Printer& printer = host::printer();
+  PageClock clock;
+  for (auto _ : state) {
+    clock.start();
+    PrintJob& job = form.control->job();
+    job.Printing = 1;
+    job.TwipsPerUnit = printer.twipsPerPixelX();
+    job.PrnUnit = 7.4 / printer.twipsPerPixelX();
+    job.PrnGapUnit = 7.058824 / printer.twipsPerPixelX();
+    job.PageWidth = host::CLng(printer.width() / printer.twipsPerPixelX() / 1.064);
+    job.PageHeight = host::CLng(printer.height() / printer.twipsPerPixelY() / 1.064);
+    job.BodyTop = 400;
+    job.BodyLeft = 200;
+    job.BottomReserve = 400;
+    startJob(job);
+    PrnRichText(job);
+    const int pages = printer.pagesInDocument();
+    printer.endDoc();
+    clock.stop(pages);
+  }
+  clock.report(state);
+}
+
+BENCHMARK(previewRichText)->ArgName("pages")->Arg(100)->Arg(200)->Unit(benchmark::kMillisecond)->Iterations(3);
+BENCHMARK(printRichText)->ArgName("pages")->Arg(100)->Arg(200)->Unit(benchmark::kMillisecond)->Iterations(3);
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  const std::filesystem::path output = std::filesystem::temp_directory_path() / "vellora-richtext-bench.pdf";
+  const int result =
+      benchsupport::runWithHeadlessRuntime(argc, argv, [&] { return host::makePdfPrinter(output); });
+  std::filesystem::remove(output);
+  return result;
+}
