@@ -15,6 +15,7 @@
 #include <filesystem>
 #include <iostream>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -67,7 +68,12 @@ struct JobRecord {
   bool result = false;
   int pages = 0;
   std::string output;
+  QJsonArray outputs;  // every output the job wrote, with its pages
 };
+
+void addOutput(JobRecord& record, const std::string& output, int pages) {
+  record.outputs.append(QJsonObject{{"output", QString::fromStdString(output)}, {"pages", pages}});
+}
 
 bool installedPrinter(const std::string& name) {
   for (const auto& device : host::runtime().printers())
@@ -100,12 +106,47 @@ void subscribe(Vellora& control, JobRecord& record) {
   control.events().AfterPrint = [&record] { record.events.append(QJsonObject{{"event", "AfterPrint"}}); };
 }
 
-void writePages(const std::vector<host::Picture>& pages, const fs::path& folder) {
-  fs::create_directories(folder);
+// Writes page-001.png, page-002.png, ... into `folder`, each whole or not at
+// all. A failure gives the path that could not be written and why.
+std::optional<std::string> writePages(const std::vector<host::Picture>& pages, const fs::path& folder) {
+  std::error_code error;
+  fs::create_directories(folder, error);
+  if (error) return folder.string() + ": " + error.message();
   for (std::size_t index = 0; index < pages.size(); ++index) {
     char name[32];
     std::snprintf(name, sizeof name, "page-%03zu.png", index + 1);
-    pages[index].savePng(folder / name);
+    const fs::path file = folder / name;
+    try {
+      pages[index].savePng(file);
+    } catch (const host::HostError& failure) {
+      const std::string text = failure.description();
+      const std::size_t at = text.find(file.string());
+      return at == std::string::npos ? file.string() + ": " + text : text.substr(at);
+    }
+  }
+  return std::nullopt;
+}
+
+// Says on standard error what the user would otherwise not learn: why
+// nothing was printed, or that the page range ended the job.
+void tellHowTheJobEnded(const Vellora& control, bool result) {
+  const PrintJob& job = control.job();
+  const VelloraProperties& properties = control.props();
+  const int lastPage = job.Printing == 1 ? job.PageCounter : job.PageCounter + 1;
+  if (!result && !job.StopRequested) {
+    const std::string failure = host::printer().device() ? host::printer().device()->lastFailure() : std::string();
+    if (!failure.empty()) {
+      std::cerr << "vellora: cannot write " << failure << std::endl;
+    } else if (!job.FailureText.empty()) {
+      std::cerr << "vellora: the print job failed: " << job.FailureText << std::endl;
+    } else if (lastPage < properties.FromPage) {
+      std::cerr << "vellora: the page range starts at page " << properties.FromPage << " but the form has "
+                << lastPage << (lastPage == 1 ? " page" : " pages") << ": nothing was printed" << std::endl;
+    }
+  }
+  if (result && job.JobEnded && properties.ToPage > 0 && lastPage >= properties.ToPage) {
+    std::cerr << "vellora: the page range ended the job at page " << properties.ToPage << " (ToPage "
+              << properties.ToPage << "); the form goes on beyond it" << std::endl;
   }
 }
 
@@ -153,7 +194,8 @@ bool writeReport(const fs::path& file, const JobRecord& record) {
                            {"messages", messages},
                            {"dialogs", dialogs},
                            {"pages", record.pages},
-                           {"output", QString::fromStdString(record.output)}};
+                           {"output", QString::fromStdString(record.output)},
+                           {"outputs", record.outputs}};
   QFile out(QString::fromStdString(file.string()));
   if (!out.open(QIODevice::WriteOnly | QIODevice::Truncate)) return false;
   out.write(QJsonDocument(report).toJson(QJsonDocument::Indented));
@@ -176,12 +218,17 @@ std::vector<host::Picture> previewPages(const Vellora& control) {
 }
 
 // Runs the preview window until it is closed; its Print button then prints
-// on the control's next repaint.
-void runPreviewWindow(Vellora& control) {
+// on the control's next repaint, and that print is one more output.
+void runPreviewWindow(Vellora& control, JobRecord& record) {
   while (control.job().preview && control.job().preview->isOpen()) {
     QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 100);
   }
+  const bool printing = control.job().PrintRequested;
   control.Paint();
+  if (!printing || !control.LastPrintResult()) return;
+  const bool printed = *control.LastPrintResult();
+  tellHowTheJobEnded(control, printed);
+  if (printed) addOutput(record, outputOf(*host::printer().device()), printedPages(control));
 }
 
 int runJob(const cli::Options& options, const fs::path& programDir) {
@@ -196,6 +243,8 @@ int runJob(const cli::Options& options, const fs::path& programDir) {
     std::cerr << "vellora: " << options.form.string() << ": " << error.what() << std::endl;
     return exitBadInput;
   }
+  for (const std::string& note : form->loadNotes())
+    std::cerr << "vellora: " << options.form.string() << ": " << note << std::endl;
   std::shared_ptr<Vellora> control = printControlOf(*form);
   if (!control) {
     std::cerr << "vellora: " << options.form.string() << ": its print control comes from another library than "
@@ -237,14 +286,16 @@ int runJob(const cli::Options& options, const fs::path& programDir) {
     control->setShowPrinterAlways(true);
   }
 
+  std::optional<std::string> writeFailure;
   if (options.command == cli::Command::Print) {
     record.result = control->LVPrint();
     for (const host::PrintDialogRecord& dialog : host::ui().printDialogs())
       std::cerr << "vellora: " << dialogSummary(dialog) << std::endl;
+    tellHowTheJobEnded(*control, record.result);
     if (options.png) {
       auto memory = std::dynamic_pointer_cast<host::MemoryPrinter>(host::printer().device());
       if (memory) {
-        writePages(memory->pages(), *options.png);
+        writeFailure = writePages(memory->pages(), *options.png);
         record.pages = static_cast<int>(memory->pages().size());
       }
       record.output = options.png->string();
@@ -255,17 +306,25 @@ int runJob(const cli::Options& options, const fs::path& programDir) {
     }
   } else {
     record.result = control->Preview();
+    tellHowTheJobEnded(*control, record.result);
     const std::vector<host::Picture> pages = previewPages(*control);
     record.pages = static_cast<int>(pages.size());
     if (options.window && host::ui().hasDisplay()) {
       record.output = "window";
-      if (options.png) writePages(pages, *options.png);
-      if (record.result) runPreviewWindow(*control);
+      if (options.png) writeFailure = writePages(pages, *options.png);
     } else {
       const fs::path folder = options.png ? *options.png : fs::current_path();
-      writePages(pages, folder);
+      writeFailure = writePages(pages, folder);
       record.output = folder.string();
     }
+  }
+  if (writeFailure) {
+    std::cerr << "vellora: cannot write " << *writeFailure << std::endl;
+    record.result = false;
+  }
+  if (record.result || record.output == "window") addOutput(record, record.output, record.pages);
+  if (options.command == cli::Command::Preview && record.output == "window" && record.result) {
+    runPreviewWindow(*control, record);
   }
 
   if (options.report && !writeReport(*options.report, record)) {

@@ -3,8 +3,11 @@
 #include <QColor>
 #include <QImage>
 #include <QImageReader>
+#include <QSaveFile>
 #include <QString>
 #include <algorithm>
+#include <cerrno>
+#include <cstring>
 #include <filesystem>
 
 #include "host/HostError.h"
@@ -58,10 +61,21 @@ int Picture::depth() const { return isNull() ? 0 : impl_->image.depth(); }
 
 std::size_t Picture::byteCount() const { return isNull() ? 0 : static_cast<std::size_t>(impl_->image.sizeInBytes()); }
 
+// The file is written under a temporary name beside it and takes its own
+// name only when it is whole: a full disk leaves no truncated picture.
 void Picture::savePng(const std::filesystem::path& file) const {
   if (isNull()) raise(481, "Invalid picture: nothing to save to " + file.string());
-  if (!impl_->image.save(QString::fromStdString(file.string()), "PNG"))
-    raise(75, "Path/File access error: " + file.string());
+  QSaveFile out(QString::fromStdString(file.string()));
+  errno = 0;
+  const bool written = out.open(QIODevice::WriteOnly) && impl_->image.save(&out, "PNG") && out.commit();
+  if (!written) {
+    // The picture writer reports no reason of its own; the system's stands.
+    const int systemError = errno;
+    const std::string reason = out.error() != QFileDevice::NoError && out.error() != QFileDevice::WriteError
+                                   ? out.errorString().toStdString()
+                                   : std::string(systemError != 0 ? std::strerror(systemError) : "write error");
+    raise(75, "Path/File access error: " + file.string() + ": " + reason);
+  }
 }
 
 }  // namespace host

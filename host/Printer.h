@@ -44,6 +44,10 @@ class PrinterDevice {
   // orientation). By default the whole sheet of the paper size.
   [[nodiscard]] virtual Size pageSize(const Settings& settings) const;
 
+  // Why the last document could not be started or written, in the system's
+  // own words (for a file: the file and the reason); empty when it was.
+  [[nodiscard]] virtual std::string lastFailure() const { return {}; }
+
   // A new document; raises HostError (482) when the device cannot start one.
   // The document's pages are Dcs sized to the printable area at dotsPerInch().
   // A page reaches the device when it ends (newPage, end). Until then its

@@ -1,6 +1,8 @@
 // The print job and the preview job of the control.
 #include "layout/JobDriver.h"
 
+#include <string>
+
 #include "host/HostError.h"
 #include "host/Lang.h"
 #include "host/Runtime.h"
@@ -132,10 +134,11 @@ bool printDocument(PrintJob& job) {
     control.raiseAfterPrint();
     job.PageCounter = host::CInt(job.PageCounter + 1.0);
     if (lastPageBeforeRange(job)) {
-      // The range starts after the last page: nothing of the form is printed.
+      // The range starts after the last page: nothing of the form is printed,
+      // and a job that printed nothing has not printed.
       printer.killDoc();
       host::ui().doEvents();
-      return true;
+      return false;
     }
     DrawPrintTitles(job);
     host::ui().doEvents();
@@ -186,10 +189,12 @@ bool RunPrintJob(PrintJob& job) {
   }
   if (properties.ShowPrinterAlways) control.ShowPrinter();
   job.JobEnded = false;
+  job.FailureText.clear();
 
   try {
     return printDocument(job);
-  } catch (const host::HostError&) {
+  } catch (const host::HostError& error) {
+    job.FailureText = error.description() + " (" + std::to_string(error.number()) + ")";
     return false;
   }
 }

@@ -42,6 +42,9 @@ struct PrintJob {
   std::int16_t PrinterOrientation = 1;
   std::int16_t PageCounter = 0;
   bool JobEnded = false;
+  // The run-time error that ended the last print job with False, as
+  // "description (number)"; empty when none did.
+  std::string FailureText;
   double PrnGapUnit = 0;
   double LayoutFactor = 1;
   std::int32_t BodyLeft = 0, BodyRight = 0, BodyTop = 0, BottomReserve = 0;

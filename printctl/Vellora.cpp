@@ -162,7 +162,8 @@ bool Vellora::LVPrint() {
   if (jobRunning_) return false;
   JobGuard guard(*this);
   ensureJobWindows();
-  return RunPrintJob(job_);
+  lastPrintResult_ = RunPrintJob(job_);
+  return *lastPrintResult_;
 }
 
 bool Vellora::Preview() {

@@ -14,6 +14,7 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <type_traits>
 
@@ -138,6 +139,9 @@ class Vellora : public host::UserControl {
   void About() { ShowAboutBox(); }
   // A job (LVPrint or Preview) of this control is running.
   [[nodiscard]] bool JobRunning() const { return jobRunning_; }
+  // What the last print job returned (also one the preview window's Print
+  // button started); nothing before the first.
+  [[nodiscard]] std::optional<bool> LastPrintResult() const { return lastPrintResult_; }
 
   // The buttons' handlers.
   void PrevBtn_Click() { Preview(); }
@@ -261,4 +265,5 @@ class Vellora : public host::UserControl {
   double screenFactor_ = 1;
   bool runMode_ = true;
   bool jobRunning_ = false;
+  std::optional<bool> lastPrintResult_;
 };

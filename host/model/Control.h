@@ -233,6 +233,11 @@ class Form : public PropertyObject {
   [[nodiscard]] const std::vector<ObjectRef>& controls() const { return controls_; }
   [[nodiscard]] ObjectRef control(std::string_view name) const;  // nullptr when absent
 
+  // What loading the form from its file passed over (a component's stored
+  // value that could not be read and took its default), for the user.
+  void addLoadNote(std::string note) { loadNotes_.push_back(std::move(note)); }
+  [[nodiscard]] const std::vector<std::string>& loadNotes() const { return loadNotes_; }
+
   // A multiple-document parent has AutoShowChildren and ActiveForm.
   [[nodiscard]] bool isMdiParent() const { return mdiParent_; }
   // Adds a child form (it becomes MDIChild and the active form); raises 5 on a plain form.
@@ -252,6 +257,7 @@ class Form : public PropertyObject {
   [[nodiscard]] int backZ() { return --backZ_; }
 
  private:
+  std::vector<std::string> loadNotes_;
   std::vector<ObjectRef> controls_;
   std::vector<std::shared_ptr<Form>> children_;
   std::weak_ptr<Form> activeChild_;

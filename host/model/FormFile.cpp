@@ -339,14 +339,10 @@ class Loader {
       PropertyBag bag = bagFrom(properties ? properties->second : QJsonValue(QJsonObject()), place,
                                 properties ? properties->first : "Properties");
       attempt(place, "Properties", [&] { component->ReadProperties(bag); });
-      if (!bag.conversionProblems().empty()) {
-        // The bag words each problem as "Key: what went wrong".
-        const std::string& problem = bag.conversionProblems().front();
-        const std::size_t colon = problem.find(": ");
-        fail(place + ".Properties", colon == std::string::npos ? "" : problem.substr(0, colon),
-             "a value of the wrong type: " +
-                 (colon == std::string::npos ? problem : problem.substr(colon + 2)));
-      }
+      // A stored value the component cannot read takes its default, as the
+      // bag promises; the form loads and the user is told.
+      for (const std::string& problem : bag.conversionProblems())
+        form.addLoadNote(place + ".Properties." + problem);
     }
     applyProperties(*asControl, members.rest(), place);
     refuseDuplicateName(form, *asControl, place, name->first);

@@ -6,6 +6,8 @@
 #include <QPdfWriter>
 #include <QSaveFile>
 #include <QString>
+#include <memory>
+#include <utility>
 
 #include "host/HostError.h"
 #include "host/Printer.h"
@@ -20,11 +22,14 @@ constexpr double pdfDotsPerInch = 600.0;
 
 class PdfDocument final : public RecordedDocument {
  public:
-  PdfDocument(const std::filesystem::path& file, const PrinterDevice::Settings& settings, const std::string& title)
+  PdfDocument(const std::filesystem::path& file, const PrinterDevice::Settings& settings, const std::string& title,
+              std::shared_ptr<std::string> failure)
       : RecordedDocument(sheetPixels(settings, pdfDotsPerInch), pdfDotsPerInch),
         fileName_(file.string()),
-        file_(QString::fromStdString(file.string())) {
-    if (!file_.open(QIODevice::WriteOnly)) raise(err::PrinterError, "Printer error: cannot write " + fileName_);
+        file_(QString::fromStdString(file.string())),
+        failure_(std::move(failure)) {
+    failure_->clear();
+    if (!file_.open(QIODevice::WriteOnly)) fail("cannot write");
     writer_ = std::make_unique<QPdfWriter>(&file_);
     writer_->setResolution(static_cast<int>(pdfDotsPerInch));
     writer_->setPageSize(qtPageSize(settings.paperSize));
@@ -34,7 +39,7 @@ class PdfDocument final : public RecordedDocument {
     writer_->setCreator(QStringLiteral("Vellora"));
     if (!painter_.begin(writer_.get())) {
       file_.cancelWriting();
-      raise(err::PrinterError, "Printer error: cannot start a PDF document in " + fileName_);
+      fail("cannot start a PDF document in");
     }
   }
   ~PdfDocument() override {
@@ -50,7 +55,7 @@ class PdfDocument final : public RecordedDocument {
   }
   void finish() override {
     painter_.end();
-    if (!file_.commit()) raise(err::PrinterError, "Printer error: cannot write " + fileName_);
+    if (!file_.commit()) fail("cannot write");
   }
   void discard() override {
     if (painter_.isActive()) painter_.end();
@@ -58,8 +63,17 @@ class PdfDocument final : public RecordedDocument {
   }
 
  private:
+  // Remembers the file and the system's reason for the printer's caller,
+  // then fails the document.
+  [[noreturn]] void fail(const std::string& what) {
+    const std::string reason = file_.errorString().toStdString();
+    *failure_ = fileName_ + (reason.empty() ? "" : ": " + reason);
+    raise(err::PrinterError, "Printer error: " + what + " " + *failure_);
+  }
+
   std::string fileName_;
   QSaveFile file_;
+  std::shared_ptr<std::string> failure_;  // the printer's record of the last failure
   std::unique_ptr<QPdfWriter> writer_;
   QPainter painter_;
   int pagesWritten_ = 0;
@@ -79,11 +93,14 @@ class PdfPrinter final : public PrinterDevice {
     return capabilities;
   }
   [[nodiscard]] std::unique_ptr<Document> startDocument(const Settings& settings, const std::string& title) override {
-    return std::make_unique<PdfDocument>(outputFile_, settings, title);
+    return std::make_unique<PdfDocument>(outputFile_, settings, title, failure_);
   }
+  [[nodiscard]] std::string lastFailure() const override { return *failure_; }
 
  private:
   std::filesystem::path outputFile_;
+  // Shared with the document being written, which may outlive the printer.
+  std::shared_ptr<std::string> failure_ = std::make_shared<std::string>();
 };
 
 }  // namespace

@@ -77,7 +77,8 @@ class VelloraProgram : public testing::Test {
     std::vector<std::string> texts;
     for (int page = 1; page <= pages; ++page) {
       const fs::path text = folder_ / "page.txt";
-      const std::string command = "pdftotext -layout -f " + std::to_string(page) + " -l " + std::to_string(page) + " " +
+      // -raw keeps each run of text whole: text hidden under other text still shows.
+      const std::string command = "pdftotext -raw -f " + std::to_string(page) + " -l " + std::to_string(page) + " " +
                                   quoted(pdf.string()) + " " + quoted(text.string());
       EXPECT_EQ(std::system(command.c_str()), 0);
       texts.push_back(readFile(text));
@@ -344,3 +345,124 @@ TEST_F(VelloraProgram, TheDialogsQueueTakesTheJob) {
 }
 
 }  // namespace
+
+namespace {
+
+// A form whose multi-line box runs over several pages, "Line 001" to
+// "Line 300", with a label after it.
+void writeLongForm(const fs::path& file) {
+  std::string lines;
+  for (int line = 1; line <= 300; ++line) {
+    char text[16];
+    std::snprintf(text, sizeof text, "Line %03d", line);
+    lines += (line > 1 ? "\\r\\n" : "") + std::string(text);
+  }
+  std::ofstream(file) << R"({"Form": {"Name": "Long", "Controls": [
+      {"Type": "TextBox", "Name": "Notes", "MultiLine": true, "Text": ")" << lines << R"(",
+       "Left": 360, "Top": 300, "Width": 6000, "Height": 2400},
+      {"Type": "Label", "Name": "After", "Caption": "Signed after the notes",
+       "Left": 360, "Top": 2900, "Width": 4000, "Height": 300}]}})";
+}
+
+// The numbers of the "Line NNN" lines in a text.
+std::vector<int> lineNumbers(const std::string& text) {
+  std::vector<int> numbers;
+  const std::regex line("Line (\\d{3})");
+  for (auto it = std::sregex_iterator(text.begin(), text.end(), line); it != std::sregex_iterator(); ++it)
+    numbers.push_back(std::stoi((*it)[1]));
+  return numbers;
+}
+
+}  // namespace
+
+// Pages before the range leave nothing in the document, not even text
+// hidden under the white wipe, and once the range ends the job nothing of
+// a later page lands on the last one kept.
+TEST_F(VelloraProgram, ARangeKeepsOnlyItsPagesInThePdf) {
+  if (!toolAvailable("pdftotext") || !toolAvailable("pdfinfo")) GTEST_SKIP() << "poppler-utils are not installed";
+  writeLongForm(folder_ / "long.json");
+  const Outcome full = run({"print", "long.json", "--pdf", "full.pdf"});
+  ASSERT_EQ(full.status, 0) << full.err;
+  const std::vector<std::string> fullPages = pdfPages(folder_ / "full.pdf");
+  ASSERT_GE(fullPages.size(), 4u);
+  EXPECT_EQ(lineNumbers(fullPages[0]).front(), 1);
+
+  for (const auto& [from, to] : {std::pair{3, 0}, std::pair{2, 2}, std::pair{3, 3}}) {
+    SCOPED_TRACE(testing::Message() << "pages " << from << " to " << to);
+    const Outcome ranged = run({"print", "long.json", "--pdf", "ranged.pdf", "--set", "ToPage=" + std::to_string(to),
+                                "--set", "FromPage=" + std::to_string(from)});
+    ASSERT_EQ(ranged.status, 0) << ranged.err;
+    const std::vector<std::string> pages = pdfPages(folder_ / "ranged.pdf");
+    const std::size_t expected = to == 0 ? fullPages.size() - from + 1 : 1;
+    ASSERT_EQ(pages.size(), expected);
+    for (std::size_t page = 0; page < pages.size(); ++page) {
+      EXPECT_EQ(lineNumbers(pages[page]), lineNumbers(fullPages[page + from - 1])) << "page " << page + from;
+    }
+    if (to != 0) {
+      EXPECT_EQ(pages.back().find("Signed after"), std::string::npos) << "a later page's label was drawn";
+      EXPECT_NE(ranged.err.find("the page range ended the job at page " + std::to_string(to)), std::string::npos)
+          << ranged.err;
+    }
+  }
+}
+
+// A range that starts after the last page prints nothing and says so.
+TEST_F(VelloraProgram, ARangeAfterTheLastPageEndsWithStatusOne) {
+  const Outcome outcome = run({"print", exampleForm.string(), "--pdf", "none.pdf", "--set", "ToPage=0", "--set",
+                               "FromPage=9", "--report", "report.json"});
+  EXPECT_EQ(outcome.status, 1);
+  EXPECT_FALSE(report()["result"].toBool());
+  EXPECT_TRUE(report()["outputs"].toArray().isEmpty());
+  EXPECT_NE(outcome.err.find("the page range starts at page 9 but the form has 2 pages"), std::string::npos)
+      << outcome.err;
+  EXPECT_FALSE(fs::exists(folder_ / "none.pdf"));
+}
+
+// Output that cannot be written ends with status 1, a line naming the path
+// and the system's reason, and no partial file.
+TEST_F(VelloraProgram, OutputThatCannotBeWrittenIsReportedAndLeavesNoPartialFile) {
+  std::ofstream(folder_ / "plain-file") << "not a folder";
+  Outcome outcome = run({"preview", exampleForm.string(), "--png", "plain-file/pages"});
+  EXPECT_EQ(outcome.status, 1);
+  EXPECT_NE(outcome.err.find("vellora: cannot write plain-file/pages: Not a directory"), std::string::npos)
+      << outcome.err;
+
+  outcome = run({"print", exampleForm.string(), "--pdf", "missing/out.pdf"});
+  EXPECT_EQ(outcome.status, 1);
+  EXPECT_NE(outcome.err.find("out.pdf: No such file or directory"), std::string::npos) << outcome.err;
+
+  // A full disk, as a file size limit: writes fail instead of the signal.
+  for (const std::vector<std::string>& target :
+       {std::vector<std::string>{"--pdf", "full.pdf"}, std::vector<std::string>{"--png", "sheets"}}) {
+    std::vector<std::string> arguments{"print", exampleForm.string()};
+    arguments.insert(arguments.end(), target.begin(), target.end());
+    outcome = runWith("ulimit -f 8; trap '' XFSZ;", arguments);
+    EXPECT_EQ(outcome.status, 1) << target[0];
+    EXPECT_NE(outcome.err.find("File too large"), std::string::npos) << outcome.err;
+  }
+  EXPECT_FALSE(fs::exists(folder_ / "full.pdf"));
+  EXPECT_FALSE(fs::exists(folder_ / "sheets" / "page-001.png"));
+  for (const auto& entry : fs::directory_iterator(folder_))
+    EXPECT_EQ(entry.path().filename().string().find("full.pdf."), std::string::npos) << entry.path();
+}
+
+// A value the print control's bag cannot read takes its default and the job
+// goes on; a setting the job cannot use says why it failed.
+TEST_F(VelloraProgram, UnreadableSettingsAreReportedAndTheJobGoesOnOrSaysWhyItFailed) {
+  std::ofstream(folder_ / "bag.json")
+      << R"({"Form": {"Name": "Bag", "Controls": [
+           {"Type": "Vellora", "Name": "Vellora1", "Properties": {"Zoom": "abc"}},
+           {"Type": "Label", "Name": "Greeting", "Caption": "Hello bag", "Left": 360, "Top": 300, "Width": 3000,
+            "Height": 300}]}})";
+  Outcome outcome = run({"print", "bag.json", "--pdf", "bag.pdf"});
+  EXPECT_EQ(outcome.status, 0) << outcome.err;
+  EXPECT_NE(outcome.err.find("Zoom"), std::string::npos) << outcome.err;
+  EXPECT_NE(outcome.err.find("the default is used"), std::string::npos) << outcome.err;
+  EXPECT_TRUE(fs::exists(folder_ / "bag.pdf"));
+
+  for (const std::string setting : {"Orientation=2", "LeftMargin=1e10"}) {
+    outcome = run({"print", exampleForm.string(), "--pdf", "set.pdf", "--set", setting});
+    EXPECT_EQ(outcome.status, 1) << setting;
+    EXPECT_NE(outcome.err.find("vellora: the print job failed: "), std::string::npos) << setting << outcome.err;
+  }
+}

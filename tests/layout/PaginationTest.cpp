@@ -111,7 +111,7 @@ TEST(Pagination, ARangeAfterTheLastPageOutputsNothingOfTheForm) {
   h.addNotes(notesLines);
   h.control->setToPage(0);
   h.control->setFromPage(99);
-  EXPECT_TRUE(h.control->LVPrint());
+  EXPECT_FALSE(h.control->LVPrint());
   EXPECT_EQ(h.env.printer->documentsDelivered(), 0);
   EXPECT_FALSE(host::printer().documentOpen());
   EXPECT_EQ(h.pagesRaised(), std::vector<int>{1});

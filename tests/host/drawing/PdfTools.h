@@ -28,7 +28,7 @@ namespace drawingtest {
 [[nodiscard]] inline std::string quoted(const std::filesystem::path& path) { return "'" + path.string() + "'"; }
 
 [[nodiscard]] inline std::string pdfText(const std::filesystem::path& pdf) {
-  return run("pdftotext -layout " + quoted(pdf) + " -");
+  return run("pdftotext -raw " + quoted(pdf) + " -");
 }
 
 // The page count pdfinfo reports; -1 when the file is not a readable PDF.
