@@ -80,7 +80,7 @@ const RendererRow rendererTable[] = {
     {isShape, PrintShape, PrintShape},
     {isFrame, PrintFrame, PrintFrame},
     {isListBox, nullptr, nullptr},
-    {isFlexGridFamily, nullptr, nullptr},
+    {isFlexGridFamily, PrevFlexGrid, PrnFlexGrid},
     {isDataGridFamily, nullptr, nullptr},
     {isRichText, nullptr, nullptr, true},
 };

@@ -22,5 +22,8 @@ void PrnDrawLine(PrintJob& job, std::int32_t FromX, std::int32_t FromY, std::int
 void PrnShape(PrintJob& job, std::int32_t nLeft, std::int32_t nTop, std::int32_t nWidth, std::int32_t nHeight,
               std::int32_t ShapeKind, std::int32_t BackColor, std::int32_t BackStyle, std::int32_t BorderColor,
               std::int32_t BorderStyle, std::int32_t BorderWidth, std::int32_t FillStyle, std::int32_t FillColor);
+// Flex grids ("MSFlexGrid", "MSHFlexGrid", "vsFlexGrid", "VSFlexGrid").
+void PrevFlexGrid(PrintJob& job);
+void PrnFlexGrid(PrintJob& job);
 // Pictures (the printer's picture primitive, used by the check box glyphs).
 void PrnPicture(PrintJob& job, const host::ObjectRef& Source, double Scale, std::int32_t nLeft, std::int32_t nTop);

@@ -2,6 +2,7 @@
 #include <functional>
 
 #include "host/model/Families.h"
+#include "host/model/GridControls.h"
 
 namespace host {
 
@@ -15,6 +16,12 @@ struct Family {
 template <class Control>
 Family family(const char* typeName) {
   return {typeName, [] { return std::make_shared<Control>(); }};
+}
+
+// A family of several type names, each control knowing the name it was made as.
+template <class Control>
+Family namedFamily(const char* typeName) {
+  return {typeName, [typeName] { return std::make_shared<Control>(typeName); }};
 }
 
 const std::vector<Family>& families() {
@@ -35,6 +42,10 @@ const std::vector<Family>& families() {
       family<Image>("Image"),
       family<CommonDialog>("CommonDialog"),
       family<ImageList>("ImageList"),
+      namedFamily<FlexGrid>("MSFlexGrid"),
+      namedFamily<FlexGrid>("MSHFlexGrid"),
+      namedFamily<FlexGrid>("vsFlexGrid"),
+      namedFamily<FlexGrid>("VSFlexGrid"),
   };
   return all;
 }
