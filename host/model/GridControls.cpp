@@ -25,7 +25,7 @@ namespace {
 
 constexpr double TwipsPerScreenPixel = 15;
 // Space above and below the text of a row, in screen pixels.
-constexpr int RowPaddingPixels = 3;
+constexpr int RowPaddingPixels = 4;
 constexpr std::int16_t HighestAlignment = 9;
 
 void checkAlignment(std::int32_t value, std::string_view name) {

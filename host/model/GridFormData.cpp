@@ -34,6 +34,7 @@ class GridCodec final : public FormDataCodec {
   void load(Control& control, const FormDataReader& data) const override {
     auto& grid = dynamic_cast<FlexGrid&>(control);
     const std::optional<Table> texts = tableOf(data);
+    if (auto file = data.value("CellsFile")) grid.cellsFile = data.resolved(file->toString().toStdString());
     sizeTable(grid, data, texts);
     if (texts) fillTexts(grid, data, *texts);
     applyList(grid, data, "ColWidth", grid.cols());
