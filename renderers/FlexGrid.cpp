@@ -477,12 +477,15 @@ class FlexGridRenderer {
 
   // --- end of the grid ---
 
-  // A following grid printed side by side starts at this grid's top.
+  // The cursor goes a row below the grid; a following grid printed side by
+  // side starts at this grid's own top instead, level with it.
   void finish() {
     const std::size_t next = static_cast<std::size_t>(job_.CtlIndex) + 1;
     if (props_.SideBySide && next < job_.CtlList.size() &&
-        host::Like(job_.CtlList[next].Ctl->typeName(), "*Grid"))
+        host::Like(job_.CtlList[next].Ctl->typeName(), "*Grid")) {
       job_.CurY = top_;
+      return;
+    }
     job_.CurY += rowHeight_;
   }
 
