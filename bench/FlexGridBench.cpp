@@ -193,6 +193,8 @@ void QTextDocumentTableOnQPdfWriter(benchmark::State& state) {
     QPdfWriter writer(QString::fromStdString(file));
     writer.setResolution(static_cast<int>(PdfDotsPerInch));
     writer.setPageSize(QPageSize(QPageSize::A4));
+    // Laid out on the sheet's printable area at the screen's 96 dots per inch, as print() lays it out.
+    document.setPageSize(QSizeF(writer.pageLayout().paintRectPixels(96).size()));
     document.print(&writer);
     pages = document.pageCount();
   }
