@@ -420,3 +420,20 @@ TEST_F(FlexGridTest, RightToLeftLaysTheColumnsOutFromTheRight) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(FlexGridTest, AColumnWiderThanThePageGetsABandOfItsOwn) {
+  print();
+  control_->setGridToFit(vellora::Split);
+  control_->setRowRepeatTitle(false);
+  ObjectRef g = grid("Wide", 2, 3, 0);
+  // Each column alone passes the band width test, yet stays inside the right cut.
+  const double columnPixels = job().PageWidth - 50;
+  g->set("ColWidth", Value(columnPixels * job().TwipsPerUnit), {Value(-1)});
+  render(PrnFlexGrid, g);
+  EXPECT_EQ(cellTexts(0), (std::vector<std::string>{"R0C0", "R1C0", "R0C1", "R1C1", "R0C2", "R1C2"}))
+      << "one band per column, each printed once";
+}
+
+}  // namespace
