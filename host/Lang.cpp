@@ -120,9 +120,12 @@ bool Like(std::string_view text, std::string_view pattern) { return likeFrom(tex
 
 bool equalsNoCase(std::string_view a, std::string_view b) {
   if (a.size() != b.size()) return false;
+  auto folded = [](char c) {
+    const auto byte = static_cast<unsigned char>(c);
+    return byte >= 'A' && byte <= 'Z' ? byte + ('a' - 'A') : byte;
+  };
   for (std::size_t i = 0; i < a.size(); ++i)
-    if (std::tolower(static_cast<unsigned char>(a[i])) != std::tolower(static_cast<unsigned char>(b[i])))
-      return false;
+    if (folded(a[i]) != folded(b[i])) return false;
   return true;
 }
 
@@ -130,6 +133,17 @@ std::string upperCase(std::string_view text) {
   std::string result(text);
   for (char& c : result) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
   return result;
+}
+
+std::size_t NoCaseHash::operator()(std::string_view name) const noexcept {
+  // FNV-1a over the ASCII-folded bytes: equal under equalsNoCase, equal hash.
+  std::size_t hash = 14695981039346656037ull;
+  for (char c : name) {
+    const auto byte = static_cast<unsigned char>(c);
+    hash ^= byte >= 'A' && byte <= 'Z' ? byte + ('a' - 'A') : byte;
+    hash *= 1099511628211ull;
+  }
+  return hash;
 }
 
 std::string lowerCase(std::string_view text) {

@@ -1,6 +1,7 @@
 #pragma once
 // The numeric and text rules of the host language that the system relies on.
 // Every rounding, conversion and pattern match of the system goes through here.
+#include <cstddef>
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -34,6 +35,20 @@ namespace host {
 [[nodiscard]] bool equalsNoCase(std::string_view a, std::string_view b);
 [[nodiscard]] std::string upperCase(std::string_view text);
 [[nodiscard]] std::string lowerCase(std::string_view text);
+
+// Hash and equality for maps keyed by member names, which the host matches
+// without regard to case: a lookup by any spelling finds the entry without
+// making a lower-case copy of the name first.
+struct NoCaseHash {
+  using is_transparent = void;
+  [[nodiscard]] std::size_t operator()(std::string_view name) const noexcept;
+};
+struct NoCaseEqual {
+  using is_transparent = void;
+  [[nodiscard]] bool operator()(std::string_view a, std::string_view b) const noexcept {
+    return equalsNoCase(a, b);
+  }
+};
 
 // Val-like parse used by conversions: the whole text (blanks around allowed)
 // must be a number; returns false when it is not.

@@ -2,4 +2,6 @@
 target_sources(vellorahost PRIVATE
   model/FormFile.cpp
   model/FormData.cpp
+  model/GridFormData.cpp
+  model/Csv.cpp
   model/Components.cpp)

@@ -14,4 +14,5 @@ target_sources(vellorahost PRIVATE
   model/Rtf.cpp
   model/RichTextControl.cpp
   model/ChartControl.cpp
+  model/GridControls.cpp
   model/Factory.cpp)

@@ -80,7 +80,7 @@ const RendererRow rendererTable[] = {
     {isShape, PrintShape, PrintShape},
     {isFrame, PrintFrame, PrintFrame},
     {isListBox, PrintListBox, PrintListBox},
-    {isFlexGridFamily, nullptr, nullptr},
+    {isFlexGridFamily, PrevFlexGrid, PrnFlexGrid},
     {isDataGridFamily, nullptr, nullptr},
     {isRichText, PrevRichText, PrnRichText, true},
 };

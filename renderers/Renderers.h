@@ -38,3 +38,6 @@ void PrnRichText(PrintJob& job);
 void PrintListBox(PrintJob& job);
 void PrevListFull(PrintJob& job);
 void PrnListFull(PrintJob& job);
+// Flex grids ("MSFlexGrid", "MSHFlexGrid", "vsFlexGrid", "VSFlexGrid").
+void PrevFlexGrid(PrintJob& job);
+void PrnFlexGrid(PrintJob& job);

@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "host/Font.h"
+#include "host/Lang.h"
 #include "host/Object.h"
 #include "host/Picture.h"
 
@@ -98,7 +99,7 @@ class PropertyObject : public Object {
   [[nodiscard]] std::size_t elementOf(const PropertyDef& def, const Slot& slot, Args index) const;
   std::vector<PropertyDef> defs_;
   std::vector<std::shared_ptr<Slot>> slots_;
-  std::unordered_map<std::string, std::size_t> byName_;  // lower-case name -> position
+  std::unordered_map<std::string, std::size_t, NoCaseHash, NoCaseEqual> byName_;  // name (any case) -> position
 };
 
 // The font object of a control (ctl.Font.Size = 10): a host::Font reached by name.

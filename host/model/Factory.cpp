@@ -4,6 +4,7 @@
 #include "host/model/Chart.h"
 #include "host/model/Families.h"
 #include "host/model/RichText.h"
+#include "host/model/GridControls.h"
 
 namespace host {
 
@@ -17,6 +18,12 @@ struct Family {
 template <class Control>
 Family family(const char* typeName) {
   return {typeName, [] { return std::make_shared<Control>(); }};
+}
+
+// A family of several type names, each control knowing the name it was made as.
+template <class Control>
+Family namedFamily(const char* typeName) {
+  return {typeName, [typeName] { return std::make_shared<Control>(typeName); }};
 }
 
 const std::vector<Family>& families() {
@@ -39,6 +46,10 @@ const std::vector<Family>& families() {
       family<MSChart>("MSChart"),
       family<CommonDialog>("CommonDialog"),
       family<ImageList>("ImageList"),
+      namedFamily<FlexGrid>("MSFlexGrid"),
+      namedFamily<FlexGrid>("MSHFlexGrid"),
+      namedFamily<FlexGrid>("vsFlexGrid"),
+      namedFamily<FlexGrid>("VSFlexGrid"),
   };
   return all;
 }

@@ -39,10 +39,13 @@ std::string describe(const std::string& file, const std::string& place, const st
 
 // --- what the keys mean -----------------------------------------------------
 
-// BackColor, ForeColor, PrevBkColor, ...; not the print control's "Color",
-// which chooses colour or monochrome pages.
+// BackColor, ForeColor, PrevBkColor, a grid's BackColorFixed, ...; not the
+// print control's "Color", which chooses colour or monochrome pages.
 bool isColorKey(std::string_view key) {
-  return key.size() > 5 && equalsNoCase(key.substr(key.size() - 5), "Color");
+  auto endsWith = [&](std::string_view suffix) {
+    return key.size() > suffix.size() && equalsNoCase(key.substr(key.size() - suffix.size()), suffix);
+  };
+  return endsWith("Color") || endsWith("ColorFixed");
 }
 
 // String properties that name a file or folder; kept relative to the form file.

@@ -49,24 +49,23 @@ void PropertyObject::declare(PropertyDef def) {
   def.defaultValue = initialValue(def.type, def.defaultValue);
   auto slot = std::make_shared<Slot>();
   slot->value = def.rank == 0 ? def.defaultValue : Value();
-  std::string key = lowerCase(def.name);
-  if (auto found = byName_.find(key); found != byName_.end()) {
+  if (auto found = byName_.find(std::string_view(def.name)); found != byName_.end()) {
     defs_[found->second] = std::move(def);
     slots_[found->second] = std::move(slot);
     return;
   }
-  byName_.emplace(std::move(key), defs_.size());
+  byName_.emplace(def.name, defs_.size());
   defs_.push_back(std::move(def));
   slots_.push_back(std::move(slot));
 }
 
 const PropertyDef* PropertyObject::find(std::string_view name) const {
-  auto found = byName_.find(lowerCase(name));
+  auto found = byName_.find(name);
   return found == byName_.end() ? nullptr : &defs_[found->second];
 }
 
 std::size_t PropertyObject::slotOf(std::string_view name) const {
-  auto found = byName_.find(lowerCase(name));
+  auto found = byName_.find(name);
   if (found == byName_.end()) missingMember(name);
   return found->second;
 }

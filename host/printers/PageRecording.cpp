@@ -17,6 +17,21 @@ void PageRecording::fillSolid(const Rect& rect, Rgb color) {
   PainterDc<Dc>::fillSolid(rect, color);
 }
 
+void PageRecording::frameRect(const Rect& rect, const Brush& brush) {
+  if (brush.style != BrushStyle::Solid || rect.width() < 3 || rect.height() < 3) {
+    PainterDc<Dc>::frameRect(rect, brush);
+    return;
+  }
+  const QColor color(brush.color.red, brush.color.green, brush.color.blue);
+  const int w = rect.width();
+  const int h = rect.height();
+  const QRect edges[] = {QRect(rect.left, rect.top, w, 1), QRect(rect.left, rect.bottom - 1, w, 1),
+                         QRect(rect.left, rect.top + 1, 1, h - 2), QRect(rect.right - 1, rect.top + 1, 1, h - 2)};
+  paint(rect, [color, edges](QPainter& painter) {
+    for (const QRect& edge : edges) painter.fillRect(edge, color);
+  });
+}
+
 void PageRecording::replay(QPainter& painter, const std::vector<PaintOperation>& operations) {
   preparePainter(painter);
   for (const PaintOperation& operation : operations) {

@@ -35,6 +35,10 @@ class PageRecording final : public PainterDc<Dc> {
   // A solid fill that covers the whole page hides everything drawn before
   // it: the earlier drawing is dropped.
   void fillSolid(const Rect& rect, Rgb color) override;
+  // A frame of a solid brush is recorded as one operation filling its four
+  // edges (the same pixels): a long table frames every cell, and each
+  // operation costs the document a saved and restored painter state.
+  void frameRect(const Rect& rect, const Brush& brush) override;
 
  private:
   std::vector<PaintOperation> operations_;

@@ -465,4 +465,65 @@ TEST_F(VelloraProgram, UnreadableSettingsAreReportedAndTheJobGoesOnOrSaysWhyItFa
     EXPECT_EQ(outcome.status, 1) << setting;
     EXPECT_NE(outcome.err.find("vellora: the print job failed: "), std::string::npos) << setting << outcome.err;
   }
+// A form whose 500-row grid (cells from a CSV file) runs over many pages.
+class GridProgram : public VelloraProgram {
+ protected:
+  static constexpr int DataRows = 500;
+
+  fs::path writeGridForm() {
+    std::ofstream csv(folder_ / "items.csv");
+    csv << "Article,Description,Qty\r\n";
+    for (int r = 1; r <= DataRows; ++r) {
+      char number[16];
+      std::snprintf(number, sizeof number, "%04d", r);
+      csv << "Line-" << number << ",\"Paper, " << r << " reams\"," << r % 7 << "\r\n";
+    }
+    const fs::path form = folder_ / "stock.json";
+    std::ofstream(form) << R"({"Form": {"Name": "Stock", "Width": 12000, "Height": 9000, "Controls": [
+        {"Type": "MSFlexGrid", "Name": "Items", "Left": 240, "Top": 600, "Width": 9000, "Height": 2400,
+         "FixedRows": 1, "FixedCols": 0, "CellsFile": "items.csv", "ColWidth": [1800, 3600, 900],
+         "Font": {"Name": "Arial", "Size": 9}}]}})";
+    return form;
+  }
+};
+
+TEST_F(GridProgram, EveryDataRowPrintsOnceInOrderUnderTheHeaderOfItsPage) {
+  if (!toolAvailable("pdftotext") || !toolAvailable("pdfinfo")) GTEST_SKIP() << "poppler-utils are not installed";
+  const Outcome outcome = run({"print", writeGridForm().string(), "--pdf", "stock.pdf", "--report", "report.json"});
+  ASSERT_EQ(outcome.status, 0) << outcome.err;
+  EXPECT_TRUE(report()["messages"].toArray().isEmpty());
+  const std::vector<std::string> pages = pdfPages(folder_ / "stock.pdf");
+  ASSERT_GE(pages.size(), 5u);
+  int expected = 1;
+  const std::regex dataRow("Line-(\\d{4})");
+  for (std::size_t page = 0; page < pages.size(); ++page) {
+    const std::string& text = pages[page];
+    const std::size_t header = text.find("Article");
+    const std::size_t firstRow = text.find("Line-");
+    ASSERT_NE(header, std::string::npos) << "no header on page " << page + 1;
+    ASSERT_NE(firstRow, std::string::npos) << "no rows on page " << page + 1;
+    EXPECT_LT(header, firstRow) << "the header is above the rows of page " << page + 1;
+    EXPECT_EQ(text.find("Article", header + 1), std::string::npos) << "one header per page";
+    for (auto row = std::sregex_iterator(text.begin(), text.end(), dataRow); row != std::sregex_iterator(); ++row)
+      EXPECT_EQ(std::stoi((*row)[1]), expected++) << "page " << page + 1;
+  }
+  EXPECT_EQ(expected, DataRows + 1) << "every data row exactly once";
+}
+
+TEST_F(GridProgram, PreviewStoresThePagesOfTheLongGrid) {
+  const Outcome outcome = run({"preview", writeGridForm().string(), "--png", "pages", "--report", "report.json"});
+  ASSERT_EQ(outcome.status, 0) << outcome.err;
+  const QJsonObject r = report();
+  EXPECT_TRUE(r["result"].toBool());
+  EXPECT_TRUE(r["messages"].toArray().isEmpty());
+  const std::vector<fs::path> files = pictures(folder_ / "pages");
+  EXPECT_GE(files.size(), 5u);
+  EXPECT_EQ(r["pages"].toInt(), static_cast<int>(files.size()));
+  // The last page holds the end of the grid: it is not blank below its title.
+  const QImage last(QString::fromStdString(files.back().string()));
+  int ink = 0;
+  for (int y = last.height() / 10; y < last.height() / 3; ++y)
+    for (int x = 0; x < last.width(); ++x)
+      if (qGray(last.pixel(x, y)) < 100) ++ink;
+  EXPECT_GT(ink, 50);
 }

@@ -10,4 +10,5 @@ vellora_add_test_suite(host_model_tests
     model/PictureControlsTest.cpp
     model/RichTextBoxTest.cpp
     model/ChartTest.cpp
+    model/GridControlsTest.cpp
   LIBRARIES vellorahost vellora_test_main)

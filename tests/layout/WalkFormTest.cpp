@@ -136,7 +136,7 @@ TEST(WalkForm, ExtentOfBoxesShapesAndTables) {
   h.add("TextBox", "Single", {{"Top", 1400}, {"Height", 300}});
   h.add("Shape", "Box", {{"Top", 1800}, {"Height", 700}});
   h.add("Label", "Caption", {{"Top", 2600}, {"Height", 300}});
-  adoptNamed(h, "MSFlexGrid", "Grid", {{"Top", 3000}, {"Height", 1500}});
+  h.add("MSFlexGrid", "Grid", {{"Top", 3000}, {"Height", 1500}});
   ASSERT_TRUE(h.control->Preview());
   EXPECT_EQ(recordOf(h, "Notes").Extent, 1200);
   EXPECT_EQ(recordOf(h, "Single").Extent, 0);
@@ -169,7 +169,7 @@ TEST(WalkForm, AControlBesideATableAdvancesFromTheTablesBottomUp) {
   EXPECT_EQ(recordOf(h, "Orders").Extent, 2000);
 
   Harness lines;
-  adoptNamed(lines, "VSFlexGrid", "Grid", {{"Top", 1000}, {"Height", 2000}});
+  lines.add("VSFlexGrid", "Grid", {{"Top", 1000}, {"Height", 2000}});
   lines.add("Line", "Rule", {{"X1", 0}, {"Y1", 1500}, {"X2", 900}, {"Y2", 1500}});
   ASSERT_TRUE(lines.control->Preview());
   EXPECT_EQ(recordOf(lines, "Rule").Advance, 0);

@@ -89,7 +89,7 @@ TEST(FormFileTest, RelativePicturePathsFollowTheFormFile) {
 }
 
 TEST(FormFileTest, SavingThenLoadingGivesAnEquivalentFileForEveryFamily) {
-  for (const char* sample : {"all-families.json", "mdi.json"}) {
+  for (const char* sample : {"all-families.json", "mdi.json", "grids.json"}) {
     SCOPED_TRACE(sample);
     auto original = host::loadFormFile(formsFolder / sample);
     const std::string first = host::saveFormText(*original, formsFolder);

@@ -21,7 +21,8 @@ TEST(ControlFamilies, EveryBuiltInTypeIsMadeWithItsTypeNameAndKind) {
       {"CommandButton", Kind::CommandButton}, {"Line", Kind::Line},       {"Shape", Kind::Shape},
       {"PictureBox", Kind::PictureBox}, {"Image", Kind::Image},
       {"RichTextBox", Kind::Other},   {"MSChart", Kind::Other},           {"CommonDialog", Kind::Other},
-      {"ImageList", Kind::Other}};
+      {"ImageList", Kind::Other},       {"MSFlexGrid", Kind::Other},        {"MSHFlexGrid", Kind::Other},
+      {"vsFlexGrid", Kind::Other},      {"VSFlexGrid", Kind::Other}};
   for (const auto& [typeName, kind] : expected) {
     ObjectRef control = host::createBuiltInControl(typeName);
     ASSERT_NE(control, nullptr) << typeName;
@@ -30,7 +31,7 @@ TEST(ControlFamilies, EveryBuiltInTypeIsMadeWithItsTypeNameAndKind) {
   }
   EXPECT_EQ(host::builtInControlTypes().size(), expected.size());
   EXPECT_EQ(host::createBuiltInControl("label"), nullptr);  // type names compare exactly
-  EXPECT_EQ(host::createBuiltInControl("MSFlexGrid"), nullptr);
+  EXPECT_EQ(host::createBuiltInControl("msflexgrid"), nullptr);
 }
 
 TEST(ControlFamilies, NewControlsCarryTheHostDefaults) {

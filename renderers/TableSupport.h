@@ -1,0 +1,76 @@
+#pragma once
+// What the table renderers (flex grids, and the data grids and list views
+// built on them) share: column widths in page units, the row page-break test,
+// the host cell alignment as a caption alignment code, and the painter that
+// draws one cell on the preview page or straight on the printer.
+#include <cstdint>
+#include <string>
+
+#include "host/Font.h"
+#include "layout/PrintJob.h"
+
+namespace renderers {
+
+// Host tables count a column of width -1 as this wide.
+inline constexpr double DefaultColumnTwips = 1100;
+
+// A column's width in twips as drawn: -1 is the default width; 0 hides it.
+[[nodiscard]] constexpr double columnTwips(double widthTwips) {
+  return widthTwips == -1 ? DefaultColumnTwips : widthTwips;
+}
+
+// A column's width in page units, Int(width / tx x scale), the default width
+// for -1 and nothing for a hidden column.
+[[nodiscard]] std::int32_t columnUnits(double widthTwips, double twipsPerUnit, double scale);
+
+// Whether the row after one ending at `y` and `nextHeight` high runs into the
+// foot of the page, so that a page break comes first.
+[[nodiscard]] bool rowBreakDue(const PrintJob& job, std::int32_t y, std::int32_t nextHeight);
+
+// The caption alignment code (0 left, 1 right, 2 centre) of a host cell
+// alignment: 1 (left, centred) is right-aligned in a right-to-left table, 3
+// to 5 are centred, 6 to 8 right-aligned, 9 (general) right-aligned for
+// numeric text only.
+[[nodiscard]] std::int32_t captionAlignment(std::int32_t hostAlignment, bool rightToLeft, bool numericText);
+
+// Whether a cell's text is a number (for the general alignment).
+[[nodiscard]] bool isNumericText(const std::string& text);
+
+enum class Twin { Preview, Print };
+
+// One cell: its box in page units, caption and how it is drawn. Colours are
+// RGB host values (system colours already translated).
+struct TableCell {
+  std::int32_t left = 0, top = 0, width = 0, height = 0;
+  const std::string* caption = nullptr;
+  std::int32_t alignment = 0;
+  std::int16_t frame = 0;  // 1: a one-pixel frame
+  bool wrap = false;
+  std::int32_t backColor = 0xFFFFFF;
+  std::int32_t foreColor = 0;
+  std::int32_t frameColor = 0;  // on the printer only; the preview frames in black
+};
+
+// Paints table cells: on the preview page through the surface's FillRect,
+// on the printer through PrnFillRect (5 pixels to the right, as printed
+// tables sit). The font goes to the device only when it differs from the
+// one the device last got from this painter.
+class CellPainter {
+ public:
+  CellPainter(PrintJob& job, Twin twin) : job_(job), twin_(twin) {}
+  CellPainter(const CellPainter&) = delete;
+  CellPainter& operator=(const CellPainter&) = delete;
+
+  void setFont(const host::Font& font);
+  void paint(const TableCell& cell);
+  [[nodiscard]] Twin twin() const { return twin_; }
+
+ private:
+  [[nodiscard]] const void* device();
+  PrintJob& job_;
+  Twin twin_;
+  host::Font font_;
+  const void* fontDevice_ = nullptr;
+};
+
+}  // namespace renderers
