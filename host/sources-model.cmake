@@ -11,4 +11,5 @@ target_sources(vellorahost PRIVATE
   model/ListControls.cpp
   model/ButtonControls.cpp
   model/PictureControls.cpp
+  model/TabControls.cpp
   model/Factory.cpp)

@@ -33,6 +33,7 @@ const std::vector<Family>& families() {
       family<Shape>("Shape"),
       family<PictureBox>("PictureBox"),
       family<Image>("Image"),
+      family<SSTab>("SSTab"),
       family<CommonDialog>("CommonDialog"),
       family<ImageList>("ImageList"),
   };

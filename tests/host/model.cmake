@@ -8,4 +8,5 @@ vellora_add_test_suite(host_model_tests
     model/ControlFamiliesTest.cpp
     model/ListControlsTest.cpp
     model/PictureControlsTest.cpp
+    model/TabControlTest.cpp
   LIBRARIES vellorahost vellora_test_main)

@@ -19,7 +19,8 @@ TEST(ControlFamilies, EveryBuiltInTypeIsMadeWithItsTypeNameAndKind) {
       {"ComboBox", Kind::ComboBox},   {"ListBox", Kind::ListBox},         {"FileListBox", Kind::FileListBox},
       {"Frame", Kind::Frame},         {"CheckBox", Kind::CheckBox},       {"OptionButton", Kind::OptionButton},
       {"CommandButton", Kind::CommandButton}, {"Line", Kind::Line},       {"Shape", Kind::Shape},
-      {"PictureBox", Kind::PictureBox}, {"Image", Kind::Image},           {"CommonDialog", Kind::Other},
+      {"PictureBox", Kind::PictureBox}, {"Image", Kind::Image},           {"SSTab", Kind::Other},
+      {"CommonDialog", Kind::Other},
       {"ImageList", Kind::Other}};
   for (const auto& [typeName, kind] : expected) {
     ObjectRef control = host::createBuiltInControl(typeName);
