@@ -194,7 +194,8 @@ Commands:
              Zoom (any new value scales every control to N percent of its
              recorded layout). After each step one line goes to standard
              output: the step, the form's client size in twips, Factor,
-             FactorH, Zoom and the ratios in force. Finally --out writes the
+             FactorH, Zoom, Resize and the ratios in force (and one more
+             after --print). Finally --out writes the
              resulting form file, --png a picture of the form, and --print
              prints the form through its print control into a PDF file (the
              print control sets the resizer back to the design scale for the

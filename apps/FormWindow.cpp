@@ -74,12 +74,15 @@ void FormWindow::open() {
   repaint();
 }
 
+// The window's client area is the form's; its frame is the kit's own (none
+// for a Qt window, whose frame the window manager draws outside).
 void FormWindow::placeWindowOnForm() {
   placing_ = true;
-  window_->setGeometry(host::Rect::fromXywh(pixelsAcross(form_->get("Left").toDouble()),
-                                            pixelsDown(form_->get("Top").toDouble()),
-                                            pixelsAcross(form_->get("Width").toDouble()),
-                                            pixelsDown(form_->get("Height").toDouble())));
+  const host::Rect frame = window_->frameMargins();
+  window_->setGeometry(host::Rect::fromXywh(
+      pixelsAcross(form_->get("Left").toDouble()), pixelsDown(form_->get("Top").toDouble()),
+      pixelsAcross(form_->clientWidthTwips()) + frame.left + frame.right,
+      pixelsDown(form_->clientHeightTwips()) + frame.top + frame.bottom));
   placing_ = false;
 }
 

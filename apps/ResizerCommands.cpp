@@ -64,7 +64,8 @@ void reportStep(const std::string& step, const host::Form& form, const Gauxel& r
   const GauxelRatios& ratios = resizer.ratios();
   std::cout << step << ": ScaleWidth " << host::numberText(form.get("ScaleWidth").toDouble()) << " ScaleHeight "
             << host::numberText(form.get("ScaleHeight").toDouble()) << " Factor " << host::numberText(standing.Factor)
-            << " FactorH " << host::numberText(standing.FactorH) << " Zoom " << standing.Zoom << " RatioW "
+            << " FactorH " << host::numberText(standing.FactorH) << " Zoom " << standing.Zoom << " Resize "
+            << (standing.Resize ? "True" : "False") << " RatioW "
             << host::numberText(ratios.RatioW) << " RatioH " << host::numberText(ratios.RatioH) << std::endl;
 }
 
@@ -96,7 +97,7 @@ bool applyStep(const cli::ResizeStep& step, ResizableForm& target, bool& warned)
   return true;
 }
 
-int writeOutputs(const cli::Options& options, host::Form& form) {
+int writeOutputs(const cli::Options& options, host::Form& form, const Gauxel& resizer) {
   if (options.out) {
     try {
       host::saveFormFile(form, *options.out);
@@ -119,7 +120,9 @@ int writeOutputs(const cli::Options& options, host::Form& form) {
     std::cerr << "vellora: the form's print control comes from another library than this program's" << std::endl;
     return exitBadInput;
   }
-  return control->LVPrint() ? exitCompleted : exitEndedFalse;
+  const bool printed = control->LVPrint();
+  reportStep("print " + options.print->string(), form, resizer);
+  return printed ? exitCompleted : exitEndedFalse;
 }
 
 int resize(const cli::Options& options, const fs::path& programDir) {
@@ -135,7 +138,7 @@ int resize(const cli::Options& options, const fs::path& programDir) {
   for (const cli::ResizeStep& step : options.steps) {
     if (!applyStep(step, *target, warned)) return exitBadInput;
   }
-  const int result = writeOutputs(options, *target->form);
+  const int result = writeOutputs(options, *target->form, *target->resizer);
   target->form->unload();
   return result;
 }
