@@ -238,7 +238,8 @@ void Gauxel::Timer1_Timer() {
   // instead at the top of the Integer range so that the pass always runs.
   const std::int16_t zoom = stored("Zoom").toInteger();
   const int step = zoom <= INT16_MAX - 2 ? 2 : -2;
-  host::resume([&] { setZoom(Value(static_cast<std::int16_t>(zoom + step))); });
+  if (host::resume([&] { setZoom(Value(static_cast<std::int16_t>(zoom + step))); }))
+    pollLayout_ = PollLayout{stored("Zoom").toInteger(), ratios_};
   busy_ = false;
 
   host::ui().doEvents();

@@ -11,6 +11,7 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -154,9 +155,22 @@ class Gauxel : public host::UserControl {
   void scaleColumn(std::int16_t& saved, const std::function<double()>& current,
                    const std::function<void(double)>& assign) const;
 
+  // The ratios a poll's pass left, and the Zoom it left: a direct assignment
+  // that gives Zoom that value back (as a print job does once it has printed
+  // the form at its design scale) brings back the layout the user had sized,
+  // not Zoom / 100 of the records.
+  struct PollLayout {
+    std::int16_t zoom = 0;
+    GauxelRatios ratios;
+  };
+  [[nodiscard]] bool returnsToPollLayout() const;
+  [[nodiscard]] bool fontsAtSmallerRatio() const { return busy_ || returning_; }
+
   GauxelDesign design_;
   GauxelEvents events_;
   GauxelRatios ratios_;
+  std::optional<PollLayout> pollLayout_;
+  bool returning_ = false;
   std::vector<LayoutRecord> records_;
   std::vector<std::vector<std::int16_t>> columnWidths_;
   std::unique_ptr<host::Timer> timer1_;

@@ -138,9 +138,16 @@ void Gauxel::ScalePass() {
   if (records_.empty()) CaptureLayout();
   if (host::Form* parent = form()) host::resume([&] { (void)parent->get("Height"); });
   faceEnabled_ = false;
+  returning_ = !busy_ && returnsToPollLayout();
   if (!busy_) {
     ratios_.PrevRatio = ratios_.RatioW != 0 ? ratios_.RatioW : 1;
-    ratios_.RatioW = ratios_.RatioH = stored("Zoom").toInteger() / 100.0;
+    if (returning_) {
+      ratios_.RatioW = pollLayout_->ratios.RatioW;
+      ratios_.RatioH = pollLayout_->ratios.RatioH;
+      ratios_.MinRatio = pollLayout_->ratios.MinRatio;
+    } else {
+      ratios_.RatioW = ratios_.RatioH = stored("Zoom").toInteger() / 100.0;
+    }
   }
   for (LayoutRecord& record : records_) {
     if (keepsItsSize(*record.Ctl)) continue;
@@ -150,8 +157,13 @@ void Gauxel::ScalePass() {
       scaleControl(record);
     }
   }
+  returning_ = false;
   host::resume([&] { set("Visible", Value(false)); });
   raiseEvent(events_.Zoom);
+}
+
+bool Gauxel::returnsToPollLayout() const {
+  return pollLayout_ && stored("Zoom").toInteger() == pollLayout_->zoom;
 }
 
 void Gauxel::scaleLine(const LayoutRecord& record) const {
@@ -176,7 +188,7 @@ void Gauxel::scaleControl(LayoutRecord& record) {
   host::Object& ctl = *record.Ctl;
   const double rw = ratios_.RatioW;
   const double rh = ratios_.RatioH;
-  setFontSize(ctl, "Font", record.FontSize * (busy_ ? ratios_.MinRatio : rh));
+  setFontSize(ctl, "Font", record.FontSize * (fontsAtSmallerRatio() ? ratios_.MinRatio : rh));
   assign(ctl, "Top", record.T * rh);
   assign(ctl, "Width", record.W * rw);
   bool parked = false;
