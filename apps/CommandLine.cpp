@@ -70,8 +70,11 @@ std::optional<UsageError> checkResizeCommands(const Options& options) {
   if (options.pdf || options.printer || options.window || !options.settings.empty() || options.report)
     return UsageError{"resize and run take --screen, --client, --zoom, --out, --png and --print only"};
   if (options.command == Command::Resize && !options.screen) return UsageError{"resize needs --screen WIDTHxHEIGHT"};
-  if (options.command == Command::Run && (options.out || options.print))
-    return UsageError{"--out and --print belong to resize"};
+  if (options.command == Command::Run) {
+    bool zooms = false;
+    for (const ResizeStep& step : options.steps) zooms = zooms || std::holds_alternative<ZoomStep>(step);
+    if (zooms || options.out || options.print) return UsageError{"--zoom, --out and --print belong to resize"};
+  }
   return std::nullopt;
 }
 
