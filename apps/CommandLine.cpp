@@ -52,6 +52,70 @@ std::optional<int> keywordValue(const std::string& key, const std::string& value
   return std::nullopt;
 }
 
+// WxH with two whole numbers from 1 to 100000.
+std::optional<PixelSize> pixelSize(const std::string& text) {
+  const std::size_t x = text.find_first_of("xX");
+  if (x == std::string::npos) return std::nullopt;
+  auto whole = [](const std::string& part) -> std::optional<int> {
+    if (part.empty() || part.size() > 6 || part.find_first_not_of("0123456789") != std::string::npos)
+      return std::nullopt;
+    const int value = std::stoi(part);
+    if (value < 1 || value > 100000) return std::nullopt;
+    return value;
+  };
+  const auto width = whole(text.substr(0, x));
+  const auto height = whole(text.substr(x + 1));
+  if (!width || !height) return std::nullopt;
+  return PixelSize{*width, *height};
+}
+
+bool isResizeOption(const std::string& argument) {
+  return argument == "--screen" || argument == "--client" || argument == "--zoom" || argument == "--out" ||
+         argument == "--print";
+}
+
+// Takes one of the options of resize and run; a refusal says why.
+std::optional<UsageError> takeResizeOption(const std::string& option, const std::string& value, Options& options) {
+  if (option == "--screen" || option == "--client") {
+    const auto size = pixelSize(value);
+    if (!size) return UsageError{option + " takes WIDTHxHEIGHT in pixels (e.g. 1280x1024), not \"" + value + "\""};
+    if (option == "--screen") {
+      options.screen = *size;
+    } else {
+      options.steps.emplace_back(ClientStep{*size});
+    }
+  } else if (option == "--zoom") {
+    if (value.empty() || value.size() > 6 || value.find_first_not_of("0123456789-") != std::string::npos ||
+        value.find('-', 1) != std::string::npos || value == "-")
+      return UsageError{"--zoom takes a whole number of percent, not \"" + value + "\""};
+    options.steps.emplace_back(ZoomStep{std::stoi(value)});
+  } else if (option == "--out") {
+    options.out = value;
+  } else {
+    options.print = value;
+  }
+  return std::nullopt;
+}
+
+// What resize and run accept, and that the other commands take none of it.
+std::optional<UsageError> checkResizeCommands(const Options& options) {
+  const bool resizing = options.command == Command::Resize || options.command == Command::Run;
+  if (!resizing) {
+    if (options.screen || !options.steps.empty() || options.out || options.print)
+      return UsageError{"--screen, --client, --zoom, --out and --print belong to resize and run"};
+    return std::nullopt;
+  }
+  if (options.pdf || options.printer || options.window || !options.settings.empty() || options.report)
+    return UsageError{"resize and run take --screen, --client, --zoom, --out, --png and --print only"};
+  if (options.command == Command::Resize && !options.screen) return UsageError{"resize needs --screen WIDTHxHEIGHT"};
+  if (options.command == Command::Run) {
+    bool zooms = false;
+    for (const ResizeStep& step : options.steps) zooms = zooms || std::holds_alternative<ZoomStep>(step);
+    if (zooms || options.out || options.print) return UsageError{"--zoom, --out and --print belong to resize"};
+  }
+  return std::nullopt;
+}
+
 }  // namespace
 
 std::variant<host::PrintDialogScript, UsageError> parseDialogAnswer(const std::string& text) {
@@ -106,6 +170,10 @@ std::variant<Options, UsageError> parse(const std::vector<std::string>& argument
     options.command = Command::Preview;
   } else if (command == "printers") {
     options.command = Command::Printers;
+  } else if (command == "resize") {
+    options.command = Command::Resize;
+  } else if (command == "run") {
+    options.command = Command::Run;
   } else {
     return UsageError{"unknown command \"" + command + "\""};
   }
@@ -137,6 +205,12 @@ std::variant<Options, UsageError> parse(const std::vector<std::string>& argument
       }
       continue;
     }
+    if (isResizeOption(argument)) {
+      std::optional<std::string> value = valueOf(arguments, index);
+      if (!value) return missingValue(argument);
+      if (auto refused = takeResizeOption(argument, *value, options)) return *refused;
+      continue;
+    }
     if (argument == "--window") {
       options.window = true;
       continue;
@@ -163,12 +237,15 @@ std::variant<Options, UsageError> parse(const std::vector<std::string>& argument
 
   if (options.command == Command::Printers) {
     if (!options.form.empty() || options.pdf || options.printer || options.png || options.window ||
-        !options.settings.empty() || options.report || options.dialog) {
+        !options.settings.empty() || options.report || options.dialog || options.screen || !options.steps.empty() ||
+        options.out || options.print) {
       return UsageError{"printers takes no form and no options"};
     }
     return options;
   }
   if (options.form.empty()) return UsageError{"no form file given"};
+  if (auto refused = checkResizeCommands(options)) return *refused;
+  if (options.command == Command::Resize || options.command == Command::Run) return options;
   if (options.command == Command::Print) {
     const int outputs = (options.pdf ? 1 : 0) + (options.printer ? 1 : 0) + (options.png ? 1 : 0);
     if (outputs > 1) return UsageError{"give at most one of --pdf, --printer and --png"};
@@ -189,6 +266,8 @@ Usage:
                 [--report PATH]
   vellora preview FORM [--png DIR] [--window] [--set PROPERTY=VALUE]... [--report PATH]
   vellora printers
+  vellora resize FORM --screen WxH [--client WxH | --zoom N]... [--out FILE] [--png FILE] [--print PDF]
+  vellora run FORM [--screen WxH] [--client WxH]... [--png FILE]
   vellora --help
 
 Commands:
@@ -202,6 +281,32 @@ Commands:
              the --png folder, or into the current folder.
   printers   Lists the installed printers, the default first, each with the
              paper sizes it takes and whether it prints in colour.
+  resize     Shows the form's resizer (Gauxel) on a screen of --screen pixels,
+             as the form does when it opens: on the screen the form was
+             designed on, the form goes back to its recorded place and size;
+             on another, the form is adapted to it. Then each --client and
+             --zoom is applied in the order given: --client WxH gives the form
+             a client area of W by H pixels and lets the resizer's poll tick
+             once (the controls follow only when the resizer's Resize is
+             True, as saved in the form); --zoom N assigns N to the resizer's
+             Zoom (any new value scales every control to N percent of its
+             recorded layout). After each step one line goes to standard
+             output: the step, the form's client size in twips, Factor,
+             FactorH, Zoom, Resize and the ratios in force (and one more
+             after --print). Finally --out writes the
+             resulting form file, --png a picture of the form, and --print
+             prints the form through its print control into a PDF file (the
+             print control sets the resizer back to the design scale for the
+             job and restores it afterwards).
+  run        Opens the form as a live window with its resizer at work: resizing
+             the window resizes the form, the resizer's poll scales every
+             control and the window shows the new layout. The print control's
+             Preview and Print buttons on the form start their jobs (a form
+             without a print control gets none). The program ends when the
+             window is closed. With --client the window is resized to each
+             size in turn as a user would; with --png the window's picture is
+             written to FILE once the last size has been followed, and the
+             program ends (a scripted run, also without a display).
 
 Options:
   --pdf PATH        print to this PDF file.
@@ -227,6 +332,14 @@ Options:
                     through the property's own checks (e.g. --set Zoom=80,
                     --set FromPage=2, --set TopTitle="Orders"). May be repeated;
                     applied in order.
+  --screen WxH      resize, run: the screen size in pixels the form opens on
+                    (run: in place of the real screen's).
+  --client WxH      resize, run: a new client size of the form in pixels (a
+                    pixel is 15 twips); may be repeated.
+  --zoom N          resize: assign N to the resizer's Zoom; may be repeated.
+  --out FILE        resize: write the resulting form file.
+  --png FILE        resize, run: write a picture of the form (PNG).
+  --print PDF       resize: print the resulting form into this PDF file.
   --report PATH     write a JSON report of the job: its result, the events
                     raised (BeforePrint with Mode, Page with PageNumber,
                     AfterPrint), the message boxes shown, the print dialogs
@@ -235,13 +348,15 @@ Options:
 
 The form file is a JSON form. Its print control is used with its saved
 settings; a form without one gets a print control with default settings.
+resize and run need a form with a resizer (a control of Type "Gauxel").
 Progress ("page N") and message boxes are written to standard error.
 
 Exit status:
   0  the job ran to its end
   1  the job ended without result (cancelled, stopped, no printer, the
      printer refused the document)
-  2  bad arguments, or the form file could not be read
+  2  bad arguments, or the form file could not be read (resize, run: or it
+     has no resizer, or an output could not be written)
 )";
 }
 

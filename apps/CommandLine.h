@@ -11,7 +11,23 @@
 
 namespace cli {
 
-enum class Command { Print, Preview, Printers, Help };
+enum class Command { Print, Preview, Printers, Resize, Run, Help };
+
+// A size in pixels given as WxH (--screen, --client).
+struct PixelSize {
+  int width = 0;
+  int height = 0;
+  friend bool operator==(const PixelSize&, const PixelSize&) = default;
+};
+// One step of resize, in the order given: a new client size (a poll tick) or
+// an assignment of the resizer's Zoom.
+struct ClientStep {
+  PixelSize client;
+};
+struct ZoomStep {
+  int percent = 100;
+};
+using ResizeStep = std::variant<ClientStep, ZoomStep>;
 
 struct Options {
   Command command = Command::Help;
@@ -24,6 +40,13 @@ struct Options {
   std::optional<host::PrintDialogScript> dialogAnswer;  // print: the dialog's answers, given beforehand
   std::vector<std::pair<std::string, std::string>> settings;  // --set PROPERTY=VALUE, in order
   std::optional<std::filesystem::path> report;
+  // resize and run: the screen the form opens on, the steps in order, and
+  // where the resulting form file (--out) and printout (--print) go; --png
+  // names the picture file of the form.
+  std::optional<PixelSize> screen;
+  std::vector<ResizeStep> steps;
+  std::optional<std::filesystem::path> out;
+  std::optional<std::filesystem::path> print;
 };
 
 // Arguments that cannot be taken; the message says why.

@@ -20,6 +20,8 @@
 #include <vector>
 
 #include "apps/CommandLine.h"
+#include "apps/FormSupport.h"
+#include "apps/ResizerCommands.h"
 #include "host/HostError.h"
 #include "host/Lang.h"
 #include "host/Runtime.h"
@@ -28,6 +30,8 @@
 #include "printctl/Vellora.h"
 
 namespace fs = std::filesystem;
+using app::printControlOf;
+using app::registerOwnComponents;
 
 namespace {
 
@@ -50,18 +54,6 @@ fs::path programFolder(const char* argv0) {
   return program.parent_path();
 }
 
-// The print control library this program runs with serves the forms it loads.
-void registerOwnComponents(const fs::path& folder) {
-  host::ensureComponentsRegistered(folder);
-  for (const auto& [className, library] : host::knownControlLibraries) {
-    const fs::path ours = folder / library;
-    if (!fs::exists(ours)) continue;
-    const auto registered = host::registeredLibrary(className);
-    std::error_code error;
-    if (!registered || !fs::equivalent(*registered, ours, error)) host::registerComponent(className, ours);
-  }
-}
-
 // What the job did, for the report.
 struct JobRecord {
   QJsonArray events;
@@ -79,20 +71,6 @@ bool installedPrinter(const std::string& name) {
   for (const auto& device : host::runtime().printers())
     if (host::equalsNoCase(device->deviceName(), name)) return true;
   return false;
-}
-
-// The form's print control, or a new one with default settings when it has
-// none. Nothing when its print control is not one this program can drive.
-std::shared_ptr<Vellora> printControlOf(host::Form& form) {
-  for (const host::ObjectRef& control : form.controls()) {
-    if (auto vellora = std::dynamic_pointer_cast<Vellora>(control)) return vellora;
-    if (control->typeName() == "Vellora") return nullptr;
-  }
-  auto vellora = std::make_shared<Vellora>();
-  form.adopt(vellora);
-  host::resume([&] { vellora->set("Name", host::Value("Vellora1")); });
-  vellora->InitProperties();
-  return vellora;
 }
 
 void subscribe(Vellora& control, JobRecord& record) {
@@ -401,6 +379,8 @@ int main(int argc, char** argv) {
   const bool qtInterface = window || dialogShown;
   if (!displayAvailable()) setenv("QT_QPA_PLATFORM", "offscreen", 0);
   providePrivateRuntimeFolder();
+  if (app::isResizerCommand(options.command))
+    return app::runResizerCommand(options, argc, argv, programFolder(argv[0]));
   // A widget application also without a window: charts are drawn with the widget styles.
   QApplication application(argc, argv);
 

@@ -78,7 +78,7 @@ std::vector<ButtonChoice> buttonsOf(int style) {
 
 class QtUi : public Ui {
  public:
-  QtUi() : kit_(makeQtKit()) {}
+  explicit QtUi(std::optional<ScreenInfo> screen) : kit_(makeQtKit()), screenOverride_(screen) {}
 
   int msgBox(const std::string& text, int style, const std::string& title) override {
     record(text, style, title);
@@ -105,6 +105,7 @@ class QtUi : public Ui {
   }
 
   ScreenInfo screen() const override {
+    if (screenOverride_) return *screenOverride_;
     ScreenInfo info;
     const QScreen* screen = QGuiApplication::primaryScreen();
     if (screen == nullptr) return info;
@@ -138,10 +139,11 @@ class QtUi : public Ui {
 
  private:
   std::unique_ptr<WindowKit> kit_;
+  std::optional<ScreenInfo> screenOverride_;
 };
 
 }  // namespace
 
-std::unique_ptr<Ui> makeQtUi() { return std::make_unique<QtUi>(); }
+std::unique_ptr<Ui> makeQtUi(std::optional<ScreenInfo> screen) { return std::make_unique<QtUi>(screen); }
 
 }  // namespace host

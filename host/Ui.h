@@ -158,6 +158,8 @@ class HeadlessUi : public Ui {
 
 // The Qt implementation (needs a QApplication): QMessageBox,
 // QCoreApplication::processEvents, QTimer, QClipboard, QScreen, Qt widgets.
-[[nodiscard]] std::unique_ptr<Ui> makeQtUi();
+// `screen`, when given, is reported in place of the primary screen (a form
+// opened as if on another machine's screen).
+[[nodiscard]] std::unique_ptr<Ui> makeQtUi(std::optional<ScreenInfo> screen = std::nullopt);
 
 }  // namespace host

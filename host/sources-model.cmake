@@ -15,4 +15,5 @@ target_sources(vellorahost PRIVATE
   model/RichTextControl.cpp
   model/ChartControl.cpp
   model/GridControls.cpp
+  model/TabControls.cpp
   model/Factory.cpp)

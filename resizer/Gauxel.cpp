@@ -1,15 +1,18 @@
 #include "resizer/Gauxel.h"
 
 #include <array>
+#include <cstdint>
 
 #include "host/HostError.h"
 #include "host/Lang.h"
 #include "host/Runtime.h"
 #include "host/SysColors.h"
 #include "host/Ui.h"
+#include "resizer/Quotient.h"
 
 using host::Value;
 using host::ValueType;
+using gauxel::quotient;
 
 namespace {
 
@@ -61,15 +64,52 @@ Gauxel::Gauxel() {
   declare({"BackColor", ValueType::Long, Value(host::systemColorValue(host::syscolor::ButtonFace))});
 }
 
+Gauxel::~Gauxel() = default;
+
 void Gauxel::set(std::string_view name, const Value& value, host::Args index) {
   const host::PropertyDef* property = publicProperty(name);
   if (property == nullptr) {
     Control::set(name, value, index);
     return;
   }
+  if (host::equalsNoCase(property->name, "Zoom")) {
+    setZoom(value);
+    return;
+  }
+  if (host::equalsNoCase(property->name, "Resize")) {
+    setResize(value);
+    return;
+  }
   if (host::equalsNoCase(name, "Factor") && !userMode()) host::raise(host::err::SetNotSupportedAtDesignTime);
   Control::set(property->name, value, index);
   PropertyChanged(property->name);
+}
+
+void Gauxel::setZoom(const Value& value) {
+  const std::int16_t previous = stored("Zoom").toInteger();
+  Control::set("Zoom", value);
+  PropertyChanged("Zoom");
+  if (stored("Zoom").toInteger() != previous) ScalePass();
+}
+
+void Gauxel::setResize(const Value& value) {
+  Control::set("Resize", value);
+  PropertyChanged("Resize");
+  if (ready_) timer1().setEnabled(stored("Resize").toBool());
+}
+
+host::Timer& Gauxel::timer1() {
+  if (!timer1_) {
+    timer1_ = host::ui().createTimer([this] { Timer1_Timer(); });
+    timer1_->setInterval(PollInterval);
+  }
+  return *timer1_;
+}
+
+bool Gauxel::pollRunning() const { return timer1_ && timer1_->enabled(); }
+
+void Gauxel::raiseEvent(const std::function<void()>& handler) const {
+  if (handler) handler();
 }
 
 Value Gauxel::call(std::string_view name, host::Args args) {
@@ -144,6 +184,74 @@ void Gauxel::Resize() {
     Control::set("Height", Value(std::int32_t{DesignHeight}));
   });
   sizing_ = false;
+}
+
+void Gauxel::Show() {
+  ready_ = false;
+  if (!userMode() || !stored("Enabled").toBool()) return;
+  host::Form* parent = form();
+  if (parent == nullptr) return;
+  const host::Size screen = host::ui().screen().pixels;
+  const GauxelProperties standing = props();
+  if (screen.width == standing.SetScale && screen.height == standing.HScale) {
+    host::resume([&] { parent->set("Top", Value(design_.TopForm)); });
+    host::resume([&] { parent->set("Left", Value(design_.LeftForm)); });
+    host::resume([&] { parent->set("Width", Value(design_.WidthForm)); });
+    host::resume([&] { parent->set("Height", Value(design_.HeightForm)); });
+  } else {
+    host::resume([&] { store("Factor", Value(quotient(screen.width, standing.SetScale))); });
+    host::resume([&] { ratios_.RatioH = quotient(screen.height, standing.HScale); });
+    store("FactorH", Value(ratios_.RatioH));
+    ratios_.RatioW = stored("Factor").toDouble();
+    AdaptToScreen();
+  }
+  host::resume([&] { set("Visible", Value(false)); });
+  raiseEvent(events_.Adapt);
+
+  StartFactor = stored("Factor").toDouble();
+  host::resume([&] { BaseW = parent->get("ScaleWidth").toLong(); });
+  host::resume([&] { BaseH = parent->get("ScaleHeight").toLong(); });
+  ready_ = true;
+
+  if (!stored("Resize").toBool()) return;
+  host::resume([&] { LastW = parent->get("ScaleWidth").toLong(); });
+  host::resume([&] { LastH = parent->get("ScaleHeight").toLong(); });
+  timer1().setEnabled(true);
+}
+
+void Gauxel::Timer1_Timer() {
+  if (!userMode() || !ready_) return;
+  host::Form* parent = form();
+  if (parent == nullptr) return;
+  std::int32_t height = LastH;
+  std::int32_t width = LastW;
+  host::resume([&] { height = parent->get("ScaleHeight").toLong(); });
+  host::resume([&] { width = parent->get("ScaleWidth").toLong(); });
+  if (height == LastH && width == LastW) return;
+
+  ratios_.PrevRatio = ratios_.RatioW != 0 ? ratios_.RatioW : 1;
+  host::resume([&] { ratios_.RatioH = quotient(height, BaseH) * stored("FactorH").toDouble(); });
+  host::resume([&] { ratios_.RatioW = quotient(width, BaseW) * stored("Factor").toDouble(); });
+  busy_ = true;
+  ratios_.MinRatio = ratios_.RatioH >= ratios_.RatioW ? ratios_.RatioW : ratios_.RatioH;
+  // Any change of Zoom runs the pass; the poll steps it by 2, and steps back
+  // instead at the top of the Integer range so that the pass always runs.
+  const std::int16_t zoom = stored("Zoom").toInteger();
+  const int step = zoom <= INT16_MAX - 2 ? 2 : -2;
+  if (host::resume([&] { setZoom(Value(static_cast<std::int16_t>(zoom + step))); }))
+    pollLayout_ = PollLayout{stored("Zoom").toInteger(), ratios_};
+  busy_ = false;
+
+  host::ui().doEvents();
+  host::resume([&] { LastW = parent->get("ScaleWidth").toLong(); });
+  host::resume([&] { LastH = parent->get("ScaleHeight").toLong(); });
+  raiseEvent(events_.Resize);
+}
+
+void Gauxel::Terminate() {
+  ready_ = false;
+  // The poll must not outlive the form it reads.
+  if (timer1_) timer1_->setEnabled(false);
 }
 
 GauxelProperties Gauxel::props() const {

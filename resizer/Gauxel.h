@@ -1,17 +1,26 @@
 #pragma once
-// Gauxel: the proportional form resizer. This class holds the control's public
-// properties, reachable by name as the host reaches them, their defaults for
-// a newly placed control, and their persistence in the form's property bag.
+// Gauxel: the proportional form resizer. It records the form's design
+// geometry and the design machine's screen in its property bag; at run time it
+// puts the form back at its design place (or adapts it to another screen),
+// polls the form's client area while Resize is True, and has every control on
+// the form scaled from its recorded geometry whenever the size changes or Zoom
+// is assigned.
 //
-// What the control does with them at run time (adapting the form to the
-// screen, polling the form's size, the scaling pass that a change of Zoom
-// runs, and the events Zoom, Adapt and Resize) is not part of this class yet:
-// assigning Zoom stores the value and reports the change, nothing more.
+// The working core (the layout records, the scaling pass, the adaptation to
+// the screen) lives in ProportionalResize.cpp.
 #include <cstdint>
+#include <functional>
+#include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "host/model/UserControl.h"
+
+namespace host {
+class Timer;
+}
 
 // The public properties with the defaults of a newly loaded control.
 struct GauxelProperties {
@@ -35,15 +44,50 @@ struct GauxelDesign {
   friend bool operator==(const GauxelDesign&, const GauxelDesign&) = default;
 };
 
+// The container's handlers of the control's events (none takes arguments).
+struct GauxelEvents {
+  std::function<void()> Zoom;    // at the end of every scaling pass
+  std::function<void()> Adapt;   // once the control has been shown
+  std::function<void()> Resize;  // after each poll that found a new size
+};
+
+// One captured control. For a line W, H, L, T hold X1, Y1, X2, Y2.
+struct LayoutRecord {
+  host::ObjectRef Ctl;
+  double FontSize = 0;
+  std::int32_t W = 0;
+  std::int32_t H = 0;
+  std::int32_t L = 0;
+  std::int32_t T = 0;
+  std::int32_t GridIndex = -1;  // into the saved column widths; -1 for none
+  double Extra = 0;
+};
+
+// The ratios of the pass in force and of the one before.
+struct GauxelRatios {
+  double RatioW = 0;
+  double RatioH = 0;
+  double PrevRatio = 1;
+  double MinRatio = 1;
+};
+
 class Gauxel : public host::UserControl {
  public:
   Gauxel();
+  ~Gauxel() override;
+  Gauxel(const Gauxel&) = delete;
+  Gauxel& operator=(const Gauxel&) = delete;
 
   [[nodiscard]] std::string typeName() const override { return "Gauxel"; }
   // Every assignment of a public property stores the value and reports the
-  // change. Factor refuses design time with error 394.
+  // change. Factor refuses design time with error 394; Resize starts or stops
+  // the poll at once once the control is Ready; a Zoom that differs from the
+  // value standing runs exactly one scaling pass.
   void set(std::string_view name, const host::Value& value, host::Args index = {}) override;
   host::Value call(std::string_view name, host::Args args = {}) override;
+  using host::Object::call;
+  using host::Object::get;
+  using host::Object::set;
 
   // A newly placed control: refuses a second resizer on the form, then takes
   // the form's colour, the design screen and the form's design geometry.
@@ -52,19 +96,93 @@ class Gauxel : public host::UserControl {
   void WriteProperties(host::PropertyBag& bag) override;
   // At design time the control keeps its fixed face size.
   void Resize() override;
+  // Shown at run time: the screen check (the form back at its design place,
+  // or adapted to another screen), the Adapt event, and the poll started when
+  // Resize is True.
+  void Show() override;
+  void Terminate() override;
+
+  // One tick of the poll timer (Timer1): when the form's client size has
+  // changed, one scaling pass at the new ratios and the Resize event.
+  void Timer1_Timer();
 
   [[nodiscard]] GauxelProperties props() const;
   [[nodiscard]] const GauxelDesign& design() const { return design_; }
+  [[nodiscard]] GauxelEvents& events() { return events_; }
+  [[nodiscard]] const GauxelRatios& ratios() const { return ratios_; }
+  [[nodiscard]] bool ready() const { return ready_; }
+  [[nodiscard]] bool busy() const { return busy_; }
+  [[nodiscard]] bool pollRunning() const;
+  // The control's own window stays disabled once a pass has run (the face
+  // takes no input at run time); the public Enabled property is apart from it.
+  [[nodiscard]] bool faceEnabled() const { return faceEnabled_; }
+  [[nodiscard]] const std::vector<LayoutRecord>& records() const { return records_; }
+  [[nodiscard]] const std::vector<std::vector<std::int16_t>>& savedColumnWidths() const { return columnWidths_; }
+
+  // The working core (ProportionalResize.cpp).
+  void CaptureLayout();
+  void ScalePass();
+  void AdaptToScreen();
+  // The factor that takes a column's current width back to its base when the
+  // user has changed it by hand since the last pass; 0 when the base stands.
+  [[nodiscard]] double ColumnFactor(double saved, double current) const;
 
   // The message shown when a second resizer is placed on a form.
   static constexpr std::string_view AlreadyOnFormMessage = "Adaptor Already Exist in The Form";
   // The face size at design time, in twips.
   static constexpr int DesignWidth = 465;
   static constexpr int DesignHeight = 405;
+  // The poll's interval: a fifth of a second follows a user dragging the
+  // form's border closely, and a tick that sees no change costs two reads.
+  static constexpr int PollInterval = 200;
+  // How far a tabbed container parks the controls of its hidden tabs, and the
+  // lefts below which a control counts as parked (at capture, in a pass).
+  static constexpr std::int32_t TabHiddenOffset = 75000;
+  static constexpr std::int32_t ParkedAtCapture = -30000;
+  static constexpr std::int32_t ParkedInPass = -40000;
 
  private:
   void About();
   void recordFormGeometry();
+  void setZoom(const host::Value& value);
+  void setResize(const host::Value& value);
+  host::Timer& timer1();
+  void raiseEvent(const std::function<void()>& handler) const;
+  // The scaling of one control (ProportionalResize.cpp).
+  void captureControl(const host::ObjectRef& control);
+  void scaleLine(const LayoutRecord& record) const;
+  void scaleControl(LayoutRecord& record);
+  void scaleColumn(std::int16_t& saved, const std::function<double()>& current,
+                   const std::function<void(double)>& assign) const;
+
+  // The ratios a poll's pass left, and the Zoom it left: a direct assignment
+  // that gives Zoom that value back (as a print job does once it has printed
+  // the form at its design scale) brings back the layout the user had sized,
+  // not Zoom / 100 of the records.
+  struct PollLayout {
+    std::int16_t zoom = 0;
+    GauxelRatios ratios;
+  };
+  [[nodiscard]] bool returnsToPollLayout() const;
+  [[nodiscard]] bool fontsAtSmallerRatio() const { return busy_ || returning_; }
+
   GauxelDesign design_;
+  GauxelEvents events_;
+  GauxelRatios ratios_;
+  std::optional<PollLayout> pollLayout_;
+  bool returning_ = false;
+  std::vector<LayoutRecord> records_;
+  std::vector<std::vector<std::int16_t>> columnWidths_;
+  std::unique_ptr<host::Timer> timer1_;
+  std::int32_t BaseW = 0;
+  std::int32_t BaseH = 0;
+  std::int32_t LastW = 0;
+  std::int32_t LastH = 0;
+  double StartFactor = 1;
+  double formTop_ = 0;   // the form's place at capture
+  double formLeft_ = 0;
+  bool ready_ = false;
+  bool busy_ = false;
+  bool faceEnabled_ = true;
   bool sizing_ = false;
 };

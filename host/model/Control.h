@@ -221,6 +221,10 @@ class Form : public PropertyObject {
   // The client area in twips.
   [[nodiscard]] double clientWidthTwips() const;
   [[nodiscard]] double clientHeightTwips() const;
+  // Sizes the outer window so that the client area is `widthTwips` by
+  // `heightTwips`, as a user dragging the form's border does (and a test or
+  // the command line in their stead).
+  void setClientSize(double widthTwips, double heightTwips);
 
   // Adds a control of a built-in family or of a registered component library;
   // raises HostError when the type is unknown (711), the name is taken (727) or

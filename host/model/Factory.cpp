@@ -44,6 +44,7 @@ const std::vector<Family>& families() {
       family<Image>("Image"),
       family<RichTextBox>("RichTextBox"),
       family<MSChart>("MSChart"),
+      family<SSTab>("SSTab"),
       family<CommonDialog>("CommonDialog"),
       family<ImageList>("ImageList"),
       namedFamily<FlexGrid>("MSFlexGrid"),

@@ -248,6 +248,43 @@ class Image final : public Control {
   PictureHolder picture_;
 };
 
+// A tabbed container ("SSTab"): `Tabs` pages, the selected page `Tab`, the
+// height of the row of tabs `TabHeight` and a caption per page `TabCaption(i)`.
+// Each child sits on one page. The children of the pages not selected are
+// parked 75000 twips to the left (a line by its X1 and X2); selecting another
+// page parks the children of the page that was selected and brings back those
+// of the new one. A child never placed on a page is taken to be on the page
+// selected when the selection first changes. In a form file each child names
+// its page with "OnTab" (0 when left out).
+class SSTab final : public Control {
+ public:
+  SSTab();
+  [[nodiscard]] std::string typeName() const override { return "SSTab"; }
+  void set(std::string_view name, const Value& value, Args index = {}) override;
+  using Object::set;
+  [[nodiscard]] const FormDataCodec* formData() const override;
+
+  // Puts a child of this container on page `tab`, parking it when that page
+  // is not the selected one (unless it is parked already). Raises 380 for a
+  // page that does not exist.
+  void placeOnTab(Control& child, int tab);
+  // The page a child sits on.
+  [[nodiscard]] int tabOf(const Control& child) const;
+
+  static constexpr double HiddenOffset = 75000;
+
+ private:
+  struct Placement {
+    std::weak_ptr<Object> child;
+    int tab = 0;
+  };
+  [[nodiscard]] std::vector<Control*> children() const;
+  [[nodiscard]] Placement* placementOf(const Control& child);
+  void select(int tab);
+  void setTabs(int count);
+  std::vector<Placement> placements_;
+};
+
 // Controls the form holds but never shows at run time; recognised by type name.
 class CommonDialog final : public Control {
  public:

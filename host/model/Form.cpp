@@ -139,6 +139,12 @@ double Form::clientHeightTwips() const {
   return std::max(0.0, PropertyObject::get("Height").toDouble() - allowance);
 }
 
+void Form::setClientSize(double widthTwips, double heightTwips) {
+  const bool bordered = PropertyObject::get("BorderStyle").toInteger() != 0;
+  set("Width", Value(widthTwips + (bordered ? FrameAllowanceX : 0)));
+  set("Height", Value(heightTwips + (bordered ? FrameAllowanceY : 0)));
+}
+
 Value Form::get(std::string_view name, Args index) const {
   if (equalsNoCase(name, "Controls")) {
     return Value(ObjectRef(std::make_shared<ControlCollection>(std::static_pointer_cast<const Form>(shared_from_this()))));

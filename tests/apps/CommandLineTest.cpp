@@ -119,3 +119,43 @@ TEST(CommandLine, RefusesDialogAnswersItCannotTake) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST(CommandLine, ResizeKeepsItsStepsInTheOrderGiven) {
+  const cli::Options options = parsed({"resize", "form.json", "--screen", "1280x1024", "--client", "800x600",
+                                       "--zoom", "150", "--client", "640X480", "--out", "o.json", "--png",
+                                       "f.png", "--print", "f.pdf"});
+  EXPECT_EQ(options.command, Command::Resize);
+  EXPECT_EQ(options.screen, (cli::PixelSize{1280, 1024}));
+  ASSERT_EQ(options.steps.size(), 3u);
+  EXPECT_EQ(std::get<cli::ClientStep>(options.steps[0]).client, (cli::PixelSize{800, 600}));
+  EXPECT_EQ(std::get<cli::ZoomStep>(options.steps[1]).percent, 150);
+  EXPECT_EQ(std::get<cli::ClientStep>(options.steps[2]).client, (cli::PixelSize{640, 480}));
+  EXPECT_EQ(options.out, std::filesystem::path("o.json"));
+  EXPECT_EQ(options.png, std::filesystem::path("f.png"));
+  EXPECT_EQ(options.print, std::filesystem::path("f.pdf"));
+
+  const cli::Options live = parsed({"run", "form.json", "--client", "900x600"});
+  EXPECT_EQ(live.command, Command::Run);
+  EXPECT_FALSE(live.screen);
+  EXPECT_EQ(live.steps.size(), 1u);
+  for (const char* word : {"resize", "run", "--screen", "--client", "--zoom", "--out", "--print"})
+    EXPECT_NE(cli::helpText().find(word), std::string::npos) << word;
+}
+
+TEST(CommandLine, RefusesResizeOptionsWhereTheyDoNotBelong) {
+  EXPECT_EQ(refusal({"resize", "form.json"}), "resize needs --screen WIDTHxHEIGHT");
+  EXPECT_NE(refusal({"resize", "form.json", "--screen", "1280"}), "(accepted)");
+  EXPECT_NE(refusal({"resize", "form.json", "--screen", "0x768"}), "(accepted)");
+  EXPECT_NE(refusal({"resize", "form.json", "--screen", "12x-4"}), "(accepted)");
+  EXPECT_NE(refusal({"resize", "form.json", "--screen", "1024x768", "--zoom", "1.5"}), "(accepted)");
+  EXPECT_NE(refusal({"resize", "form.json", "--screen", "1024x768", "--set", "Zoom=80"}), "(accepted)");
+  EXPECT_EQ(refusal({"run", "form.json", "--zoom", "120"}), "--zoom, --out and --print belong to resize");
+  EXPECT_EQ(refusal({"run", "form.json", "--print", "x.pdf"}), "--zoom, --out and --print belong to resize");
+  EXPECT_EQ(refusal({"print", "form.json", "--client", "800x600"}),
+            "--screen, --client, --zoom, --out and --print belong to resize and run");
+  EXPECT_EQ(refusal({"printers", "--screen", "800x600"}), "printers takes no form and no options");
+}
+
+}  // namespace

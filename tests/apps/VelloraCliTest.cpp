@@ -465,6 +465,8 @@ TEST_F(VelloraProgram, UnreadableSettingsAreReportedAndTheJobGoesOnOrSaysWhyItFa
     EXPECT_EQ(outcome.status, 1) << setting;
     EXPECT_NE(outcome.err.find("vellora: the print job failed: "), std::string::npos) << setting << outcome.err;
   }
+}
+
 // A form whose 500-row grid (cells from a CSV file) runs over many pages.
 class GridProgram : public VelloraProgram {
  protected:

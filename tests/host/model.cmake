@@ -11,4 +11,5 @@ vellora_add_test_suite(host_model_tests
     model/RichTextBoxTest.cpp
     model/ChartTest.cpp
     model/GridControlsTest.cpp
+    model/TabControlTest.cpp
   LIBRARIES vellorahost vellora_test_main)

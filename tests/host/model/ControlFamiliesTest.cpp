@@ -19,7 +19,7 @@ TEST(ControlFamilies, EveryBuiltInTypeIsMadeWithItsTypeNameAndKind) {
       {"ComboBox", Kind::ComboBox},   {"ListBox", Kind::ListBox},         {"FileListBox", Kind::FileListBox},
       {"Frame", Kind::Frame},         {"CheckBox", Kind::CheckBox},       {"OptionButton", Kind::OptionButton},
       {"CommandButton", Kind::CommandButton}, {"Line", Kind::Line},       {"Shape", Kind::Shape},
-      {"PictureBox", Kind::PictureBox}, {"Image", Kind::Image},
+      {"PictureBox", Kind::PictureBox}, {"Image", Kind::Image},           {"SSTab", Kind::Other},
       {"RichTextBox", Kind::Other},   {"MSChart", Kind::Other},           {"CommonDialog", Kind::Other},
       {"ImageList", Kind::Other},       {"MSFlexGrid", Kind::Other},        {"MSHFlexGrid", Kind::Other},
       {"vsFlexGrid", Kind::Other},      {"VSFlexGrid", Kind::Other}};

@@ -1,0 +1,212 @@
+#include "apps/ResizerCommands.h"
+
+#include <QApplication>
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QImage>
+#include <QPixmap>
+#include <QWidget>
+
+#include <iostream>
+#include <memory>
+#include <string>
+
+#include "apps/FormSupport.h"
+#include "apps/FormWindow.h"
+#include "host/HostError.h"
+#include "host/Lang.h"
+#include "host/QtKit.h"
+#include "host/Runtime.h"
+#include "host/model/Control.h"
+#include "host/model/FormFile.h"
+#include "printctl/Vellora.h"
+#include "resizer/Gauxel.h"
+
+namespace fs = std::filesystem;
+
+namespace app {
+
+namespace {
+
+constexpr int exitCompleted = 0;
+constexpr int exitEndedFalse = 1;
+constexpr int exitBadInput = 2;
+// How long run waits for the resizer's poll to follow a new window size.
+constexpr int followTimeoutMs = 3000;
+
+std::string sizeText(const cli::PixelSize& size) {
+  return std::to_string(size.width) + "x" + std::to_string(size.height);
+}
+
+host::ScreenInfo screenOf(const cli::PixelSize& size) { return {{size.width, size.height}, 15, 15}; }
+
+// The form and its resizer, or nothing after saying why.
+struct ResizableForm {
+  std::shared_ptr<host::Form> form;
+  std::shared_ptr<Gauxel> resizer;
+};
+std::optional<ResizableForm> loadResizable(const fs::path& file, const fs::path& programDir) {
+  registerOwnComponents(programDir);
+  std::shared_ptr<host::Form> form = loadFormOrSayWhy(file);
+  if (!form) return std::nullopt;
+  std::shared_ptr<Gauxel> resizer = resizerOf(*form);
+  if (!resizer) {
+    std::cerr << "vellora: " << file.string() << " has no resizer (a control of Type \"Gauxel\") that "
+              << (programDir / "libGauxelctl.so").string() << " serves" << std::endl;
+    return std::nullopt;
+  }
+  return ResizableForm{form, resizer};
+}
+
+// One line per step: what was done and where the resizer stands.
+void reportStep(const std::string& step, const host::Form& form, const Gauxel& resizer) {
+  const GauxelProperties standing = resizer.props();
+  const GauxelRatios& ratios = resizer.ratios();
+  std::cout << step << ": ScaleWidth " << host::numberText(form.get("ScaleWidth").toDouble()) << " ScaleHeight "
+            << host::numberText(form.get("ScaleHeight").toDouble()) << " Factor " << host::numberText(standing.Factor)
+            << " FactorH " << host::numberText(standing.FactorH) << " Zoom " << standing.Zoom << " Resize "
+            << (standing.Resize ? "True" : "False") << " RatioW "
+            << host::numberText(ratios.RatioW) << " RatioH " << host::numberText(ratios.RatioH) << std::endl;
+}
+
+// A client size as the user would give it, in twips of the screen.
+void giveClientSize(host::Form& form, const cli::PixelSize& pixels) {
+  const host::ScreenInfo screen = host::ui().screen();
+  form.setClientSize(pixels.width * screen.twipsPerPixelX, pixels.height * screen.twipsPerPixelY);
+}
+
+bool applyStep(const cli::ResizeStep& step, ResizableForm& target, bool& warned) {
+  if (const auto* client = std::get_if<cli::ClientStep>(&step)) {
+    if (!target.resizer->props().Resize && !warned) {
+      std::cerr << "vellora: the resizer's Resize is False: the controls do not follow the client size" << std::endl;
+      warned = true;
+    }
+    giveClientSize(*target.form, client->client);
+    static_cast<host::HeadlessUi&>(host::ui()).stepTimers();
+    reportStep("client " + sizeText(client->client), *target.form, *target.resizer);
+    return true;
+  }
+  const int percent = std::get<cli::ZoomStep>(step).percent;
+  try {
+    target.resizer->set("Zoom", host::Value(static_cast<std::int32_t>(percent)));
+  } catch (const host::HostError& error) {
+    std::cerr << "vellora: --zoom " << percent << ": " << error.what() << std::endl;
+    return false;
+  }
+  reportStep("zoom " + std::to_string(percent), *target.form, *target.resizer);
+  return true;
+}
+
+int writeOutputs(const cli::Options& options, host::Form& form, const Gauxel& resizer) {
+  if (options.out) {
+    try {
+      host::saveFormFile(form, *options.out);
+    } catch (const host::FormFileError& error) {
+      std::cerr << "vellora: " << error.what() << std::endl;
+      return exitBadInput;
+    }
+  }
+  if (options.png) {
+    try {
+      form.snapshot().savePng(*options.png);
+    } catch (const host::HostError& error) {
+      std::cerr << "vellora: " << options.png->string() << ": " << error.what() << std::endl;
+      return exitBadInput;
+    }
+  }
+  if (!options.print) return exitCompleted;
+  std::shared_ptr<Vellora> control = printControlOf(form);
+  if (!control) {
+    std::cerr << "vellora: the form's print control comes from another library than this program's" << std::endl;
+    return exitBadInput;
+  }
+  const bool printed = control->LVPrint();
+  reportStep("print " + options.print->string(), form, resizer);
+  return printed ? exitCompleted : exitEndedFalse;
+}
+
+int resize(const cli::Options& options, const fs::path& programDir) {
+  auto ui = std::make_unique<host::HeadlessUi>();
+  ui->setScreen(screenOf(*options.screen));
+  const fs::path pdf = options.print ? fs::absolute(*options.print) : fs::path("output.pdf");
+  host::Runtime runtime(std::move(ui), host::Printers::installed(pdf));
+  std::optional<ResizableForm> target = loadResizable(options.form, programDir);
+  if (!target) return exitBadInput;
+  target->resizer->Show();
+  reportStep("screen " + sizeText(*options.screen), *target->form, *target->resizer);
+  bool warned = false;
+  for (const cli::ResizeStep& step : options.steps) {
+    if (!applyStep(step, *target, warned)) return exitBadInput;
+  }
+  const int result = writeOutputs(options, *target->form, *target->resizer);
+  target->form->unload();
+  return result;
+}
+
+// Runs the event loop until the window has shown a layout after `seen`
+// repaints, or the wait is over.
+void waitForRepaint(const FormWindow& window, int seen) {
+  QElapsedTimer waited;
+  waited.start();
+  while (window.repaints() <= seen && waited.elapsed() < followTimeoutMs) {
+    QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 50);
+  }
+}
+
+std::shared_ptr<Vellora> ownPrintControl(const host::Form& form) {
+  for (const host::ObjectRef& control : form.controls()) {
+    if (auto vellora = std::dynamic_pointer_cast<Vellora>(control)) return vellora;
+  }
+  return nullptr;
+}
+
+int run(const cli::Options& options, const fs::path& programDir) {
+  std::optional<host::ScreenInfo> screen;
+  if (options.screen) screen = screenOf(*options.screen);
+  host::Runtime runtime(host::makeQtUi(screen), host::Printers::installed(fs::current_path() /
+                                                                         (options.form.stem().string() + ".pdf")));
+  std::optional<ResizableForm> target = loadResizable(options.form, programDir);
+  if (!target) return exitBadInput;
+  FormWindow window(target->form, target->resizer, ownPrintControl(*target->form), host::ui().kit());
+  window.open();
+  for (const cli::ResizeStep& step : options.steps) {
+    const int seen = window.repaints();
+    window.resizeClientTo({std::get<cli::ClientStep>(step).client.width, std::get<cli::ClientStep>(step).client.height});
+    waitForRepaint(window, seen);
+  }
+  if (options.png) {
+    QWidget* shown = host::qtWidgetOf(window.window());
+    QCoreApplication::processEvents();
+    if (shown == nullptr || !shown->grab().toImage().save(QString::fromStdString(options.png->string()))) {
+      std::cerr << "vellora: cannot write the picture " << options.png->string() << std::endl;
+      return exitBadInput;
+    }
+  } else {
+    host::ui().runUntil([&] { return !window.isOpen(); });
+  }
+  target->form->unload();
+  return exitCompleted;
+}
+
+}  // namespace
+
+bool isResizerCommand(cli::Command command) {
+  return command == cli::Command::Resize || command == cli::Command::Run;
+}
+
+int runResizerCommand(const cli::Options& options, int argc, char** argv, const fs::path& programDir) {
+  std::error_code error;
+  if (!fs::is_regular_file(options.form, error)) {
+    std::cerr << "vellora: cannot read the form file " << options.form.string() << std::endl;
+    return exitBadInput;
+  }
+  if (options.command == cli::Command::Resize) {
+    // A headless run still draws the form's picture and prints through Qt.
+    QGuiApplication application(argc, argv);
+    return resize(options, programDir);
+  }
+  QApplication application(argc, argv);
+  return run(options, programDir);
+}
+
+}  // namespace app

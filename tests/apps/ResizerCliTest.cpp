@@ -1,0 +1,164 @@
+// vellora resize and vellora run end to end: the program runs on form files
+// with a resizer, in a fresh folder; its form files, pictures and PDFs are
+// read back.
+#include <gtest/gtest.h>
+#include <sys/wait.h>
+
+#include <QColor>
+#include <QImage>
+
+#include <fstream>
+#include <sstream>
+
+#include "TestSupport.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+const fs::path program = fs::path(VELLORA_BINARY_DIR) / "bin" / "vellora";
+const fs::path demoForm = fs::path(VELLORA_SOURCE_DIR) / "examples" / "resizer-demo.json";
+const fs::path formsFolder = fs::path(VELLORA_SOURCE_DIR) / "tests" / "forms";
+
+std::string quoted(const std::string& text) {
+  std::string result = "'";
+  for (char c : text) result += c == '\'' ? std::string("'\\''") : std::string(1, c);
+  return result + "'";
+}
+
+std::string readFile(const fs::path& file) {
+  std::ifstream in(file);
+  std::ostringstream text;
+  text << in.rdbuf();
+  return text.str();
+}
+
+struct Outcome {
+  int status = -1;
+  std::string out;
+  std::string err;
+};
+
+// The bounding box of the pixels of one colour (the demo form's blue badge).
+QRect boxOf(const QImage& image, QColor colour) {
+  QRect box;
+  for (int y = 0; y < image.height(); ++y)
+    for (int x = 0; x < image.width(); ++x)
+      if (QColor(image.pixel(x, y)) == colour) box |= QRect(x, y, 1, 1);
+  return box;
+}
+
+class ResizerProgram : public testing::Test {
+ protected:
+  void SetUp() override {
+    if (!fs::exists(program)) GTEST_SKIP() << "the vellora program is not built: " << program;
+    folder_ = testsupport::makeTempDir("vellora-resizer");
+  }
+  void TearDown() override {
+    std::error_code ignored;
+    if (!folder_.empty()) fs::remove_all(folder_, ignored);
+  }
+
+  Outcome run(const std::vector<std::string>& arguments) {
+    std::string command = "cd " + quoted(folder_.string()) + " && " + quoted(program.string());
+    for (const std::string& argument : arguments) command += " " + quoted(argument);
+    command += " >out.txt 2>err.txt";
+    const int raw = std::system(command.c_str());
+    Outcome outcome;
+    outcome.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
+    outcome.out = readFile(folder_ / "out.txt");
+    outcome.err = readFile(folder_ / "err.txt");
+    return outcome;
+  }
+
+  // The first page of a PDF as a picture at 40 dots per inch.
+  QImage firstPage(const std::string& pdf) {
+    const fs::path stem = folder_ / (pdf + "-page");
+    const std::string command = "pdftoppm -r 40 -f 1 -l 1 -png " + quoted((folder_ / pdf).string()) + " " +
+                                quoted(stem.string());
+    EXPECT_EQ(std::system(command.c_str()), 0) << command;
+    return QImage(QString::fromStdString(stem.string() + "-1.png"));
+  }
+
+  fs::path folder_;
+};
+
+TEST_F(ResizerProgram, TwoClientSizesAndBackGiveTheDesignFormAgain) {
+  const Outcome design = run({"resize", demoForm.string(), "--screen", "1024x768", "--out", "design.json"});
+  ASSERT_EQ(design.status, 0) << design.err;
+  const Outcome wider = run({"resize", demoForm.string(), "--screen", "1024x768", "--client", "900x600",
+                             "--out", "wider.json", "--png", "wider.png"});
+  ASSERT_EQ(wider.status, 0) << wider.err;
+  EXPECT_NE(wider.out.find("client 900x600: ScaleWidth 13500 ScaleHeight 9000 Factor 1 FactorH 1 Zoom 102"),
+            std::string::npos)
+      << wider.out;
+  EXPECT_NE(readFile(folder_ / "wider.json").find("\"Left\": 9900"), std::string::npos)
+      << "the badge at 1.5 times its recorded left";
+  EXPECT_EQ(QImage(QString::fromStdString((folder_ / "wider.png").string())).size(), QSize(900, 600));
+
+  const Outcome back = run({"resize", demoForm.string(), "--screen", "1024x768", "--client", "900x600",
+                            "--client", "1200x450", "--client", "600x400", "--out", "back.json"});
+  ASSERT_EQ(back.status, 0) << back.err;
+  EXPECT_EQ(readFile(folder_ / "back.json"), readFile(folder_ / "design.json"));
+}
+
+TEST_F(ResizerProgram, ZoomStepsAndAScreenOfAnotherSize) {
+  const Outcome zoomed = run({"resize", demoForm.string(), "--screen", "1280x1024", "--zoom", "150", "--zoom",
+                              "100", "--out", "zoomed.json"});
+  ASSERT_EQ(zoomed.status, 0) << zoomed.err;
+  EXPECT_NE(zoomed.out.find("screen 1280x1024: ScaleWidth 11280 ScaleHeight 8135 Factor 1.25333333333333 FactorH 1.35583333333333"),
+            std::string::npos)
+      << zoomed.out;
+  EXPECT_NE(zoomed.out.find("zoom 150:"), std::string::npos);
+  EXPECT_NE(readFile(folder_ / "zoomed.json").find("\"Width\": 11400"), std::string::npos)
+      << "the form is adapted to the wider screen";
+
+  EXPECT_EQ(run({"resize", (formsFolder / "all-families.json").string(), "--screen", "800x600"}).status, 2)
+      << "a form without a resizer";
+  EXPECT_EQ(run({"resize", demoForm.string()}).status, 2) << "resize needs --screen";
+  EXPECT_EQ(run({"resize", demoForm.string(), "--screen", "1024x768", "--zoom", "99999"}).status, 2);
+}
+
+TEST_F(ResizerProgram, PrintingAtFactorHalfGivesTheDesignPagesAndLeavesTheResizerAsItWas) {
+  if (std::system("command -v pdftoppm >/dev/null 2>&1") != 0) GTEST_SKIP() << "pdftoppm is not installed";
+  const fs::path design = formsFolder / "resizer-design.json";
+  const fs::path half = formsFolder / "resizer-half.json";
+  ASSERT_EQ(run({"print", design.string(), "--pdf", "design.pdf"}).status, 0);
+  ASSERT_EQ(run({"print", half.string(), "--pdf", "half.pdf"}).status, 0);
+  const QImage designPage = firstPage("design.pdf");
+  ASSERT_FALSE(designPage.isNull());
+  EXPECT_EQ(firstPage("half.pdf"), designPage) << "the walker prints the half-size form at its design scale";
+
+  const Outcome shown = run({"resize", half.string(), "--screen", "1024x768", "--print", "shown.pdf"});
+  ASSERT_EQ(shown.status, 0) << shown.err;
+  EXPECT_EQ(firstPage("shown.pdf"), designPage);
+  EXPECT_NE(shown.out.find("print shown.pdf: ScaleWidth 9000 ScaleHeight 6000 Factor .5 FactorH 1 Zoom 100 Resize True"),
+            std::string::npos)
+      << shown.out;
+}
+
+TEST_F(ResizerProgram, TheLiveWindowShowsTheFormBeforeAndAfterAResize) {
+  const Outcome before = run({"run", demoForm.string(), "--screen", "1024x768", "--png", "before.png"});
+  ASSERT_EQ(before.status, 0) << before.err;
+  const Outcome after = run({"run", demoForm.string(), "--screen", "1024x768", "--client", "900x600", "--png",
+                             "after.png"});
+  ASSERT_EQ(after.status, 0) << after.err;
+  const QImage small(QString::fromStdString((folder_ / "before.png").string()));
+  const QImage large(QString::fromStdString((folder_ / "after.png").string()));
+  ASSERT_EQ(small.size(), QSize(600, 400));
+  ASSERT_EQ(large.size(), QSize(900, 600));
+
+  const QColor badge(0x30, 0x60, 0xC0);
+  const QRect designBox = boxOf(small, badge);
+  const QRect scaledBox = boxOf(large, badge);
+  ASSERT_FALSE(designBox.isEmpty());
+  EXPECT_NEAR(designBox.left(), 440, 3);
+  EXPECT_NEAR(scaledBox.left(), designBox.left() * 1.5, 3) << "the window shows the scaled layout";
+  EXPECT_NEAR(scaledBox.width(), designBox.width() * 1.5, 3);
+  EXPECT_NEAR(scaledBox.height(), designBox.height() * 1.5, 3);
+  // The print control's buttons sit where its face is: not the form's white.
+  EXPECT_NE(QColor(large.pixel(690 + 10, 510 + 10)), QColor(Qt::white));
+  EXPECT_EQ(QColor(large.pixel(450, 570)), QColor(Qt::white));
+}
+
+}  // namespace
