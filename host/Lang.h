@@ -10,6 +10,10 @@ namespace host {
 
 // Rounds to the nearest integer; halves go to the even neighbour (2.5 -> 2, 3.5 -> 4).
 [[nodiscard]] double roundHalfEven(double value);
+// Twips as whole pixels at `twipsPerPixel`, halves rounded to even.
+[[nodiscard]] inline int twipsToPixels(double twips, double twipsPerPixel) {
+  return static_cast<int>(roundHalfEven(twips / twipsPerPixel));
+}
 
 // Conversion to Long (32 bits) and Integer (16 bits): halves to even; a result
 // outside the type raises error 6 (Overflow).

@@ -22,7 +22,7 @@ constexpr int DesignStoperTop = 600;
 // The host form's snapshot is drawn this many pixels down in the window.
 constexpr int SnapshotTop = 18;
 
-int pixels(double twips, double twipsPerPixel) { return static_cast<int>(host::roundHalfEven(twips / twipsPerPixel)); }
+using host::twipsToPixels;
 
 double number(const host::ObjectRef& object, std::string_view name) { return object->get(name).toDouble(); }
 
@@ -46,11 +46,12 @@ void Interin::load() {
   window_ = host::ui().kit().createWindow("Interin");
   const double tx = twipsPerPixelX();
   const double ty = twipsPerPixelY();
-  window_->setGeometry(host::Rect::fromXywh(0, 0, pixels(DesignWidth, tx), pixels(DesignHeight, ty)));
+  window_->setGeometry(
+      host::Rect::fromXywh(0, 0, twipsToPixels(DesignWidth, tx), twipsToPixels(DesignHeight, ty)));
   stoper_ = &window_->addButton("Stoper");
-  stoper_->setGeometry(host::Rect::fromXywh(pixels((DesignWidth - DesignStoperWidth) / 2.0, tx),
-                                            pixels(DesignStoperTop, ty), pixels(DesignStoperWidth, tx),
-                                            pixels(DesignStoperHeight, ty)));
+  stoper_->setGeometry(host::Rect::fromXywh(
+      twipsToPixels((DesignWidth - DesignStoperWidth) / 2.0, tx), twipsToPixels(DesignStoperTop, ty),
+      twipsToPixels(DesignStoperWidth, tx), twipsToPixels(DesignStoperHeight, ty)));
   stoper_->setCaption(caption_);
   stoper_->setForeColor(foreColor_);
   stoper_->onClick = [this] { Stoper_Click(); };
@@ -77,8 +78,8 @@ void Interin::Form_Resize() {
   const double windowHeight = window_->height() * ty;
   const double buttonWidth = stoper_->width() * tx;
   const double buttonHeight = stoper_->height() * ty;
-  host::resume([&] { stoper_->setLeft(pixels(windowWidth / 2 - buttonWidth / 2, tx)); });
-  host::resume([&] { stoper_->setTop(pixels((windowHeight - (buttonHeight + 300)) / 3, ty)); });
+  host::resume([&] { stoper_->setLeft(twipsToPixels(windowWidth / 2 - buttonWidth / 2, tx)); });
+  host::resume([&] { stoper_->setTop(twipsToPixels((windowHeight - (buttonHeight + 300)) / 3, ty)); });
 }
 
 void Interin::Stoper_Click() { job_.StopRequested = true; }
@@ -105,7 +106,8 @@ void Interin::Finito() {
 void Interin::Move(double left, double top, double width, double height) {
   const double tx = twipsPerPixelX();
   const double ty = twipsPerPixelY();
-  window_->setGeometry(host::Rect::fromXywh(pixels(left, tx), pixels(top, ty), pixels(width, tx), pixels(height, ty)));
+  window_->setGeometry(host::Rect::fromXywh(twipsToPixels(left, tx), twipsToPixels(top, ty),
+                                            twipsToPixels(width, tx), twipsToPixels(height, ty)));
 }
 
 // Copies the host form's picture (its hDC) into the window's own persistent
@@ -150,8 +152,9 @@ void Interin::CoverFormWithProgress() {
       left += number(parent, "Left");
       top += number(parent, "Top") + 300;
     }
-    rect = host::Rect::fromLtrb(pixels(left, tx), pixels(top, ty), pixels(left + number(hostForm, "Width"), tx),
-                                pixels(top + number(hostForm, "Height"), ty));
+    rect = host::Rect::fromLtrb(twipsToPixels(left, tx), twipsToPixels(top, ty),
+                                twipsToPixels(left + number(hostForm, "Width"), tx),
+                                twipsToPixels(top + number(hostForm, "Height"), ty));
   });
 
   // 2. Parked out of sight; 3. the parent form's caption.
@@ -174,7 +177,8 @@ void Interin::CoverFormWithProgress() {
   host::resume([&] { snapshotOfHostForm(number(hostForm, "Width") / 15, number(hostForm, "Height") / 15); });
   host::resume([&] {
     const host::Rect parked = window_->geometry();
-    window_->setGeometry(host::Rect::fromXywh(parked.left, pixels(-200, ty), parked.width(), parked.height()));
+    window_->setGeometry(
+        host::Rect::fromXywh(parked.left, twipsToPixels(-200, ty), parked.width(), parked.height()));
   });
   host::resume([&] { snapshotOfHostForm(number(hostForm, "Width") / tx, number(hostForm, "Height") / ty); });
 
@@ -183,8 +187,9 @@ void Interin::CoverFormWithProgress() {
 
   // 8. Above the host form.
   host::resume([&] {
-    window_->setGeometry(host::Rect::fromXywh(rect.left, pixels(rect.top * 1.5, 1), pixels(rect.right * 1.5, 1),
-                                              pixels(rect.bottom * 1.5, 1)));
+    window_->setGeometry(host::Rect::fromXywh(rect.left, twipsToPixels(rect.top * 1.5, 1),
+                                              twipsToPixels(rect.right * 1.5, 1),
+                                              twipsToPixels(rect.bottom * 1.5, 1)));
   });
 
   // 9. Over the host form. A child of a multiple-document form keeps the

@@ -56,14 +56,6 @@ bool lastPageBeforeRange(const PrintJob& job) {
   return lastPage < job.control.props().FromPage;
 }
 
-void clearPage(PrintJob& job) {
-  OffScreenDC& surface = job.page();
-  const std::int32_t background = surface.BackColor();
-  surface.setBackColor(0xFFFFFF);
-  surface.FillRect(0, 0, job.PageWidth, job.PageHeight);
-  surface.setBackColor(background);
-}
-
 void SetPrinterColorMode(int mode) {
   host::resume([&] { host::printer().setColorMode(mode); });
 }
@@ -237,7 +229,7 @@ bool RunPreviewJob(PrintJob& job) {
 
   if (lastPageBeforeRange(job)) {
     // The range starts after the last page: the page shown stays empty.
-    host::resume([&] { clearPage(job); });
+    host::resume([&] { ClearPreviewPage(job); });
   } else {
     DrawPreviewTitles(job);
   }

@@ -30,15 +30,6 @@ std::optional<std::uint64_t> availableMemory(const PrintJob& job) {
   return job.MemoryProbe ? job.MemoryProbe() : host::availablePhysicalMemory();
 }
 
-// Wipes a preview page for reuse: the whole page white, whatever colour the
-// last control left as the surface's background.
-void clearSurface(PrintJob& job, OffScreenDC& surface) {
-  const std::int32_t background = surface.BackColor();
-  surface.setBackColor(white);
-  surface.FillRect(0, 0, job.PageWidth, job.PageHeight);
-  surface.setBackColor(background);
-}
-
 // Wipes the printer's sheet: what the pages before the range drew on it is
 // dropped from the document (a white box alone would leave their text in a
 // PDF, hidden but searchable), and the sheet is boxed white.
@@ -88,7 +79,7 @@ void openPreviewPage(PrintJob& job, int P, int F) {
   surface->Initialize(reference, width, height, job.SurfaceColorMode);
   job.PageStore.resize(static_cast<std::size_t>(job.CurrentPage));
   job.PageStore.push_back(std::move(surface));
-  if (P <= F) clearSurface(job, job.page());
+  if (P <= F) ClearPreviewPage(job);
 }
 
 void openPrintPage(PrintJob& job, int P, int F) {
@@ -115,7 +106,7 @@ void nextPage(PrintJob& job) {
   const int P = job.PageCounter;
   const int F = properties.FromPage;
 
-  if (job.Printing == 0 && P < F) clearSurface(job, job.page());
+  if (job.Printing == 0 && P < F) ClearPreviewPage(job);
   if (properties.ToPage > 0 && P + 1 > properties.ToPage) {
     job.JobEnded = true;
     job.PageCounter = static_cast<std::int16_t>(job.PageCounter - 1);
@@ -132,6 +123,14 @@ void nextPage(PrintJob& job) {
 }
 
 }  // namespace
+
+void ClearPreviewPage(PrintJob& job) {
+  OffScreenDC& surface = job.page();
+  const std::int32_t background = surface.BackColor();
+  surface.setBackColor(white);
+  surface.FillRect(0, 0, job.PageWidth, job.PageHeight);
+  surface.setBackColor(background);
+}
 
 void NextPage(PrintJob& job) {
   try {

@@ -10,6 +10,10 @@ struct PrintJob;
 // top) or JobEnded is set.
 void NextPage(PrintJob& job);
 
+// Wipes the current preview page white for reuse, whatever colour the last
+// control left as the surface's background.
+void ClearPreviewPage(PrintJob& job);
+
 // n for a system colour &H80000000 + n (n 0..20); 0 for every other value.
 [[nodiscard]] std::int32_t SysColorIndex(std::int32_t color);
 

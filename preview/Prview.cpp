@@ -30,9 +30,7 @@ constexpr int ScrollBarThickness = 17;
 // Each button slot of the top row: left edge of slot n.
 constexpr int slotLeft(int n) { return ButtonGap + n * (ButtonWidth + ButtonGap); }
 
-int toPixels(double twips, double twipsPerPixel) {
-  return static_cast<int>(host::roundHalfEven(twips / twipsPerPixel));
-}
+using host::twipsToPixels;
 
 }  // namespace
 
@@ -192,11 +190,11 @@ void Prview::present() {
     if (state == 0) {
       resume([&] {
         const host::ScreenInfo screen = host::ui().screen();
-        window_->setGeometry(host::Rect::fromXywh(
-            toPixels(parent->get("Left").toDouble(), screen.twipsPerPixelX),
-            toPixels(parent->get("Top").toDouble(), screen.twipsPerPixelY),
-            toPixels(parent->get("Width").toDouble(), screen.twipsPerPixelX),
-            toPixels(parent->get("Height").toDouble(), screen.twipsPerPixelY)));
+        window_->setGeometry(
+            host::Rect::fromXywh(twipsToPixels(parent->get("Left").toDouble(), screen.twipsPerPixelX),
+                                 twipsToPixels(parent->get("Top").toDouble(), screen.twipsPerPixelY),
+                                 twipsToPixels(parent->get("Width").toDouble(), screen.twipsPerPixelX),
+                                 twipsToPixels(parent->get("Height").toDouble(), screen.twipsPerPixelY)));
       });
     }
   }
