@@ -141,6 +141,11 @@ class Vellora : public host::UserControl {
   // The buttons' handlers.
   void PrevBtn_Click() { Preview(); }
   void Printbt_Click() { LVPrint(); }
+  // The face as the form shows it: each visible button raised, with its
+  // picture (grey when the button is disabled), in the control's box.
+  [[nodiscard]] bool drawFace(host::Dc& dc, const host::Rect& box) const override;
+  // A click on a visible button runs its handler unless the button is disabled.
+  void click(host::Point where) override;
 
   // Settings (read). Assign through the Lets below or by name.
   [[nodiscard]] const VelloraProperties& props() const { return props_; }
