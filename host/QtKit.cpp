@@ -35,6 +35,17 @@ void paintPictures(QPainter& painter, const Picture& picture, const RasterDc* ca
 
 // ---------------------------------------------------------------- widgets
 
+// The toolkit's palette with a text colour of the widget's own for every
+// colour group a user can reach it in; a disabled widget keeps the toolkit's
+// greyed text, so that it looks disabled whatever its colour.
+QPalette paletteWithTextColor(const QColor& text) {
+  QPalette palette = QGuiApplication::palette();
+  for (const QPalette::ColorGroup group : {QPalette::Active, QPalette::Inactive}) {
+    palette.setColor(group, QPalette::ButtonText, text);
+  }
+  return palette;
+}
+
 class QtPictureWidget : public QWidget {
  public:
   QtPictureWidget(PictureWidget& box, QWidget* parent) : QWidget(parent), box_(box) {}
@@ -83,9 +94,7 @@ class ButtonView : public WidgetViewOf<QPushButton> {
     if (!widget_) return;
     const QSignalBlocker blocker(widget_.data());
     widget_->setText(QString::fromStdString(button_.caption()));
-    QPalette palette = widget_->palette();
-    palette.setColor(QPalette::ButtonText, toQColor(button_.foreColor()));
-    widget_->setPalette(palette);
+    widget_->setPalette(paletteWithTextColor(toQColor(button_.foreColor())));
     syncCommon();
   }
 
@@ -243,6 +252,7 @@ class QtWindow : public Window {
 
  protected:
   void widgetAdded(Widget& widget) override {
+    if (kit() == nullptr) return;  // the kit has gone: nothing is shown any more
     QWidget* parent = widget.container() != nullptr ? parents_.at(widget.container()) : form_.data();
     if (auto* button = dynamic_cast<Button*>(&widget)) {
       attach(widget, std::make_unique<ButtonView>(*button, parent));

@@ -205,8 +205,8 @@ void PictureWidget::click() {
 
 // ---------------------------------------------------------------- Window
 
-Window::Window(WindowKit& kit, std::string name) : kit_(kit), name_(std::move(name)) {
-  kit_.windows_.push_back(this);
+Window::Window(WindowKit& kit, std::string name) : kit_(&kit), name_(std::move(name)) {
+  kit_->windows_.push_back(this);
 }
 
 Window::~Window() {
@@ -214,7 +214,17 @@ Window::~Window() {
   // widget sitting in a picture box goes before the box.
   while (!widgets_.empty()) widgets_.pop_back();
   view_.reset();
-  std::erase(kit_.windows_, this);
+  if (kit_ != nullptr) std::erase(kit_->windows_, this);
+}
+
+// The kit's views mirror the window on the kit's toolkit, which may go with
+// the kit: they are dropped in the order the destructor drops the widgets.
+void Window::leaveKit() {
+  for (auto widget = widgets_.rbegin(); widget != widgets_.rend(); ++widget) (*widget)->attachView(nullptr);
+  view_.reset();
+  shown_ = false;
+  closed_ = true;
+  kit_ = nullptr;
 }
 
 template <class W, class... Rest>
@@ -264,7 +274,7 @@ void Window::setBackColor(Rgb color) {
   changed();
 }
 
-Rect Window::screenRect() const { return kit_.screenRect(); }
+Rect Window::screenRect() const { return kit_ != nullptr ? kit_->screenRect() : normalGeometry_; }
 
 Rect Window::geometry() const { return state_ == WindowState::Maximized ? screenRect() : normalGeometry_; }
 
@@ -360,6 +370,12 @@ void Window::changed() {
 }
 
 // ---------------------------------------------------------------- WindowKit
+
+WindowKit::~WindowKit() {
+  const std::vector<Window*> left = windows_;
+  windows_.clear();
+  for (Window* window : left) window->leaveKit();
+}
 
 Window* WindowKit::find(std::string_view name) const {
   for (auto it = windows_.rbegin(); it != windows_.rend(); ++it) {

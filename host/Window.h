@@ -18,6 +18,11 @@
 // Handlers run synchronously on the user-interface thread. A window may be
 // closed from inside one of its own handlers; the widgets stay alive until the
 // window object itself is destroyed.
+//
+// No window outlives its kit: a kit that goes first takes down what it shows
+// of every window it made (their views, with the toolkit's widgets) and lets
+// go of them, so a window object destroyed later touches nothing of the kit.
+// Such a window keeps its state, shows nothing and belongs to no kit.
 #include <functional>
 #include <memory>
 #include <string>
@@ -229,7 +234,8 @@ class Window {
   virtual ~Window();
 
   [[nodiscard]] const std::string& name() const { return name_; }
-  [[nodiscard]] WindowKit& kit() const { return kit_; }
+  // The kit that made it; nullptr once that kit has gone.
+  [[nodiscard]] WindowKit* kit() const { return kit_; }
 
   // Child widgets; `container` is a picture box of this window or nullptr.
   Button& addButton(std::string name, PictureWidget* container = nullptr);
@@ -308,8 +314,10 @@ class Window {
   W& add(std::string name, PictureWidget* container, Rest&&... rest);
   [[nodiscard]] Rect screenRect() const;
   void setOuter(const Rect& rect);
+  // Its kit is going: the views go now and the kit is forgotten.
+  void leaveKit();
 
-  WindowKit& kit_;
+  WindowKit* kit_;
   std::string name_;
   std::string caption_;
   Rgb backColor_ = Rgb::fromRgb(192, 192, 192);
@@ -329,7 +337,8 @@ class WindowKit {
   WindowKit() = default;
   WindowKit(const WindowKit&) = delete;
   WindowKit& operator=(const WindowKit&) = delete;
-  virtual ~WindowKit() = default;
+  // Takes down every window it made that still exists (see above).
+  virtual ~WindowKit();
 
   [[nodiscard]] virtual std::unique_ptr<Window> createWindow(std::string name) = 0;
   // The screen rectangle a maximised window covers, in pixels.

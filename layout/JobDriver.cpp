@@ -20,6 +20,21 @@ constexpr double marginUnit = 50.33;
 constexpr double printHorizontalFactor = 2;
 constexpr double printVerticalFactor = 1.7;
 
+// One margin property of a preview in page units; raises overflow (6) when it
+// does not fit a Long.
+std::int32_t previewMargin(double margin, double LayoutFactor) { return host::CLng(margin * marginUnit * LayoutFactor); }
+
+// A preview sets each margin by a statement of its own: one that overflows is
+// passed over and keeps its field as it was, the others still take theirs.
+void applyPreviewMargins(PrintJob& job, const VelloraProperties& properties) {
+  const double factor = job.LayoutFactor;
+  host::resume([&] { job.BodyLeft = previewMargin(properties.LeftMargin, factor); });
+  host::resume([&] { job.BodyRight = previewMargin(properties.RightMargin, factor); });
+  host::resume([&] { job.BodyTop = previewMargin(properties.TopMargin, factor); });
+  host::resume([&] { job.BottomReserve = previewMargin(properties.FootMargin, factor); });
+  host::resume([&] { job.RightShift = previewMargin(properties.RightOffset, factor); });
+}
+
 void applyMargins(PrintJob& job, const JobMargins& margins) {
   job.BodyLeft = margins.BodyLeft;
   job.BodyRight = margins.BodyRight;
@@ -156,10 +171,9 @@ JobMargins printMargins(const VelloraProperties& properties, double LayoutFactor
 }
 
 JobMargins previewMargins(const VelloraProperties& properties, double LayoutFactor) {
-  const double unit = marginUnit * LayoutFactor;
-  return {host::CLng(properties.LeftMargin * unit), host::CLng(properties.RightMargin * unit),
-          host::CLng(properties.TopMargin * unit), host::CLng(properties.FootMargin * unit),
-          host::CLng(properties.RightOffset * unit)};
+  return {previewMargin(properties.LeftMargin, LayoutFactor), previewMargin(properties.RightMargin, LayoutFactor),
+          previewMargin(properties.TopMargin, LayoutFactor), previewMargin(properties.FootMargin, LayoutFactor),
+          previewMargin(properties.RightOffset, LayoutFactor)};
 }
 
 bool RunPrintJob(PrintJob& job) {
@@ -212,7 +226,7 @@ bool RunPreviewJob(PrintJob& job) {
   // Every statement below passes over a failure and goes on with the next.
   job.LayoutFactor = properties.Zoom / 100.0;
   if (properties.Color == vellora::v_Color) SetPrinterColorMode(2);
-  host::resume([&] { applyMargins(job, previewMargins(properties, job.LayoutFactor)); });
+  applyPreviewMargins(job, properties);
   job.Printing = 0;
   host::resume([&] {
     if (job.preview) job.preview->Finir();

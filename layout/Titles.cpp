@@ -38,7 +38,7 @@ void DrawPreviewTitles(PrintJob& job) {
   const std::int32_t align = properties.TopFootAlignTxt;
   const std::int32_t bandWidth = job.PageWidth - job.BodyLeft - job.BodyRight;
 
-  host::resume([&] { surface.setFont(properties.TitlesFont); });
+  host::resume([&] { surface.setFont(job.control.titlesFont()); });
   host::resume([&] { surface.setBackColor(white); });
   host::resume([&] { surface.setTextColor(black); });
   host::resume([&] {
@@ -61,8 +61,8 @@ void DrawPrintTitles(PrintJob& job) {
   job.CellFillColor = white;
   job.GridLineColor = white;
 
-  host::Font font = properties.TitlesFont;
-  font.setSize(properties.TitlesFont.size() * printTitleScale);
+  host::Font font = job.control.titlesFont();
+  font.setSize(font.size() * printTitleScale);
   host::resume([&] { printer.setFont(font); });
   host::resume([&] { printer.hDC().setFont(font); });
   host::resume([&] { printer.hDC().setTextColor(host::Rgb::black); });

@@ -85,6 +85,11 @@ void Prview::load() {
   c.Check = &w.addPictureWidget("Check");
   c.Uncheck = &w.addPictureWidget("Uncheck");
 
+  // The captions of the window's design; the job's button texts replace them.
+  c.Printbt->setCaption("Print");
+  c.Up->setCaption("Prev Page");
+  c.Down->setCaption("Next Page");
+  c.Closebtn->setCaption("Close");
   c.Printbt->setGeometry(host::Rect::fromXywh(slotLeft(0), ButtonTop, ButtonWidth, ButtonHeight));
   c.Up->setGeometry(host::Rect::fromXywh(slotLeft(1), ButtonTop, ButtonWidth, ButtonHeight));
   c.Down->setGeometry(host::Rect::fromXywh(slotLeft(2), ButtonTop, ButtonWidth, ButtonHeight));
@@ -207,9 +212,17 @@ void Prview::prepare() {
   const VelloraProperties& properties = job_.control.props();
   host::Button* const slots[] = {c.Printbt, c.Up, c.Down};
 
+  // A text without any "/" names the Close button alone: the others keep their
+  // captions. A text of items gives every button its item, empty where the
+  // items have run out.
   const ButtonTexts captions = splitButtonTexts(properties.BtnsView_Captions, 6);
+  const bool itemised = properties.BtnsView_Captions.find('/') != std::string::npos;
   for (int i = 0; i < 3; ++i) {
-    if (captions.items[i]) slots[i]->setCaption(*captions.items[i]);
+    if (captions.items[i]) {
+      slots[i]->setCaption(*captions.items[i]);
+    } else if (itemised) {
+      slots[i]->setCaption("");
+    }
   }
   c.Closebtn->setCaption(captions.rest);
 
@@ -295,6 +308,8 @@ void Prview::ArrangeView() {
     if (backHeight - 40 < viewHeight) {
       c.VScrl->setMax(viewHeight - backHeight + 200);
       c.VScrl->setSmallChange(10);
+      // A click in the trough moves the page by what the viewport shows of it.
+      c.VScrl->setLargeChange(std::max(backHeight - c.HScrl->height(), 1));
       c.VScrl->setVisible(true);
     } else {
       // A page that fits is shown from its top; no hidden offset stays behind.

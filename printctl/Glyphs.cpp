@@ -51,7 +51,61 @@ void drawDot(host::Dc& dc) {
   dc.ellipse(Rect::fromXywh(4, 4, 5, 5));
 }
 
+const Rect kFace = Rect::fromXywh(0, 0, FacePictureSize, FacePictureSize);
+
+[[nodiscard]] std::unique_ptr<host::RasterDc> blankFace() {
+  auto dc = host::RasterDc::create({FacePictureSize, FacePictureSize}, host::RasterFormat::Color);
+  dc->fillRect(kFace, Brush::solid(ButtonFace));
+  return dc;
+}
+
+[[nodiscard]] Rgb inkOf(FaceState state) {
+  return state == FaceState::Enabled ? Rgb::black : Rgb::fromRgb(128, 128, 128);
+}
+
+// A sheet with a folded-over corner and three lines of text.
+void drawSheet(host::Dc& dc, Rgb ink) {
+  dc.selectPen(Pen::solid(ink, 1));
+  dc.selectBrush(Brush::solid(Rgb::white));
+  dc.rectangle(Rect::fromXywh(1, 0, 10, 13));
+  for (int line = 0; line < 3; ++line) dc.fillRect(Rect::fromXywh(3, 3 + 2 * line, 6, 1), Brush::solid(ink));
+}
+
+// A magnifying glass over the sheet's lower right: a ring and a handle.
+void drawGlass(host::Dc& dc, Rgb ink) {
+  dc.selectPen(Pen::solid(ink, 1));
+  dc.selectBrush(Brush::solid(Rgb::white));
+  dc.ellipse(Rect::fromXywh(6, 6, 7, 7));
+  dc.selectPen(Pen::solid(ink, 2));
+  dc.moveTo({12, 12});
+  dc.lineTo({15, 15});
+}
+
+// A printer: a sheet coming out of the top, the body, and its slot.
+void drawPrinter(host::Dc& dc, Rgb ink) {
+  dc.selectPen(Pen::solid(ink, 1));
+  dc.selectBrush(Brush::solid(Rgb::white));
+  dc.rectangle(Rect::fromXywh(4, 1, 8, 7));
+  dc.fillRect(Rect::fromXywh(6, 3, 4, 1), Brush::solid(ink));
+  dc.selectBrush(Brush::solid(Rgb::fromRgb(160, 160, 160)));
+  dc.rectangle(Rect::fromXywh(1, 7, 14, 6));
+  dc.fillRect(Rect::fromXywh(4, 10, 8, 1), Brush::solid(ink));
+}
+
 }  // namespace
+
+host::Picture PreviewFace(FaceState state) {
+  auto dc = blankFace();
+  drawSheet(*dc, inkOf(state));
+  drawGlass(*dc, inkOf(state));
+  return dc->picture();
+}
+
+host::Picture PrintFace(FaceState state) {
+  auto dc = blankFace();
+  drawPrinter(*dc, inkOf(state));
+  return dc->picture();
+}
 
 host::Picture Check() {
   auto dc = blankGlyph();

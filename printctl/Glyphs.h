@@ -14,4 +14,15 @@ inline constexpr int GlyphSize = 13;
 [[nodiscard]] host::Picture Optik();    // a selected option button
 [[nodiscard]] host::Picture Optinon();  // an empty option button
 
+// The pictures on the control's two face buttons: a page under a magnifying
+// glass (preview) and a printer with a sheet (print), FacePictureSize square,
+// on the button's face colour. A disabled button's picture is drawn in grey.
+inline constexpr int FacePictureSize = 16;
+inline constexpr host::Rgb ButtonFace = host::Rgb::fromRgb(192, 192, 192);
+
+enum class FaceState { Enabled, Disabled };
+
+[[nodiscard]] host::Picture PreviewFace(FaceState state);
+[[nodiscard]] host::Picture PrintFace(FaceState state);
+
 }  // namespace glyphs

@@ -102,9 +102,9 @@ const std::vector<PropertyRow>& VelloraPropertyTable::rows() {
       // TitlesFont is saved as a font object; its default in the bag is the
       // face name "Arial", which a font object never equals, so it is always saved.
       PropertyRow{"TitlesFont", "TitlesFont", [] { return Value("Arial"); },
-                  [](const Vellora& c) { return Value(host::ObjectRef(host::FontObject::create(c.props().TitlesFont))); },
-                  [](Vellora& c, const Value& v) { c.setTitlesFont(fontFromValue(v, c.props().TitlesFont)); },
-                  [](Vellora& c, const Value& v) { T::props(c).TitlesFont = fontFromValue(v, c.props().TitlesFont); }},
+                  [](const Vellora& c) { return Value(host::ObjectRef(c.titlesFontObject())); },
+                  [](Vellora& c, const Value& v) { c.setTitlesFont(fontFromValue(v, c.titlesFont())); },
+                  [](Vellora& c, const Value& v) { c.titlesFontObject()->setFont(fontFromValue(v, c.titlesFont())); }},
       VELLORA_PLAIN(PagesNumbers, bool, toBool, defaults.PagesNumbers),
       VELLORA_PLAIN(TopFootAlignTxt, std::int32_t, toLong, defaults.TopFootAlignTxt),
       VELLORA_PLAIN(FootTitle, std::string, toString, defaults.FootTitle),
@@ -191,7 +191,7 @@ void Vellora::set(std::string_view name, const Value& value, host::Args index) {
 void Vellora::InitProperties() {
   props_ = VelloraProperties{};
   // A new control's title font is the container's font with face Arial, 9 points.
-  host::Font titles = props_.TitlesFont;
+  host::Font titles{"Arial", 9};
   host::resume([&] {
     if (form() == nullptr) return;
     auto ambient = std::dynamic_pointer_cast<host::FontObject>(form()->get("Font").toObject());
@@ -199,7 +199,7 @@ void Vellora::InitProperties() {
   });
   titles.setName("Arial");
   titles.setSize(9);
-  props_.TitlesFont = titles;
+  titlesFont_->setFont(titles);
   props_.PrinterName = currentPrinterName();
   prevBtn_.Enabled = prevBtn_.Visible = true;
   printBtn_.Enabled = printBtn_.Visible = true;
@@ -218,7 +218,7 @@ void Vellora::ReadProperties(host::PropertyBag& bag) {
     host::resume([&] {
       if (row.key == "TitlesFont") {
         // Read as a font object; without the key the new-control font stays.
-        const Value current(host::ObjectRef(host::FontObject::create(props_.TitlesFont)));
+        const Value current(host::ObjectRef(host::FontObject::create(titlesFont())));
         row.load(*this, bag.ReadProperty(row.key, current));
         return;
       }
@@ -236,7 +236,11 @@ void Vellora::ReadProperties(host::PropertyBag& bag) {
 void Vellora::WriteProperties(host::PropertyBag& bag) {
   for (const PropertyRow& row : VelloraPropertyTable::rows()) {
     if (row.key.empty() || row.key == "PrinterName") continue;
-    bag.WriteProperty(row.key, row.read(*this), row.defaultValue());
+    // The bag keeps a copy of the title font: later changes to the live
+    // object are not saved until the next write.
+    const Value value = row.key == "TitlesFont" ? Value(host::ObjectRef(host::FontObject::create(titlesFont())))
+                                                : row.read(*this);
+    bag.WriteProperty(row.key, value, row.defaultValue());
   }
 }
 
@@ -293,8 +297,11 @@ void Vellora::setPreviewBtnEnabled(bool value) {
 }
 
 void Vellora::setTitlesFont(const host::Font& value) {
-  assignSetting(props_.TitlesFont, value, "TitlesFont");
+  titlesFont_->setFont(value);
+  changed("TitlesFont");
 }
+
+const host::Font& Vellora::titlesFont() const { return titlesFont_->font(); }
 
 void Vellora::setPagesNumbers(bool value) { assignSetting(props_.PagesNumbers, value, "PagesNumbers"); }
 

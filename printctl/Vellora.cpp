@@ -5,6 +5,7 @@
 #include <filesystem>
 #include <system_error>
 
+#include "host/Dc.h"
 #include "host/HostError.h"
 #include "host/Lang.h"
 #include "host/Runtime.h"
@@ -27,6 +28,43 @@ std::filesystem::path applicationFolder() {
   std::error_code error;
   auto program = std::filesystem::read_symlink("/proc/self/exe", error);
   return error ? std::filesystem::current_path(error) : program.parent_path();
+}
+
+// A face button's place in the pixels of the control's box, which shows the
+// control's `twipsPerPixelX` x `twipsPerPixelY` twips per pixel.
+host::Rect buttonPlace(const FaceButton& button, const host::Rect& box, double twipsPerPixelX, double twipsPerPixelY) {
+  auto toPixels = [](double twips, double twipsPerPixel) {
+    return static_cast<int>(host::roundHalfEven(twips / twipsPerPixel));
+  };
+  return host::Rect::fromXywh(box.left + toPixels(button.Left, twipsPerPixelX),
+                              box.top + toPixels(button.Top, twipsPerPixelY), toPixels(button.Width, twipsPerPixelX),
+                              toPixels(button.Height, twipsPerPixelY));
+}
+
+// A raised button: light top and left edges, dark bottom and right ones, and
+// its picture in the middle.
+void drawFaceButton(host::Dc& dc, const host::Rect& place, const host::Picture& picture) {
+  using host::Rect;
+  const host::Brush light = host::Brush::solid(host::Rgb::white);
+  const host::Brush dark = host::Brush::solid(host::Rgb::fromRgb(64, 64, 64));
+  dc.fillRect(place, host::Brush::solid(glyphs::ButtonFace));
+  dc.fillRect(Rect::fromXywh(place.left, place.top, place.width(), 1), light);
+  dc.fillRect(Rect::fromXywh(place.left, place.top, 1, place.height()), light);
+  dc.fillRect(Rect::fromLtrb(place.left, place.bottom - 1, place.right, place.bottom), dark);
+  dc.fillRect(Rect::fromLtrb(place.right - 1, place.top, place.right, place.bottom), dark);
+  const Rect whole = Rect::fromXywh(0, 0, picture.width(), picture.height());
+  dc.stretchPicture(whole.translated(place.left + (place.width() - picture.width()) / 2,
+                                     place.top + (place.height() - picture.height()) / 2),
+                    picture, whole);
+}
+
+glyphs::FaceState stateOf(const FaceButton& button) {
+  return button.Enabled ? glyphs::FaceState::Enabled : glyphs::FaceState::Disabled;
+}
+
+bool hits(const FaceButton& button, host::Point where) {
+  return button.Visible && where.x >= button.Left && where.x < button.Left + button.Width && where.y >= button.Top &&
+         where.y < button.Top + button.Height;
 }
 
 // A hidden host control of a built-in family, owned by the control.
@@ -85,6 +123,30 @@ void Vellora::Resize() {
   host::resume([&] { host::UserControl::set("Width", host::Value(width)); });
   host::resume([&] { host::UserControl::set("Height", host::Value(faceHeight)); });
   printBtn_.Left = withPreview ? prevBtn_.Width + 4 : 1;
+}
+
+bool Vellora::drawFace(host::Dc& dc, const host::Rect& box) const {
+  const double width = host::UserControl::get("Width").toDouble();
+  const double height = host::UserControl::get("Height").toDouble();
+  if (box.isEmpty() || width <= 0 || height <= 0) return true;
+  const double twipsPerPixelX = width / box.width();
+  const double twipsPerPixelY = height / box.height();
+  dc.fillRect(box, host::Brush::solid(glyphs::ButtonFace));
+  if (prevBtn_.Visible) {
+    drawFaceButton(dc, buttonPlace(prevBtn_, box, twipsPerPixelX, twipsPerPixelY), glyphs::PreviewFace(stateOf(prevBtn_)));
+  }
+  if (printBtn_.Visible) {
+    drawFaceButton(dc, buttonPlace(printBtn_, box, twipsPerPixelX, twipsPerPixelY), glyphs::PrintFace(stateOf(printBtn_)));
+  }
+  return true;
+}
+
+void Vellora::click(host::Point where) {
+  if (hits(prevBtn_, where)) {
+    if (prevBtn_.Enabled) PrevBtn_Click();
+    return;
+  }
+  if (hits(printBtn_, where) && printBtn_.Enabled) Printbt_Click();
 }
 
 void Vellora::Paint() {

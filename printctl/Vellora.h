@@ -43,7 +43,6 @@ struct VelloraProperties {
   std::string BtnsView_Captions = "Print/Prev Page/Next Page/Zoom In/Zoom Out/Close";
   std::string BtnsView_ToolTipText = "Print/Prev Page/Next Page/Zoom In/Zoom Out/Close";
   std::string TopTitle = " ";
-  host::Font TitlesFont{"Arial", 9};
   bool PagesNumbers = true;
   std::int32_t TopFootAlignTxt = vellora::LLeft;
   std::string FootTitle = "Page :";
@@ -146,6 +145,11 @@ class Vellora : public host::UserControl {
   // The buttons' handlers.
   void PrevBtn_Click() { Preview(); }
   void Printbt_Click() { LVPrint(); }
+  // The face as the form shows it: each visible button raised, with its
+  // picture (grey when the button is disabled), in the control's box.
+  [[nodiscard]] bool drawFace(host::Dc& dc, const host::Rect& box) const override;
+  // A click on a visible button runs its handler unless the button is disabled.
+  void click(host::Point where) override;
 
   // Settings (read). Assign through the Lets below or by name.
   [[nodiscard]] const VelloraProperties& props() const { return props_; }
@@ -165,7 +169,12 @@ class Vellora : public host::UserControl {
   void setTopTitle(const std::string& value);
   void setPrintBtnEnabled(bool value);
   void setPreviewBtnEnabled(bool value);
+  // The title font is an object of its own, as a control's Font is: the one
+  // object the host reads (Vellora1.TitlesFont.Bold = True changes it); the
+  // Set copies the given font into it.
   void setTitlesFont(const host::Font& value);
+  [[nodiscard]] const host::Font& titlesFont() const;
+  [[nodiscard]] const std::shared_ptr<host::FontObject>& titlesFontObject() const { return titlesFont_; }
   void setPagesNumbers(bool value);
   void setTopFootAlignTxt(std::int32_t value);
   void setFootTitle(const std::string& value);
@@ -258,6 +267,7 @@ class Vellora : public host::UserControl {
   VelloraEvents events_;
   JobWindowFactory windowFactory_;
   DialogValues dialog_;
+  std::shared_ptr<host::FontObject> titlesFont_ = host::FontObject::create(host::Font{"Arial", 9});
   FaceButton prevBtn_;
   FaceButton printBtn_;
   host::ObjectRef baki_, baka_, optik_, optinon_;

@@ -7,6 +7,7 @@
 #include "host/RasterDc.h"
 #include "host/model/Families.h"
 #include "host/model/Pictures.h"
+#include "host/model/UserControl.h"
 
 namespace host {
 
@@ -94,6 +95,64 @@ void drawBox(Dc& dc, const Control& control, const Rect& box) {
   dc.drawText(text, inside, format);
 }
 
+// The state mark of a check box or an option button, the size the host's own
+// controls show it: a ticked box (grey when the check box is greyed) or a ring
+// with its dot.
+constexpr int ChoiceMarkSize = 13;
+
+void drawCheckMark(Dc& dc, const Rect& mark, int value) {
+  dc.fillRect(mark, Brush::solid(Rgb::white));
+  dc.frameRect(mark, Brush::solid(Rgb::fromRgb(64, 64, 64)));
+  if (value == 0) return;
+  dc.selectPen(Pen::solid(value == 2 ? Rgb::fromRgb(128, 128, 128) : Rgb::black, 1));
+  for (int thickness = 0; thickness < 2; ++thickness) {
+    dc.moveTo({mark.left + 3, mark.top + 6 + thickness});
+    dc.lineTo({mark.left + 5, mark.top + 8 + thickness});
+    dc.lineTo({mark.left + 11, mark.top + 2 + thickness});
+  }
+}
+
+void drawOptionMark(Dc& dc, const Rect& mark, bool selected) {
+  dc.selectPen(Pen::solid(Rgb::fromRgb(64, 64, 64), 1));
+  dc.selectBrush(Brush::solid(Rgb::white));
+  dc.ellipse(mark);
+  if (!selected) return;
+  dc.selectPen(Pen::solid(Rgb::black, 1));
+  dc.selectBrush(Brush::solid(Rgb::black));
+  dc.ellipse(mark.inflated(-4));
+}
+
+// A check box or an option button: its mark on the left (on the right with
+// Alignment 1), vertically centred, and its caption beside it.
+void drawChoice(Dc& dc, const Control& control, const Rect& box) {
+  if (has(control, "BackColor")) dc.fillRect(box, Brush::solid(colorOf(control, "BackColor")));
+  const bool markOnRight = has(control, "Alignment") && control.get("Alignment").toInteger() == 1;
+  const int markTop = box.top + (box.height() - ChoiceMarkSize) / 2;
+  const int markLeft = markOnRight ? box.right - ChoiceMarkSize - 1 : box.left + 1;
+  const Rect mark = Rect::fromXywh(markLeft, markTop, ChoiceMarkSize, ChoiceMarkSize);
+  if (control.kind() == Kind::CheckBox) {
+    drawCheckMark(dc, mark, control.get("Value").toInteger());
+  } else {
+    drawOptionMark(dc, mark, control.get("Value").toBool());
+  }
+  const std::string caption = control.get("Caption").toString();
+  if (caption.empty() || !control.fontObject()) return;
+  dc.setFont(control.fontObject()->font());
+  dc.setTextColor(has(control, "ForeColor") ? colorOf(control, "ForeColor") : Rgb::black);
+  dc.setBkMode(BkMode::Transparent);
+  const int gap = ChoiceMarkSize + 5;
+  const int lineHeight = dc.textExtent(caption).height;
+  Rect text = Rect::fromLtrb(markOnRight ? box.left + 1 : box.left + gap, box.top + (box.height() - lineHeight) / 2,
+                             markOnRight ? box.right - gap : box.right - 1, box.bottom);
+  dc.drawText(caption, text, dt::NoPrefix);
+}
+
+// A component control draws its own face; one without a face is a plain box.
+void drawComponent(Dc& dc, const Control& control, const Rect& box) {
+  const auto* component = dynamic_cast<const UserControl*>(&control);
+  if (component == nullptr || !component->drawFace(dc, box)) drawBox(dc, control, box);
+}
+
 void drawControl(Dc& dc, const Control& control) {
   double left = 0;
   double top = 0;
@@ -115,6 +174,9 @@ void drawControl(Dc& dc, const Control& control) {
       drawBox(dc, control, box);
       drawPicture(dc, control, box.inflated(-2));
       break;
+    case Kind::CheckBox:
+    case Kind::OptionButton: drawChoice(dc, control, box); break;
+    case Kind::UserControl: drawComponent(dc, control, box); break;
     default: drawBox(dc, control, box); break;
   }
 }

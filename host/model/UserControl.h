@@ -4,10 +4,13 @@
 // component host.
 #include <string_view>
 
+#include "host/Geometry.h"
 #include "host/model/Control.h"
 #include "host/model/PropertyBag.h"
 
 namespace host {
+
+class Dc;
 
 // Declares the extender properties the host gives every placed control (Name,
 // Tag, Visible, Index, Left, Top, Width, Height, Enabled) and a Font; a
@@ -26,6 +29,13 @@ class UserControl : public Control {
   virtual void Paint() {}
   virtual void Resize() {}
   virtual void Terminate() {}
+
+  // The control's own face in the picture of its form (the form's hDC),
+  // drawn into `box` (device pixels of `dc`). False when the component has no
+  // face of its own: the form then draws it as a plain box.
+  [[nodiscard]] virtual bool drawFace(Dc& /*dc*/, const Rect& /*box*/) const { return false; }
+  // The user clicks the control at `where` (twips from its top-left corner).
+  virtual void click(Point /*where*/) {}
 
   // Tells the container a property changed so the designer saves it.
   void PropertyChanged(std::string_view name);

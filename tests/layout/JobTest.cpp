@@ -185,6 +185,36 @@ TEST(PrintJob, TheJobsTakeTheirMarginsFromZoom) {
   EXPECT_DOUBLE_EQ(h.control->job().LayoutFactor, 0.5);
 }
 
+// The leftmost column with ink in rows top..bottom - 1, or -1 when they are blank.
+int leftmostInk(const host::Picture& picture, int top, int bottom) {
+  for (int x = 0; x < picture.width(); ++x) {
+    for (int y = top; y < bottom; ++y) {
+      if (!(picture.pixel(x, y) == host::Rgb::white)) return x;
+    }
+  }
+  return -1;
+}
+
+TEST(PrintJob, APreviewMarginThatOverflowsKeepsOnlyItselfAsItWas) {
+  Harness h;
+  addTitle(h);
+  ASSERT_TRUE(h.control->LVPrint());  // leaves the print job's margins: 50, 50, 128, 128
+  ASSERT_EQ(h.control->job().BodyTop, 128);
+  h.control->setTopMargin(1e10);  // beyond a Long in page units
+  ASSERT_TRUE(h.control->Preview());
+  const PrintJob& job = h.control->job();
+  EXPECT_EQ(job.BodyLeft, 25);        // 25.165
+  EXPECT_EQ(job.BodyRight, 25);
+  EXPECT_EQ(job.BottomReserve, 75);   // 75.495
+  EXPECT_EQ(job.BodyTop, 128) << "the overflowing margin is passed over";
+  // The label at 360 twips (24 pixels) is drawn from the preview's left margin,
+  // not from the print job's.
+  ASSERT_FALSE(h.previewPages().empty());
+  const int left = leftmostInk(h.previewPages().front(), job.BodyTop, job.BodyTop + 60);
+  EXPECT_GE(left, 24 + 25 - 4);
+  EXPECT_LT(left, 24 + 50 - 4);
+}
+
 TEST(PrintJob, AnyNonZeroColourPrintsInMonochrome) {
   Harness h;
   addTitle(h);

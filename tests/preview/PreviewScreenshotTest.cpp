@@ -4,6 +4,7 @@
 
 #include <QImage>
 #include <QPushButton>
+#include <QScrollBar>
 #include <QWidget>
 
 #include "host/Printer.h"
@@ -82,6 +83,74 @@ TEST(PreviewScreenshot, ShowsTheDrawnPageAndTheButtonCaptions) {
 
   window.Finir();
   EXPECT_FALSE(shown->isVisible());
+}
+
+// A preview window on the Qt kit showing `pages` white pages of the given size.
+struct QtPreview {
+  host::Runtime runtime{host::makeQtUi(), {host::MemoryPrinter::create("Memory", 600)}};
+  std::shared_ptr<host::Form> form = host::Form::create("Orders");
+  std::shared_ptr<Vellora> control = std::make_shared<Vellora>();
+  PrintJob& job = control->job();
+  Prview window{job};
+
+  QtPreview(int pages, host::Size size) {
+    form->adopt(control);
+    job.HostForm = form;
+    job.JobOpen = true;
+    job.FirstPageNo = 2;
+    window.setPageBoxSize(size.width, size.height);
+    for (int i = 0; i < pages; ++i) {
+      auto page = std::make_unique<OffScreenDC>(job.drawing, &job);
+      page->Initialize(window.pageBoxDc(), size.width, size.height, 2);
+      job.PageStore.push_back(std::move(page));
+    }
+    job.PageCounter = static_cast<std::int16_t>(pages - 1);
+    window.present();
+  }
+  ~QtPreview() { window.Finir(); }
+  [[nodiscard]] QWidget* shown() const { return host::qtWidgetOf(*window.window()); }
+  [[nodiscard]] QPushButton* button(const QString& caption) const {
+    for (QPushButton* button : shown()->findChildren<QPushButton*>()) {
+      if (button->text() == caption) return button;
+    }
+    return nullptr;
+  }
+};
+
+// Pixels of a widget's picture dark enough to be text.
+int darkPixels(QWidget& widget) {
+  const QImage image = widget.grab().toImage();
+  int dark = 0;
+  for (int y = 0; y < image.height(); ++y) {
+    for (int x = 0; x < image.width(); ++x) dark += isDark(image.pixel(x, y)) ? 1 : 0;
+  }
+  return dark;
+}
+
+TEST(PreviewScreenshot, DisabledButtonsShowGreyedCaptions) {
+  QtPreview preview(1, {300, 200});  // one page: Prev Page and Next Page are disabled
+  QPushButton* print = preview.button("Print");
+  QPushButton* next = preview.button("Next Page");
+  ASSERT_NE(print, nullptr);
+  ASSERT_NE(next, nullptr);
+  ASSERT_TRUE(print->isEnabled());
+  ASSERT_FALSE(next->isEnabled());
+  EXPECT_GT(darkPixels(*print), 20) << "an enabled caption is drawn dark";
+  EXPECT_EQ(darkPixels(*next), 0) << "a disabled caption is greyed";
+}
+
+TEST(PreviewScreenshot, AClickInTheVerticalTroughMovesThePageByWhatTheViewportShows) {
+  QtPreview preview(1, {300, 3000});
+  const PrviewControls& c = *preview.window.controls();
+  ASSERT_TRUE(c.VScrl->visible());
+  QScrollBar* vertical = nullptr;
+  for (QScrollBar* bar : preview.shown()->findChildren<QScrollBar*>()) {
+    if (bar->orientation() == Qt::Vertical) vertical = bar;
+  }
+  ASSERT_NE(vertical, nullptr);
+  vertical->triggerAction(QAbstractSlider::SliderPageStepAdd);  // what a click below the thumb does
+  EXPECT_EQ(c.View->top(), -c.VScrl->largeChange());
+  EXPECT_GE(-c.View->top(), c.Back->height() - 2 * 17) << "a page step is a viewport's height";
 }
 
 }  // namespace

@@ -87,6 +87,16 @@ TEST_F(PreviewWindow, CaptionsWithoutAnySlashLeaveTheButtonsAndGiveCloseTheWhole
   EXPECT_EQ(c().Closebtn->caption(), "Drucken");
 }
 
+TEST_F(PreviewWindow, CaptionsWithoutAnySlashKeepTheDesignCaptionsOfTheFirstThreeButtons) {
+  drawPages(2);
+  control->setBtnsView_Captions("Schliessen");
+  window->present();
+  EXPECT_EQ(c().Printbt->caption(), "Print");
+  EXPECT_EQ(c().Up->caption(), "Prev Page");
+  EXPECT_EQ(c().Down->caption(), "Next Page");
+  EXPECT_EQ(c().Closebtn->caption(), "Schliessen");
+}
+
 TEST_F(PreviewWindow, CaptionsWithFewerThanSixItemsLeaveTheMissingButtonsEmpty) {
   drawPages(2);
   control->setBtnsView_Captions("Imprimer/Retour");

@@ -23,8 +23,8 @@ TEST(VelloraProperties, NewControlTakesTheTableDefaultsAndArialNineTitles) {
   EXPECT_EQ(p.EscStr, " ");
   EXPECT_EQ(p.PrevBkColor, 0xC0C0C0);
   EXPECT_EQ(p.GridToFit, vellora::Split);
-  EXPECT_EQ(p.TitlesFont.name(), "Arial");
-  EXPECT_DOUBLE_EQ(p.TitlesFont.size(), host::grantedFontSize(9));
+  EXPECT_EQ(h.control->titlesFont().name(), "Arial");
+  EXPECT_DOUBLE_EQ(h.control->titlesFont().size(), host::grantedFontSize(9));
   EXPECT_EQ(p.PrinterName, "Memory");
   EXPECT_TRUE(h.control->get("PrintBtnEnabled").toBool());
   EXPECT_TRUE(h.control->get("PreviewBtnEnabled").toBool());
@@ -145,6 +145,42 @@ TEST(VelloraProperties, PrinterNameSelectsAnInstalledPrinterWhateverItsCase) {
   EXPECT_EQ(h.control->changesReported(), before + 2);
 }
 
+// The ink of a preview page's top title band.
+long titleBandInk(const velloratest::Harness& h) {
+  const host::Picture page = h.previewPages().at(0);
+  long inked = 0;
+  for (int y = 0; y < h.control->job().BodyTop - 3; ++y) {
+    for (int x = 0; x < page.width(); ++x) inked += page.pixel(x, y) == host::Rgb::white ? 0 : 1;
+  }
+  return inked;
+}
+
+TEST(VelloraProperties, TitlesFontIsTheLiveFontObjectAsAControlsFontIs) {
+  Harness h;
+  h.control->setTopTitle("Quarterly report of the northern region");
+  ASSERT_TRUE(h.control->Preview());
+  const long regular = titleBandInk(h);
+  ASSERT_GT(regular, 0);
+
+  // Vellora1.TitlesFont.Bold = True, as host code writes it.
+  host::ObjectRef font = h.control->get("TitlesFont").toObject();
+  font->set("Bold", Value(true));
+  EXPECT_TRUE(h.control->titlesFont().bold());
+  EXPECT_TRUE(h.control->get("TitlesFont").toObject()->get("Bold").toBool());
+  EXPECT_EQ(h.control->get("TitlesFont").toObject(), font) << "the same object each time";
+  ASSERT_TRUE(h.control->Preview());
+  EXPECT_GT(titleBandInk(h), regular) << "the title prints bold";
+
+  // Saved, the bag holds the font as it stood; a later change is not in it.
+  host::PropertyBag bag;
+  h.control->WriteProperties(bag);
+  font->set("Size", Value(20));
+  Harness loaded;
+  loaded.control->ReadProperties(bag);
+  EXPECT_TRUE(loaded.control->titlesFont().bold());
+  EXPECT_DOUBLE_EQ(loaded.control->titlesFont().size(), host::grantedFontSize(9));
+}
+
 TEST(VelloraPersistence, DefaultsAreNotSavedAndLoadTheSame) {
   Harness h;
   host::PropertyBag bag;
@@ -158,7 +194,7 @@ TEST(VelloraPersistence, DefaultsAreNotSavedAndLoadTheSame) {
   other.control->ReadProperties(bag);
   EXPECT_EQ(other.control->props().Zoom, 100);
   EXPECT_EQ(other.control->props().TopTitle, " ");
-  EXPECT_EQ(other.control->props().TitlesFont, h.control->props().TitlesFont);
+  EXPECT_EQ(other.control->titlesFont(), h.control->titlesFont());
 }
 
 TEST(VelloraPersistence, ChangedValuesRoundTrip) {
@@ -190,7 +226,7 @@ TEST(VelloraPersistence, ChangedValuesRoundTrip) {
   EXPECT_EQ(p.Color, 1);
   EXPECT_EQ(p.Zoom, 80);
   EXPECT_EQ(p.TopTitle, "Quarterly report");
-  EXPECT_EQ(p.TitlesFont, titles);
+  EXPECT_EQ(loaded.control->titlesFont(), titles);
   EXPECT_EQ(p.FromPage, 3);
   EXPECT_EQ(p.ToPage, 0);
   EXPECT_FLOAT_EQ(p.Copies, 2);

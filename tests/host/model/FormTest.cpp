@@ -186,4 +186,58 @@ TEST(Form, TheSnapshotShowsTheBackgroundAndTheVisibleControls) {
   EXPECT_EQ(picture.pixel(120, 30), host::Rgb::fromRgb(0, 255, 0));
 }
 
+// Dark pixels (state marks, ticks, dots, text) inside a rectangle of a picture.
+int darkPixelsIn(const host::Picture& picture, const host::Rect& area) {
+  int dark = 0;
+  for (int y = area.top; y < area.bottom; ++y) {
+    for (int x = area.left; x < area.right; ++x) dark += picture.pixel(x, y).brightness() < 80 ? 1 : 0;
+  }
+  return dark;
+}
+
+TEST(Form, TheSnapshotShowsCheckBoxesAndOptionButtonsInTheirStates) {
+  auto form = host::Form::create("Choices");
+  form->call("Move", {Value(0), Value(0), Value(6000), Value(4000)});
+  auto place = [&](const char* type, const char* name, int top, const Value& value) {
+    ObjectRef made = form->addControl(type, name);
+    made->call("Move", {Value(150), Value(top), Value(1500), Value(300)});
+    made->set("Caption", Value(""));
+    made->set("Value", value);
+    return made;
+  };
+  place("CheckBox", "Off", 150, Value(std::int16_t{0}));
+  place("CheckBox", "On", 600, Value(std::int16_t{1}));
+  place("OptionButton", "Unselected", 1050, Value(false));
+  place("OptionButton", "Selected", 1500, Value(true));
+  const host::Picture picture = form->snapshot();
+  // Each control is 100 x 20 pixels at left 10; its mark sits at its left,
+  // vertically centred, 13 pixels square.
+  auto mark = [](int topTwips) { return host::Rect::fromXywh(11, topTwips / 15 + 3, 13, 13); };
+  const int emptyBox = darkPixelsIn(picture, mark(150));
+  const int tickedBox = darkPixelsIn(picture, mark(600));
+  const int emptyRing = darkPixelsIn(picture, mark(1050));
+  const int dottedRing = darkPixelsIn(picture, mark(1500));
+  EXPECT_GT(emptyBox, 20) << "the box is drawn";
+  EXPECT_GT(tickedBox, emptyBox + 10) << "a ticked box shows its tick";
+  EXPECT_GT(emptyRing, 10) << "the ring is drawn";
+  EXPECT_GT(dottedRing, emptyRing + 8) << "a selected option shows its dot";
+  // The inside of an empty box is white.
+  EXPECT_EQ(picture.pixel(17, 150 / 15 + 9), host::Rgb::white);
+}
+
+TEST(Form, TheSnapshotPutsAChoicesMarkOnTheRightWithAlignmentOne) {
+  auto form = host::Form::create("Choices");
+  form->call("Move", {Value(0), Value(0), Value(6000), Value(4000)});
+  ObjectRef box = form->addControl("CheckBox", "Right");
+  box->call("Move", {Value(150), Value(150), Value(1500), Value(300)});
+  box->set("Caption", Value("Paid"));
+  box->set("Alignment", Value(std::int16_t{1}));
+  box->set("Value", Value(std::int16_t{1}));
+  const host::Picture picture = form->snapshot();
+  // The mark's frame at the right end of the box, the caption's ink left of it.
+  EXPECT_GT(darkPixelsIn(picture, host::Rect::fromXywh(96, 13, 13, 13)), 30);
+  EXPECT_GT(darkPixelsIn(picture, host::Rect::fromXywh(11, 10, 40, 20)), 10);
+  EXPECT_LT(darkPixelsIn(picture, host::Rect::fromXywh(11, 13, 1, 13)), 13) << "no mark's frame on the left";
+}
+
 }  // namespace

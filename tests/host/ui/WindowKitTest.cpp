@@ -1,7 +1,11 @@
 // The window kit's state rules, driven through the headless kit.
 #include <gtest/gtest.h>
 
+#include <QPointer>
+#include <QWidget>
+
 #include "host/HostError.h"
+#include "host/QtKit.h"
 #include "host/RasterDc.h"
 #include "host/Ui.h"
 #include "host/Window.h"
@@ -189,6 +193,44 @@ TEST_F(WindowKit, TheKitKnowsItsLiveWindowsByName) {
   EXPECT_NE(window->button("Stoper"), nullptr);
   EXPECT_EQ(window->scrollBar("Stoper"), nullptr);
   EXPECT_EQ(window->widget("Missing"), nullptr);
+}
+
+// A window kept by a job may be destroyed after the interface and kit that made
+// it (a runtime installed for a while, then gone).
+TEST(WindowKitLifetime, AKitThatGoesFirstTakesDownWhatItShowsOfItsWindows) {
+  auto kit = host::makeQtKit();
+  std::unique_ptr<host::Window> window = kit->createWindow("Prview");
+  host::Button& button = window->addButton("Printbt");
+  window->show();
+  QPointer<QWidget> shown = host::qtWidgetOf(*window);
+  ASSERT_FALSE(shown.isNull());
+  ASSERT_TRUE(shown->isVisible());
+
+  kit.reset();
+  EXPECT_TRUE(shown.isNull()) << "nothing of the window stays on the screen";
+  EXPECT_EQ(window->kit(), nullptr);
+  EXPECT_FALSE(window->isShown());
+  int clicks = 0;
+  button.onClick = [&] { ++clicks; };
+  button.click();
+  EXPECT_EQ(clicks, 0) << "a window without its kit cannot be reached";
+  button.setCaption("Print");  // the state still takes changes
+  window->addButton("Up");
+  window.reset();  // erases itself from no kit
+}
+
+TEST(WindowKitLifetime, WindowsOfAHeadlessKitOutliveNoKitEither) {
+  auto kit = host::makeHeadlessKit([] { return Rect::fromXywh(0, 0, 1024, 768); });
+  auto first = kit->createWindow("Interin");
+  auto second = kit->createWindow("Prview");
+  second->setWindowState(host::WindowState::Maximized);
+  ASSERT_EQ(second->geometry(), Rect::fromXywh(0, 0, 1024, 768));
+  kit.reset();
+  EXPECT_EQ(first->kit(), nullptr);
+  EXPECT_EQ(second->kit(), nullptr);
+  EXPECT_FALSE(second->geometry().isEmpty());
+  first.reset();
+  second.reset();
 }
 
 }  // namespace
