@@ -3,6 +3,7 @@
 
 #include "TestSupport.h"
 #include "host/HostError.h"
+#include "host/Runtime.h"
 #include "host/SysColors.h"
 #include "host/model/Control.h"
 #include "host/model/UserControl.h"
@@ -184,6 +185,22 @@ TEST(Form, TheSnapshotShowsTheBackgroundAndTheVisibleControls) {
   EXPECT_EQ(picture.pixel(5, 5), host::Rgb::fromRgb(0, 255, 0));
   EXPECT_EQ(picture.pixel(30, 30), host::Rgb::fromRgb(255, 0, 0));
   EXPECT_EQ(picture.pixel(120, 30), host::Rgb::fromRgb(0, 255, 0));
+}
+
+// A form far taller than the screen gives a picture of a screenful at most:
+// the snapshot's memory follows the screen, not the form.
+TEST(Form, TheSnapshotOfAFormLargerThanTheScreenIsCutAtTheScreen) {
+  auto form = host::Form::create();
+  form->set("Width", Value(3120));
+  form->set("Height", Value(20000000));
+  form->set("BackColor", Value(0x00FF00));
+  const host::Size screen = host::ui().screen().pixels;
+  host::Picture picture = form->snapshot();
+  ASSERT_EQ(picture.size(), (host::Size{200, screen.height}));
+  EXPECT_EQ(picture.pixel(5, screen.height - 1), host::Rgb::fromRgb(0, 255, 0));
+
+  form->set("Width", Value(2000000000));
+  EXPECT_EQ(form->snapshot().size(), (host::Size{screen.width, screen.height}));
 }
 
 }  // namespace

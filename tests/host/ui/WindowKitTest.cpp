@@ -1,6 +1,8 @@
 // The window kit's state rules, driven through the headless kit.
 #include <gtest/gtest.h>
 
+#include <limits>
+
 #include "host/HostError.h"
 #include "host/RasterDc.h"
 #include "host/Ui.h"
@@ -189,6 +191,18 @@ TEST_F(WindowKit, TheKitKnowsItsLiveWindowsByName) {
   EXPECT_NE(window->button("Stoper"), nullptr);
   EXPECT_EQ(window->scrollBar("Stoper"), nullptr);
   EXPECT_EQ(window->widget("Missing"), nullptr);
+}
+
+// A window placed with extents far past the ends of int (a form of absurd
+// size) has an empty client area, not one wrapped round to a huge size.
+TEST_F(WindowKit, ExtremeGeometryGivesAnEmptyClientAreaWithoutOverflow) {
+  window->setFrameMargins(Rect::fromLtrb(4, 23, 4, 4));
+  constexpr int most = std::numeric_limits<int>::max();
+  constexpr int least = std::numeric_limits<int>::min();
+  window->setGeometry(Rect::fromLtrb(0, 0, least, least));
+  EXPECT_EQ(window->clientSize(), (host::Size{0, 0}));
+  window->setGeometry(Rect::fromLtrb(-2, -20, most - 2, most - 20));
+  EXPECT_EQ(window->clientSize(), (host::Size{most - 8, most - 27}));
 }
 
 }  // namespace
