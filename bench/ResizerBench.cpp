@@ -43,7 +43,8 @@ struct BigForm {
 // The properties a pass writes, written straight on each control.
 void writeDirectly(const Gauxel& resizer, double ratio) {
   for (const LayoutRecord& record : resizer.records()) {
-    host::Object& ctl = *record.Ctl;
+    const host::ObjectRef control = record.Ctl.lock();
+    host::Object& ctl = *control;
     host::resume([&] {
       if (ctl.typeName() == "Line") {
         ctl.set("Y1", Value(record.H * ratio));
@@ -95,7 +96,8 @@ void HundredPassesWithoutDrift(benchmark::State& state) {
       big.resizer->set("Zoom", Value(static_cast<std::int16_t>(percent)));
       const double ratio = percent / 100.0;
       for (const LayoutRecord& record : big.resizer->records()) {
-        const host::Object& ctl = *record.Ctl;
+        const host::ObjectRef control = record.Ctl.lock();
+        const host::Object& ctl = *control;
         if (ctl.typeName() == "Line" || ctl.typeName() == "Gauxel") continue;
         if (ctl.get("Left").toDouble() != static_cast<float>(record.L * ratio) ||
             ctl.get("Height").toDouble() != static_cast<float>(record.H * ratio)) {

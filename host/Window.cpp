@@ -2,6 +2,7 @@
 #include "host/Window.h"
 
 #include <algorithm>
+#include <cstdint>
 #include <limits>
 
 #include "host/Dc.h"
@@ -295,10 +296,22 @@ void Window::userMovedTo(const Rect& rect) {
   if (state_ == WindowState::Normal) setOuter(rect);
 }
 
+namespace {
+
+// What is left of an outer extent once the frame's two margins are taken off:
+// never negative, and worked out wide so that no extent, however far off
+// screen its edges lie, overflows.
+int innerExtent(int from, int to, int marginBefore, int marginAfter) {
+  const std::int64_t inner = std::int64_t{to} - from - marginBefore - marginAfter;
+  return static_cast<int>(std::clamp<std::int64_t>(inner, 0, std::numeric_limits<int>::max()));
+}
+
+}  // namespace
+
 Size Window::clientSize() const {
   const Rect outer = geometry();
-  return {std::max(0, outer.width() - frameMargins_.left - frameMargins_.right),
-          std::max(0, outer.height() - frameMargins_.top - frameMargins_.bottom)};
+  return {innerExtent(outer.left, outer.right, frameMargins_.left, frameMargins_.right),
+          innerExtent(outer.top, outer.bottom, frameMargins_.top, frameMargins_.bottom)};
 }
 
 void Window::setFrameMargins(const Rect& margins) {

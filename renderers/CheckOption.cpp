@@ -45,9 +45,11 @@ class CheckOptionRenderer {
       if (job_.JobEnded) return;
     }
     const std::int16_t alignment = CInt(control_.get("Alignment").toDouble());
-    const host::Font font = renderers::fontOf(control_);
+    // Off the design size the caption and the glyph scale with the form, so
+    // that both stay within the control's scaled box.
+    const host::Font font = renderers::layoutFont(job_, renderers::fontOf(control_));
     job_.control.setFont(font);
-    std::int32_t lineHeight = CLng(job_.control.TextHeight("A") + 4);
+    std::int32_t lineHeight = CLng(job_.control.TextHeight("A") + 4 * job_.LayoutFactor);
     if (printing_) lineHeight = CLng(H / 3.3);
     const std::int32_t captionAlign = renderers::hostForm(job_).get("RightToLeft").toBool() ? 1 : 0;
     const bool glyphOnRight = alignment == 1;
@@ -94,18 +96,22 @@ class CheckOptionRenderer {
                       bool glyphOnRight, std::int32_t lineHeight) {
     job_.page().setFont(font);
     const std::int32_t left =
-        glyphOnRight ? job_.CurX : CLng((record_.Left / job_.TwipsPerUnit + job_.BodyLeft) * job_.LayoutFactor + 17);
-    job_.page().FillRect(left, job_.CurY, CLng(scaled(job_, record_.Width) - 20), lineHeight, caption, captionAlign,
+        glyphOnRight ? job_.CurX
+                     : CLng((record_.Left / job_.TwipsPerUnit + job_.BodyLeft) * job_.LayoutFactor +
+                            17 * job_.LayoutFactor);
+    job_.page().FillRect(left, job_.CurY, CLng(scaled(job_, record_.Width) - 20 * job_.LayoutFactor), lineHeight,
+                         caption, captionAlign,
                          0, true, false, 0, false, 5);
   }
 
   void printCaption(const host::Font& font, const std::string& caption, std::int32_t captionAlign,
                     bool glyphOnRight, std::int32_t width, std::int32_t H) {
     renderers::setPrinterFont(font);
-    const double glyphRoom = 30 * job_.PrnUnit;
+    const double glyphRoom = 30 * job_.PrnUnit * job_.LayoutFactor;
     const std::int32_t left = glyphOnRight ? job_.CurX : CLng(job_.CurX + glyphRoom);
     const std::int32_t cellWidth = glyphOnRight ? CLng(width - glyphRoom) : width;
-    PrnFillRect(job_, left, CLng(job_.CurY + 4 * job_.PrnGapUnit), cellWidth, H, caption, captionAlign, 0, true,
+    PrnFillRect(job_, left, CLng(job_.CurY + 4 * job_.PrnGapUnit * job_.LayoutFactor), cellWidth, H, caption,
+                captionAlign, 0, true,
                 false, true, 5);
   }
 
@@ -128,13 +134,14 @@ class CheckOptionRenderer {
   }
 
   void drawGlyph(bool glyphOnRight, std::int32_t width, std::int32_t H, std::int32_t lineHeight) {
-    const double scale = job_.control.props().ScalePrnGrph;
+    const double scale = job_.control.props().ScalePrnGrph * job_.LayoutFactor;
     const std::int32_t shift = glyphOnRight ? std::max(0, width - glyphWidth(scale)) : 0;
     const host::ObjectRef& baki = job_.control.baki();
     if (printing_) {
-      PrnPicture(job_, baki, scale, job_.CurX + shift, CLng((H - 30) / 2.0 / job_.PrnUnit + job_.CurY));
+      PrnPicture(job_, baki, scale, job_.CurX + shift,
+                 CLng((H - 30 * job_.LayoutFactor) / 2.0 / job_.PrnUnit + job_.CurY));
     } else {
-      job_.page().Printpic(baki, scale, job_.CurX + shift, CLng(lineHeight / 2.0 - 9 + job_.CurY));
+      job_.page().Printpic(baki, scale, job_.CurX + shift, CLng(lineHeight / 2.0 - 9 * job_.LayoutFactor + job_.CurY));
     }
   }
 

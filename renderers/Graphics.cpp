@@ -241,17 +241,19 @@ void renderFrame(PrintJob& job) {
   drawShape(job, box.left, top, box.width, box.height, fill);
   if (frame.get("BorderStyle").toLong() == 0) return;
 
-  const host::Font font = renderers::fontOf(frame);
+  // Off the design size the caption scales with the frame it names.
+  const host::Font font = renderers::layoutFont(job, renderers::fontOf(frame));
   if (printing(job)) renderers::setPrinterFont(font);
   const CaptionMetrics metrics = captionMetrics(job, font, frame.get("Caption").toString());
-  // The grey outline runs through the middle of the caption line.
+  // The grey outline runs through the middle of the caption line and ends on
+  // the frame's bottom edge.
   ShapeStyle outline;
   outline.backStyle = 0;
   outline.borderColor = Grey;
   outline.borderStyle = 1;
   const double frameHeight = frame.get("Height").toDouble() / job.TwipsPerUnit;
   drawShape(job, box.left, CLng(metrics.height / 2.0 + job.CurY), CLng(scaled(job, job.record().Width) - 1),
-            CLng(std::abs((frameHeight - metrics.height / 2.0) * job.LayoutFactor) - 1), outline);
+            CLng(std::abs(frameHeight * job.LayoutFactor - metrics.height / 2.0) - 1), outline);
   writeCaption(job, frame, font, box, metrics, foreground, background);
 }
 

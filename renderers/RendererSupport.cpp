@@ -9,6 +9,15 @@ namespace renderers {
 
 double scaled(const PrintJob& job, double twips) { return twips / job.TwipsPerUnit * job.LayoutFactor; }
 
+// The preview's screen fonts come out a tenth larger than the printer's, hence
+// the 1.1 on the preview page.
+host::Font layoutFont(const PrintJob& job, host::Font font) {
+  if (job.LayoutFactor == 1) return font;
+  const double divisor = job.Printing == 1 ? 1.0 : 1.1;
+  font.setSize(font.size() * job.LayoutFactor / divisor);
+  return font;
+}
+
 void applyAdvance(PrintJob& job) { job.CurY = host::CLng(scaled(job, job.record().Advance) + job.CurY); }
 
 bool wantsNewPage(const PrintJob& job, const host::Object& control) {

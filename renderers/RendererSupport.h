@@ -19,6 +19,10 @@ namespace renderers {
 // Host twips as page units: twips / TwipsPerUnit x LayoutFactor.
 [[nodiscard]] double scaled(const PrintJob& job, double twips);
 
+// The font a control prints in at the job's LayoutFactor: its size scaled by
+// the factor (and by a further 1 / 1.1 on the preview page); unchanged at 1.
+[[nodiscard]] host::Font layoutFont(const PrintJob& job, host::Font font);
+
 // Applies the current record's Advance to CurY.
 void applyAdvance(PrintJob& job);
 

@@ -156,13 +156,8 @@ class TextBoxRenderer {
     job_.CellFillColor = back_;
   }
 
-  // A form printed off its design size gets its fonts scaled with it; the
-  // preview's screen fonts come out a tenth larger, hence the 1.1.
-  void scaleFontToLayout() {
-    if (job_.LayoutFactor == 1) return;
-    const double divisor = twin_ == Twin::Preview ? 1.1 : 1.0;
-    font_.setSize(font_.size() * job_.LayoutFactor / divisor);
-  }
+  // A form printed off its design size gets its fonts scaled with it.
+  void scaleFontToLayout() { font_ = renderers::layoutFont(job_, font_); }
 
   void measureLineHeight() {
     if (twin_ == Twin::Preview) {

@@ -52,8 +52,10 @@ struct GauxelEvents {
 };
 
 // One captured control. For a line W, H, L, T hold X1, Y1, X2, Y2.
+// The record does not own its control: the form does, and the form owns the
+// resizer, whose own record would otherwise keep the form's controls alive.
 struct LayoutRecord {
-  host::ObjectRef Ctl;
+  std::weak_ptr<host::Object> Ctl;
   double FontSize = 0;
   std::int32_t W = 0;
   std::int32_t H = 0;
@@ -150,8 +152,8 @@ class Gauxel : public host::UserControl {
   void raiseEvent(const std::function<void()>& handler) const;
   // The scaling of one control (ProportionalResize.cpp).
   void captureControl(const host::ObjectRef& control);
-  void scaleLine(const LayoutRecord& record) const;
-  void scaleControl(LayoutRecord& record);
+  void scaleLine(const LayoutRecord& record, host::Object& line) const;
+  void scaleControl(LayoutRecord& record, host::Object& ctl);
   void scaleColumn(std::int16_t& saved, const std::function<double()>& current,
                    const std::function<void(double)>& assign) const;
 

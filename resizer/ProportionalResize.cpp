@@ -150,11 +150,12 @@ void Gauxel::ScalePass() {
     }
   }
   for (LayoutRecord& record : records_) {
-    if (keepsItsSize(*record.Ctl)) continue;
-    if (isLine(*record.Ctl)) {
-      scaleLine(record);
+    const ObjectRef control = record.Ctl.lock();
+    if (!control || keepsItsSize(*control)) continue;  // a control gone from the form keeps nothing
+    if (isLine(*control)) {
+      scaleLine(record, *control);
     } else {
-      scaleControl(record);
+      scaleControl(record, *control);
     }
   }
   returning_ = false;
@@ -166,8 +167,7 @@ bool Gauxel::returnsToPollLayout() const {
   return pollLayout_ && stored("Zoom").toInteger() == pollLayout_->zoom;
 }
 
-void Gauxel::scaleLine(const LayoutRecord& record) const {
-  host::Object& line = *record.Ctl;
+void Gauxel::scaleLine(const LayoutRecord& record, host::Object& line) const {
   const double rw = ratios_.RatioW;
   const double rh = ratios_.RatioH;
   assign(line, "Y1", record.H * rh);
@@ -184,8 +184,7 @@ void Gauxel::scaleLine(const LayoutRecord& record) const {
   assign(line, "BorderWidth", record.Extra * rh);
 }
 
-void Gauxel::scaleControl(LayoutRecord& record) {
-  host::Object& ctl = *record.Ctl;
+void Gauxel::scaleControl(LayoutRecord& record, host::Object& ctl) {
   const double rw = ratios_.RatioW;
   const double rh = ratios_.RatioH;
   setFontSize(ctl, "Font", record.FontSize * (fontsAtSmallerRatio() ? ratios_.MinRatio : rh));

@@ -143,8 +143,10 @@ void PrnFillRect(PrintJob& job, std::int32_t nLeft, std::int32_t nTop, std::int3
     // Captions travel in the host's code page, UTF-8, and are handed on whole
     // for every font: a count of characters would cut a caption whose
     // converted form has more bytes than characters.
-    const CaptionOrigin origin =
-        captionOrigin(CaptionAlign, dc.textExtent(sCaption), nLeft, nTop, nnWidth, nHeight, k);
+    // Only a one-line caption is placed by its extent; a word-wrapped one is
+    // placed by its format, so a long caption is not measured whole for nothing.
+    const host::Size extent = Wr ? host::Size{} : dc.textExtent(sCaption);
+    const CaptionOrigin origin = captionOrigin(CaptionAlign, extent, nLeft, nTop, nnWidth, nHeight, k);
 
     const Rect cell = cellRect(nLeft, nTop, nnWidth, nHeight, k);
     if (!transpar) paintBackground(dc, cell, job.CellFillColor);

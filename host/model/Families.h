@@ -31,6 +31,15 @@ class Label final : public Control {
  private:
   // The size an AutoSize label takes for its caption in its font (twips).
   [[nodiscard]] std::pair<double, double> autoSize() const;
+  // The same, measured once and kept until a property it depends on (Caption,
+  // WordWrap, BorderStyle, Width, AutoSize) is written or the font changes:
+  // Width and Height are read often and a caption may be long.
+  [[nodiscard]] std::pair<double, double> cachedAutoSize() const;
+  [[nodiscard]] std::uint64_t autoSizeWrites() const;
+
+  mutable std::pair<double, double> autoSize_;
+  mutable std::uint64_t autoSizeWrites_ = ~std::uint64_t{0};
+  mutable Font autoSizeFont_;
 };
 
 class TextBox final : public Control {

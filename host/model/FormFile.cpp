@@ -11,8 +11,11 @@
 #include <array>
 #include <charconv>
 #include <cmath>
+#include <cstdint>
 #include <functional>
+#include <limits>
 #include <optional>
+#include <string>
 #include <utility>
 #include <vector>
 
@@ -105,6 +108,17 @@ bool isExtenderKey(std::string_view key) {
                                                            "Visible", "Tag", "Index"};
   for (std::string_view extender : keys)
     if (equalsNoCase(extender, key)) return true;
+  return false;
+}
+
+// Keys that place or size a form or a control, in twips: the host keeps its
+// geometry in Long, so a value outside that range is refused on loading
+// rather than left to overflow wherever the geometry is used.
+bool isGeometryKey(std::string_view key) {
+  static constexpr std::array<std::string_view, 10> keys = {"Left", "Top", "Width", "Height", "ScaleWidth",
+                                                            "ScaleHeight", "X1", "Y1", "X2", "Y2"};
+  for (std::string_view geometry : keys)
+    if (equalsNoCase(geometry, key)) return true;
   return false;
 }
 
@@ -461,6 +475,7 @@ class Loader {
     if (equalsNoCase(def.name, "Name")) fail(place, key, "is given twice");
     if (def.rank == 0) {
       const Value value = scalarValue(def, json, place, key);
+      refuseGeometryOutsideLong(json, place, key);
       if (isClientSize(target, def.name)) {
         attempt(place, key, [&] { setClientSize(target, def.name, value); });
         return;
@@ -473,11 +488,23 @@ class Loader {
     }
   }
 
+  void refuseGeometryOutsideLong(const QJsonValue& json, const std::string& place, const std::string& key) const {
+    if (!isGeometryKey(key) || !json.isDouble()) return;
+    const double twips = json.toDouble();
+    if (twips >= static_cast<double>(std::numeric_limits<std::int32_t>::min()) &&
+        twips <= static_cast<double>(std::numeric_limits<std::int32_t>::max()))
+      return;
+    fail(place, key,
+         "must lie within the host's Long range (" + std::to_string(std::numeric_limits<std::int32_t>::min()) +
+             " to " + std::to_string(std::numeric_limits<std::int32_t>::max()) + "), not " + numberText(twips));
+  }
+
   void applyUndeclared(PropertyObject& target, const QJsonValue& json, const std::string& place,
                        const std::string& key) {
     if (json.isArray() || json.isObject())
       fail(place, key, std::string("must be a single value, not ") + jsonKindName(json));
     const Value value = looseValue(json, isColorKey(key), place, key);
+    refuseGeometryOutsideLong(json, place, key);
     try {
       target.set(key, value);
     } catch (const HostError& error) {

@@ -1,10 +1,12 @@
 // The picture of a form's client area: its background and every visible
 // control drawn simply (boxes, captions and texts, lines, shapes, pictures).
 #include <algorithm>
+#include <limits>
 
 #include "host/HostError.h"
 #include "host/Lang.h"
 #include "host/RasterDc.h"
+#include "host/Runtime.h"
 #include "host/model/Families.h"
 #include "host/model/Pictures.h"
 #include "host/model/UserControl.h"
@@ -15,7 +17,20 @@ namespace {
 
 constexpr double TwipsPerPixel = 15;
 
-int pixels(double twips) { return static_cast<int>(Int(twips / TwipsPerPixel)); }
+// Saturates at the ends of int: a place far off the form stays far off it.
+int pixels(double twips) {
+  const double whole = Int(twips / TwipsPerPixel);
+  return static_cast<int>(std::clamp(whole, static_cast<double>(std::numeric_limits<int>::min()),
+                                     static_cast<double>(std::numeric_limits<int>::max())));
+}
+
+// The picture holds no more of the client area than the screen can show, so a
+// form far larger than the screen costs a screenful, not its own size.
+Size snapshotSize(double clientWidthTwips, double clientHeightTwips) {
+  const Size screen = ui().screen().pixels;
+  return {std::clamp(pixels(clientWidthTwips), 0, std::max(screen.width, 0)),
+          std::clamp(pixels(clientHeightTwips), 0, std::max(screen.height, 0))};
+}
 
 Rgb colorOf(const Object& control, std::string_view property) { return colorFromHost(control.get(property).toLong()); }
 
@@ -184,7 +199,7 @@ void drawControl(Dc& dc, const Control& control) {
 }  // namespace
 
 Picture Form::snapshot() const {
-  Size client{pixels(clientWidthTwips()), pixels(clientHeightTwips())};
+  const Size client = snapshotSize(clientWidthTwips(), clientHeightTwips());
   if (client.isEmpty()) return Picture();
   auto surface = RasterDc::create(client, RasterFormat::Color);
   surface->fillRect(Rect::fromXywh(0, 0, client.width, client.height),

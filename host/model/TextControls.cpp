@@ -72,10 +72,25 @@ std::pair<double, double> Label::autoSize() const {
           (static_cast<int>(lines.size()) * lineHeight + 2 * border) * TwipsPerPixel};
 }
 
+std::uint64_t Label::autoSizeWrites() const {
+  return writeCount("Caption") + writeCount("WordWrap") + writeCount("BorderStyle") + writeCount("Width") +
+         writeCount("AutoSize");
+}
+
+std::pair<double, double> Label::cachedAutoSize() const {
+  const std::uint64_t writes = autoSizeWrites();
+  const Font& font = font_->font();
+  if (writes == autoSizeWrites_ && font == autoSizeFont_) return autoSize_;
+  autoSize_ = autoSize();
+  autoSizeWrites_ = writes;
+  autoSizeFont_ = font;
+  return autoSize_;
+}
+
 Value Label::get(std::string_view name, Args index) const {
   bool sizeProperty = equalsNoCase(name, "Width") || equalsNoCase(name, "Height");
   if (sizeProperty && PropertyObject::get("AutoSize").toBool()) {
-    auto [width, height] = autoSize();
+    auto [width, height] = cachedAutoSize();
     return Value(static_cast<float>(equalsNoCase(name, "Width") ? width : height));
   }
   return Control::get(name, index);

@@ -1,4 +1,5 @@
 vellora_add_test_suite(host_drawing_tests
+  SPOOLER
   SOURCES
     drawing/RasterShapesTest.cpp
     drawing/RasterTextTest.cpp

@@ -148,4 +148,40 @@ TEST_F(CheckOptionTest, NewPageTagStartsAPageExceptOnTheFirstControl) {
   EXPECT_EQ(job().PageStore.size(), 2u);
 }
 
+// Off the design size the glyph and the caption shrink with the control's box
+// instead of keeping their full size and sliding out of it.
+TEST_F(CheckOptionTest, GlyphAndCaptionScaleWithTheLayoutFactor) {
+  const auto previewInk = [&](double factor, const std::string& name) {
+    beginPreview();
+    job().LayoutFactor = factor;
+    render(PrintCheckOption, option("CheckBox", name, std::int16_t{1}, "Agree"));
+    return boundsWhere(previewPage(), Rect::fromLtrb(0, 0, 700, 300), isDark);
+  };
+  const auto full = previewInk(1, "Full");
+  const auto half = previewInk(0.5, "Half");
+  ASSERT_TRUE(full.has_value());
+  ASSERT_TRUE(half.has_value());
+  EXPECT_LE(half->height(), full->height() * 0.6);
+  EXPECT_LE(half->width(), full->width() * 0.6);
+  // The control is 2000 twips wide: 67 pixels at half size, from CurX.
+  EXPECT_GE(half->left, job().CurX);
+  EXPECT_LE(half->right, job().CurX + host::CLng(2000 / 15.0 * 0.5));
+
+  beginPrint();
+  job().LayoutFactor = 0.5;
+  const int fullTextHeight = host::printer().hDC().textExtent("Agree").height;
+  render(PrintCheckOption, option("CheckBox", "Printed", std::int16_t{0}, "Agree"));
+  const PrintJob& j = job();
+  const int width = host::CLng(glyphs::GlyphSize * 0.5 * 13.5 / 9.6);
+  const int height = host::CLng(glyphs::GlyphSize * 0.5 * 14.6 / 9.6);
+  const int H = host::CLng(300 / 9.6 * 0.5 + 4);
+  const int top = host::CLng((H - 15) / 2.0 / j.PrnUnit + j.CurY);
+  const host::RasterDc& paper = *printedPage().raster;
+  EXPECT_EQ(boundsWhere(paper, Rect::fromLtrb(j.CurX - 5, 0, j.CurX + width + 2, 400), isDark),
+            Rect::fromXywh(j.CurX, top, width, height));
+  const auto caption = boundsWhere(paper, Rect::fromLtrb(j.CurX + width + 2, 0, 900, 400), isDark);
+  ASSERT_TRUE(caption.has_value());
+  EXPECT_LE(caption->height(), fullTextHeight * 0.6);
+}
+
 }  // namespace

@@ -208,4 +208,36 @@ TEST_F(GraphicsTest, PrintedFrameHasItsOutlineAndWholeCaption) {
   EXPECT_GE(ink->width(), host::printer().hDC().textExtent("Order details").width - 2);
 }
 
+// Off the design size the caption shrinks with the frame it names.
+TEST_F(GraphicsTest, FrameCaptionScalesWithTheLayoutFactor) {
+  const auto previewCaption = [&](double factor, const std::string& name) {
+    beginPreview();
+    job().LayoutFactor = factor;
+    host::ObjectRef frame = box("Frame", name, 3000, 900);
+    frame->set("Caption", "Order details");
+    frame->set("ForeColor", redValue);
+    render(PrintFrame, frame);
+    return boundsOf(previewPage(), red, Rect::fromLtrb(0, 0, 700, 400));
+  };
+  const auto full = previewCaption(1, "Full");
+  const auto half = previewCaption(0.5, "Half");
+  ASSERT_TRUE(full.has_value());
+  ASSERT_TRUE(half.has_value());
+  EXPECT_LE(half->height(), full->height() * 0.6);
+  EXPECT_LE(half->width(), full->width() * 0.6);
+
+  beginPrint();
+  job().LayoutFactor = 0.5;
+  host::ObjectRef frame = box("Frame", "Printed", 3000, 900);
+  frame->set("Caption", "Order details");
+  frame->set("ForeColor", redValue);
+  const host::Size fullSize = host::printer().hDC().textExtent("Order details");
+  render(PrintFrame, frame);
+  const auto printed = boundsOf(*printedPage().raster, red, Rect::fromLtrb(0, 0, 800, 600));
+  ASSERT_TRUE(printed.has_value());
+  EXPECT_LE(printed->width(), fullSize.width * 0.6);
+  EXPECT_LE(printed->height(), fullSize.height * 0.6);
+  EXPECT_EQ(printedPage().texts, std::vector<std::string>{"Order details"});
+}
+
 }  // namespace

@@ -211,6 +211,12 @@ TEST(FormFileTest, BadInputIsRefusedNamingFilePlaceAndKey) {
       {R"({"Form": {"Forms": []}})", "Form", "Forms", "MDIForm"},
       {R"({"Form": {"Type": "MDIForm", "Forms": [{"Name": "C"}], "ActiveForm": "D"}})", "Form", "ActiveForm",
        "no child form"},
+      {R"({"Form": {"Width": 1e15}})", "Form", "Width", "Long range"},
+      {R"({"Form": {"Height": -2147483649}})", "Form", "Height", "Long range"},
+      {R"({"Form": {"Controls": [{"Type": "Label", "Name": "A", "Top": 3e9}]}})", "Form.Controls[0]", "Top",
+       "Long range"},
+      {R"({"Form": {"Controls": [{"Type": "Line", "Name": "A", "X2": -1e12}]}})", "Form.Controls[0]", "X2",
+       "Long range"},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.text);

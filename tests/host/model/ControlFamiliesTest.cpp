@@ -122,6 +122,31 @@ TEST(ControlFamilies, AnAutoSizedLabelTakesTheSizeOfItsCaption) {
   EXPECT_GT(label->get("Height").toSingle(), 2 * oneLine);
 }
 
+// The size is measured once and kept; every write it depends on measures anew.
+TEST(ControlFamilies, AnAutoSizedLabelFollowsEveryChangeItsSizeDependsOn) {
+  ObjectRef label = host::createBuiltInControl("Label");
+  label->set("Caption", Value("Signed by the manager of the branch"));
+  label->set("AutoSize", Value(true));
+  const float oneLine = label->get("Height").toSingle();
+  const float wide = label->get("Width").toSingle();
+  EXPECT_EQ(label->get("Width").toSingle(), wide);  // read twice, the same
+
+  label->set("BorderStyle", Value(1));
+  EXPECT_FLOAT_EQ(label->get("Width").toSingle(), wide + 4 * 15);
+  label->set("BorderStyle", Value(0));
+  label->set("WordWrap", Value(true));
+  label->set("Width", Value(900));
+  EXPECT_FLOAT_EQ(label->get("Width").toSingle(), 900);
+  const float wrapped = label->get("Height").toSingle();
+  EXPECT_GT(wrapped, 2 * oneLine);
+  label->set("Width", Value(3000));
+  EXPECT_LT(label->get("Height").toSingle(), wrapped);
+  label->get("Font").toObject()->set("Size", Value(20));
+  EXPECT_GT(label->get("Height").toSingle(), wrapped);
+  label->set("AutoSize", Value(false));
+  EXPECT_FLOAT_EQ(label->get("Width").toSingle(), 3000);
+}
+
 TEST(ControlFamilies, FontsBelongToTheirControlAndCanBeAssigned) {
   ObjectRef first = host::createBuiltInControl("Label");
   ObjectRef second = host::createBuiltInControl("TextBox");

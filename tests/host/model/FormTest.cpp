@@ -3,6 +3,7 @@
 
 #include "TestSupport.h"
 #include "host/HostError.h"
+#include "host/Runtime.h"
 #include "host/SysColors.h"
 #include "host/model/Control.h"
 #include "host/model/UserControl.h"
@@ -238,6 +239,22 @@ TEST(Form, TheSnapshotPutsAChoicesMarkOnTheRightWithAlignmentOne) {
   EXPECT_GT(darkPixelsIn(picture, host::Rect::fromXywh(96, 13, 13, 13)), 30);
   EXPECT_GT(darkPixelsIn(picture, host::Rect::fromXywh(11, 10, 40, 20)), 10);
   EXPECT_LT(darkPixelsIn(picture, host::Rect::fromXywh(11, 13, 1, 13)), 13) << "no mark's frame on the left";
+}
+
+// A form far taller than the screen gives a picture of a screenful at most:
+// the snapshot's memory follows the screen, not the form.
+TEST(Form, TheSnapshotOfAFormLargerThanTheScreenIsCutAtTheScreen) {
+  auto form = host::Form::create();
+  form->set("Width", Value(3120));
+  form->set("Height", Value(20000000));
+  form->set("BackColor", Value(0x00FF00));
+  const host::Size screen = host::ui().screen().pixels;
+  host::Picture picture = form->snapshot();
+  ASSERT_EQ(picture.size(), (host::Size{200, screen.height}));
+  EXPECT_EQ(picture.pixel(5, screen.height - 1), host::Rgb::fromRgb(0, 255, 0));
+
+  form->set("Width", Value(2000000000));
+  EXPECT_EQ(form->snapshot().size(), (host::Size{screen.width, screen.height}));
 }
 
 }  // namespace

@@ -3,6 +3,7 @@
 
 #include <QPointer>
 #include <QWidget>
+#include <limits>
 
 #include "host/HostError.h"
 #include "host/QtKit.h"
@@ -231,6 +232,18 @@ TEST(WindowKitLifetime, WindowsOfAHeadlessKitOutliveNoKitEither) {
   EXPECT_FALSE(second->geometry().isEmpty());
   first.reset();
   second.reset();
+}
+
+// A window placed with extents far past the ends of int (a form of absurd
+// size) has an empty client area, not one wrapped round to a huge size.
+TEST_F(WindowKit, ExtremeGeometryGivesAnEmptyClientAreaWithoutOverflow) {
+  window->setFrameMargins(Rect::fromLtrb(4, 23, 4, 4));
+  constexpr int most = std::numeric_limits<int>::max();
+  constexpr int least = std::numeric_limits<int>::min();
+  window->setGeometry(Rect::fromLtrb(0, 0, least, least));
+  EXPECT_EQ(window->clientSize(), (host::Size{0, 0}));
+  window->setGeometry(Rect::fromLtrb(-2, -20, most - 2, most - 20));
+  EXPECT_EQ(window->clientSize(), (host::Size{most - 8, most - 27}));
 }
 
 }  // namespace
