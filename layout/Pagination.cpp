@@ -9,11 +9,12 @@
 #include "layout/Titles.h"
 #include "layout/WalkRules.h"
 #include "printctl/Vellora.h"
+#include "surface/CellRules.h"
 #include "surface/PrnFillRect.h"
 
 namespace {
 
-constexpr std::int32_t white = 0xFFFFFF;
+using surface::White;
 // A printed page after the first starts this many printer pixels lower.
 constexpr std::int32_t printPageTopGap = 38;
 // The preview stops making pages when the memory still available falls
@@ -37,7 +38,7 @@ void wipeSheet(PrintJob& job) {
   const std::int32_t cellColor = job.CellFillColor;
   host::printer().discardPage();
   host::printer().hDC().setBkColor(host::Rgb::white);
-  job.CellFillColor = white;
+  job.CellFillColor = White;
   PrnFillRect(job, 0, 0, job.PageWidth + 100, job.PageHeight + 100, {}, 0, 0, false, false, false, 0);
   job.CellFillColor = cellColor;
 }
@@ -127,7 +128,7 @@ void nextPage(PrintJob& job) {
 void ClearPreviewPage(PrintJob& job) {
   OffScreenDC& surface = job.page();
   const std::int32_t background = surface.BackColor();
-  surface.setBackColor(white);
+  surface.setBackColor(White);
   surface.FillRect(0, 0, job.PageWidth, job.PageHeight);
   surface.setBackColor(background);
 }

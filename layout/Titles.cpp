@@ -7,11 +7,12 @@
 #include "host/Runtime.h"
 #include "layout/PrintJob.h"
 #include "printctl/Vellora.h"
+#include "surface/CellRules.h"
 #include "surface/PrnFillRect.h"
 
 namespace {
 
-constexpr std::int32_t white = 0xFFFFFF;
+using surface::White;
 constexpr std::int32_t black = 0;
 // The divider code of title bands: no divider adjustment.
 constexpr std::int16_t titleDivider = 5;
@@ -39,7 +40,7 @@ void DrawPreviewTitles(PrintJob& job) {
   const std::int32_t bandWidth = job.PageWidth - job.BodyLeft - job.BodyRight;
 
   host::resume([&] { surface.setFont(job.control.titlesFont()); });
-  host::resume([&] { surface.setBackColor(white); });
+  host::resume([&] { surface.setBackColor(White); });
   host::resume([&] { surface.setTextColor(black); });
   host::resume([&] {
     surface.FillRect(job.BodyLeft - 2, 0, bandWidth, job.BodyTop - 3, properties.TopTitle, align, 0, true, false, 0,
@@ -58,8 +59,8 @@ void DrawPrintTitles(PrintJob& job) {
   const std::int32_t align = properties.TopFootAlignTxt;
 
   host::resume([&] { printer.hDC().setBkColor(host::Rgb::white); });
-  job.CellFillColor = white;
-  job.GridLineColor = white;
+  job.CellFillColor = White;
+  job.GridLineColor = White;
 
   host::Font font = job.control.titlesFont();
   font.setSize(font.size() * printTitleScale);

@@ -13,6 +13,7 @@
 #include "printctl/Vellora.h"
 #include "renderers/RendererSupport.h"
 #include "renderers/Renderers.h"
+#include "surface/CellRules.h"
 #include "surface/PrnFillRect.h"
 
 namespace {
@@ -21,7 +22,7 @@ using host::CInt;
 using host::CLng;
 using renderers::scaled;
 
-constexpr std::int32_t White = 16777215;
+using surface::White;
 
 // The glyph's Picture goes into the print control's hidden picture box, which
 // takes the glyph's size, and is drawn from there like any picture.

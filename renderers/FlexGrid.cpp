@@ -25,6 +25,7 @@
 #include "renderers/RendererSupport.h"
 #include "renderers/Renderers.h"
 #include "renderers/TableSupport.h"
+#include "surface/CellRules.h"
 
 namespace {
 
@@ -32,7 +33,7 @@ using host::CLng;
 using host::Value;
 using renderers::Twin;
 
-constexpr std::int32_t White = 16777215;
+using surface::White;
 // The grid's font is made a tenth larger than the host shows it.
 constexpr double GridFontGrowth = 1.1;
 // Shrinking to the page counts each column at this part of its width.

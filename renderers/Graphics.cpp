@@ -14,18 +14,19 @@
 #include "printctl/Vellora.h"
 #include "renderers/RendererSupport.h"
 #include "renderers/Renderers.h"
+#include "surface/CellRules.h"
 #include "surface/DrawingGuards.h"
 #include "surface/PrnFillRect.h"
+#include "surface/ShapeRules.h"
 
 namespace {
 
 using host::CLng;
-using host::roundHalfEven;
 using renderers::FailureStyle;
 using renderers::scaled;
 using renderers::Statements;
 
-constexpr std::int32_t White = 16777215;
+using surface::White;
 constexpr std::int32_t Grey = 8421504;
 
 [[nodiscard]] bool printing(const PrintJob& job) { return job.Printing == 1; }
@@ -97,68 +98,12 @@ void drawShape(PrintJob& job, std::int32_t left, std::int32_t top, std::int32_t 
   }
 }
 
-// The outline of a host shape by kind: rectangle, square, oval, circle,
-// rounded rectangle, rounded square. Squares and circles take the smaller side.
-void drawShapeKind(host::Dc& dc, std::int32_t L, std::int32_t T, std::int32_t W, std::int32_t H, std::int32_t kind) {
-  const auto R = [](double value) { return static_cast<std::int32_t>(roundHalfEven(value)); };
-  using host::Rect;
-  switch (kind) {
-    case 0:
-      dc.rectangle(Rect::fromLtrb(L, T, L + W, T + H));
-      break;
-    case 1:
-      if (H <= W) W = H; else H = W;
-      dc.rectangle(Rect::fromLtrb(L, T, L + W, T + H));
-      break;
-    case 2:
-      dc.ellipse(Rect::fromLtrb(L, T, L + W, T + H + 1));
-      break;
-    case 3:
-      if (H <= W) {
-        L = R(L + (W - H) / 2.0);
-        W = H;
-        dc.ellipse(Rect::fromLtrb(L, T, L + W, T + H + 1));
-      } else {
-        T = R(T + (H - W) / 2.0);
-        L = R(L + 0.5);
-        dc.ellipse(Rect::fromLtrb(L, T, L + W, T + W));
-      }
-      break;
-    case 4:
-      dc.roundRect(Rect::fromLtrb(L, T, L + W, T + H), 8, 8);
-      break;
-    case 5:
-      if (H <= W) {
-        L = R(L + (W - H) / 2.0);
-        W = H;
-      } else {
-        T = R(T + (H - W) / 2.0);
-        H = W;
-      }
-      dc.roundRect(Rect::fromLtrb(L, T, L + W, T + H), 8, 8);
-      break;
-    default:
-      break;  // other kinds draw nothing
-  }
-}
-
 // The pen of a border style: 1 solid, 2 dash, 3 dot, 4 dash-dot,
 // 5 dash-dot-dot; 0 (transparent) and 6 give no outline.
 [[nodiscard]] host::Pen borderPen(std::int32_t borderStyle, std::int32_t width, std::int32_t color) {
   std::int32_t style = borderStyle - 1;
   if (style == -1) style = 5;
   return host::Pen::fromStyleNumber(style, width, host::Rgb::fromHost(color));
-}
-
-// The inside: opaque (BackStyle 1) fills with the back colour, transparent
-// (0) leaves it; FillStyle 2 to 7 hatch it in the fill colour instead.
-[[nodiscard]] host::Brush shapeBrush(std::int32_t backColor, std::int32_t backStyle, std::int32_t fillStyle,
-                                     std::int32_t fillColor) {
-  if (fillStyle >= 2 && fillStyle <= 7) {
-    return host::Brush::hatched(static_cast<host::HatchStyle>(fillStyle - 2), host::Rgb::fromHost(fillColor));
-  }
-  if (std::abs(backStyle - 1) == 0) return host::Brush::solid(host::Rgb::fromHost(backColor));
-  return host::Brush::hollow();
 }
 
 // --- frames --------------------------------------------------------------------
@@ -371,6 +316,6 @@ void PrnShape(PrintJob& /*job*/, std::int32_t nLeft, std::int32_t nTop, std::int
   dc.setBkColor(host::Rgb::fromHost(BackColor));
   surface::PenAndBrushRestorer restore(dc);
   dc.selectPen(borderPen(BorderStyle, BorderWidth, BorderColor));
-  dc.selectBrush(shapeBrush(BackColor, BackStyle, FillStyle, FillColor));
-  drawShapeKind(dc, nLeft, nTop, nWidth, nHeight, ShapeKind);
+  dc.selectBrush(surface::ShapeBrush(BackStyle, BackColor, FillStyle, FillColor));
+  surface::DrawShapeKind(dc, ShapeKind, nLeft, nTop, nWidth, nHeight);
 }

@@ -18,6 +18,7 @@
 #include "printctl/Vellora.h"
 #include "renderers/RendererSupport.h"
 #include "renderers/Renderers.h"
+#include "surface/CellRules.h"
 #include "surface/PrnFillRect.h"
 
 namespace {
@@ -25,7 +26,7 @@ namespace {
 using host::CLng;
 using renderers::scaled;
 
-constexpr std::int32_t White = 16777215;
+using surface::White;
 constexpr std::int32_t AlignLeft = 0;
 constexpr std::int32_t AlignRight = 1;
 // Right-to-left lists keep their check boxes this many page units from the column's right edge.

@@ -8,6 +8,7 @@
 
 #include "host/Font.h"
 #include "layout/PrintJob.h"
+#include "surface/CellRules.h"
 
 namespace renderers {
 
@@ -46,7 +47,7 @@ struct TableCell {
   std::int32_t alignment = 0;
   std::int16_t frame = 0;  // 1: a one-pixel frame
   bool wrap = false;
-  std::int32_t backColor = 0xFFFFFF;
+  std::int32_t backColor = surface::White;
   std::int32_t foreColor = 0;
   std::int32_t frameColor = 0;  // on the printer only; the preview frames in black
 };

@@ -21,6 +21,7 @@
 #include "renderers/RendererSupport.h"
 #include "renderers/Renderers.h"
 #include "renderers/TextChunks.h"
+#include "surface/CellRules.h"
 #include "surface/OffScreenDC.h"
 #include "surface/PrnFillRect.h"
 
@@ -34,7 +35,7 @@ using renderers::Statements;
 
 enum class Twin { Preview, Print };
 
-constexpr std::int32_t White = 16777215;
+using surface::White;
 // A printed chunk is drawn at this part of its height.
 constexpr double PrintedChunkShrink = 0.979;
 // The one-line word the preview measures its line height with.

@@ -8,6 +8,10 @@
 
 namespace surface {
 
+// Paper white as a host colour value: the fill of a wiped page and of every
+// cell printed in black and white.
+inline constexpr std::int32_t White = 0xFFFFFF;
+
 // Where a caption sits across its cell. The codes 0..8 repeat the three
 // placements; every other code leaves the caption unaligned (format 0).
 enum class CaptionPlacement { Left, Right, Centre, Unaligned };

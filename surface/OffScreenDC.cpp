@@ -12,6 +12,7 @@
 #include "layout/PrintJob.h"
 #include "surface/CellRules.h"
 #include "surface/DrawingGuards.h"
+#include "surface/ShapeRules.h"
 
 // Captions travel in the host's code page, UTF-8: every drawing call gets the
 // whole text, so the byte count handed on is always the full converted length.
@@ -90,7 +91,11 @@ void paintSolid(host::Dc& dc, const Rect& rect, std::int32_t color) {
   dc.setBkColor(previous);
 }
 
-host::Brush shapeBrush(std::int32_t BackStyle, std::int32_t BackColor, std::int32_t FillStyle,
+}  // namespace
+
+namespace surface {
+
+host::Brush ShapeBrush(std::int32_t BackStyle, std::int32_t BackColor, std::int32_t FillStyle,
                        std::int32_t FillColor) {
   // Fill styles 2..7 are the six hatches; a hatch replaces the back-style brush.
   if (FillStyle >= 2 && FillStyle <= 7)
@@ -100,10 +105,7 @@ host::Brush shapeBrush(std::int32_t BackStyle, std::int32_t BackColor, std::int3
                                                : host::Brush::hollow();
 }
 
-// Places a shape of the host's kinds with the pen and brush already selected.
-// Squares and circles are the largest that fit the box: a square keeps its
-// top-left corner, a circle and a rounded square are centred along the longer side.
-void drawShapeKind(host::Dc& dc, std::int32_t kind, std::int32_t L, std::int32_t T, std::int32_t W,
+void DrawShapeKind(host::Dc& dc, std::int32_t kind, std::int32_t L, std::int32_t T, std::int32_t W,
                    std::int32_t H) {
   switch (kind) {
     case 0:
@@ -146,7 +148,7 @@ void drawShapeKind(host::Dc& dc, std::int32_t kind, std::int32_t L, std::int32_t
   }
 }
 
-}  // namespace
+}  // namespace surface
 
 struct OffScreenDC::State {
   State(const SharedDrawing& drawing, PrintJob* job) : drawing(drawing), job(job) {}
@@ -298,8 +300,8 @@ void OffScreenDC::Shape(std::int32_t nLeft, std::int32_t nTop, std::int32_t nWid
   surface::PenAndBrushRestorer restore(*dc);
   // Border style 0 (transparent) becomes pen style -1, which is the null pen.
   dc->selectPen(host::Pen::fromStyleNumber(longSum(BorderStyle, -1), BorderWidth, Rgb::fromHost(BorderColor)));
-  dc->selectBrush(shapeBrush(BackStyle, BackColor, FillStyle, FillColor));
-  drawShapeKind(*dc, ShapeKind, nLeft, nTop, nWidth, nHeight);
+  dc->selectBrush(surface::ShapeBrush(BackStyle, BackColor, FillStyle, FillColor));
+  surface::DrawShapeKind(*dc, ShapeKind, nLeft, nTop, nWidth, nHeight);
 }
 
 void OffScreenDC::CDRTF(std::int32_t nTop, std::int32_t nLeft, std::int32_t nBottom) {
