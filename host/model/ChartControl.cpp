@@ -170,8 +170,13 @@ class ChartBuilder {
         level += table_.value(r, c);
         upper->append(r, level);
       }
-      // The area series takes its two boundary lines.
-      auto area = std::make_unique<QAreaSeries>(upper.release(), lower.release());
+      // An area series does not own its boundary lines: they become its
+      // children, so they go with it.
+      auto area = std::make_unique<QAreaSeries>();
+      upper->setParent(area.get());
+      lower->setParent(area.get());
+      area->setUpperSeries(upper.release());
+      area->setLowerSeries(lower.release());
       area->setName(qtext(table_.columnLabel(c)));
       add(std::move(area));
     }
