@@ -11,6 +11,12 @@
 
 namespace cli {
 
+// The program's exit status: the job completed; it ended with False (nothing
+// or not all printed, output not written); the input was refused.
+inline constexpr int exitCompleted = 0;
+inline constexpr int exitEndedFalse = 1;
+inline constexpr int exitBadInput = 2;
+
 enum class Command { Print, Preview, Printers, Resize, Run, Help };
 
 // A size in pixels given as WxH (--screen, --client).

@@ -28,9 +28,9 @@ namespace app {
 
 namespace {
 
-constexpr int exitCompleted = 0;
-constexpr int exitEndedFalse = 1;
-constexpr int exitBadInput = 2;
+using cli::exitBadInput;
+using cli::exitCompleted;
+using cli::exitEndedFalse;
 // How long run waits for the resizer's poll to follow a new window size.
 constexpr int followTimeoutMs = 3000;
 

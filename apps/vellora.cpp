@@ -35,9 +35,9 @@ using app::registerOwnComponents;
 
 namespace {
 
-constexpr int exitCompleted = 0;
-constexpr int exitEndedFalse = 1;
-constexpr int exitBadInput = 2;
+using cli::exitBadInput;
+using cli::exitCompleted;
+using cli::exitEndedFalse;
 // Printing to page pictures uses the in-memory printer at this resolution.
 constexpr double pngPrintDotsPerInch = 150;
 

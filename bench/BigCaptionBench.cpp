@@ -10,6 +10,7 @@
 #include <string>
 
 #include "BenchSupport.h"
+#include "JobBenchSupport.h"
 #include "host/Lang.h"
 #include "host/Printer.h"
 #include "host/Runtime.h"
@@ -59,29 +60,9 @@ struct Form {
       control->set("Width", 6000);
       control->set("Height", 600);
     }
-    vellora->setToPage(0);
-    CtlRecord record;
-    record.Ctl = control;
-    record.Top = record.Advance = 300;
-    record.Left = 600;
-    record.Width = 6000;
-    PrintJob& job = vellora->job();
-    job.CtlList = {record};
-    job.CtlIndex = 0;
-    job.CurCtl = control;
-    job.HostForm = form;
+    benchsupport::pointJobAt(*vellora, form, control, 600, 6000);
   }
 };
-
-void startJob(PrintJob& job) {
-  job.LayoutFactor = 1;
-  job.SurfaceColorMode = 2;
-  job.CurrentPage = 0;
-  job.PageCounter = 0;
-  job.JobEnded = false;
-  job.StopRequested = false;
-  job.CurY = job.BodyTop;
-}
 
 // range(0): the family (0 label, 1 multi-line text box).
 void previewBigCaption(benchmark::State& state) {
@@ -98,7 +79,7 @@ void previewBigCaption(benchmark::State& state) {
     job.BodyTop = 80;
     job.BodyLeft = 30;
     job.BottomReserve = 80;
-    startJob(job);
+    benchsupport::startJob(job);
     job.PageStore.clear();
     job.PageStore.push_back(std::make_unique<OffScreenDC>(job.drawing, &job));
     job.page().Initialize(nullptr, job.PageWidth, job.PageHeight, 2);
@@ -130,7 +111,7 @@ void printBigCaption(benchmark::State& state) {
     job.BodyTop = 400;
     job.BodyLeft = 200;
     job.BottomReserve = 400;
-    startJob(job);
+    benchsupport::startJob(job);
     PrnTextBox(job);
     made = printer.pagesInDocument();
     printer.endDoc();

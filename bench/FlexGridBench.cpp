@@ -13,11 +13,11 @@
 #include <QTextTable>
 #include <cstdio>
 #include <filesystem>
-#include <fstream>
 #include <memory>
 #include <string>
 
 #include "BenchSupport.h"
+#include "JobBenchSupport.h"
 #include "host/Lang.h"
 #include "host/Printer.h"
 #include "host/QtFont.h"
@@ -43,22 +43,6 @@ std::string cellText(int row, int col) {
   return text;
 }
 
-void resetPeakMemory() { std::ofstream("/proc/self/clear_refs") << "5"; }
-
-double peakMemoryMegabytes() {
-  std::ifstream status("/proc/self/status");
-  std::string key;
-  while (status >> key) {
-    if (key == "VmHWM:") {
-      double kilobytes = 0;
-      status >> kilobytes;
-      return kilobytes / 1024.0;
-    }
-    status.ignore(4096, '\n');
-  }
-  return 0;
-}
-
 // A form holding the grid, with its print control's job pointed at it.
 struct GridForm {
   std::shared_ptr<host::Form> form = host::Form::create("Stock");
@@ -73,37 +57,18 @@ struct GridForm {
     grid->set("ColWidth", host::Value(ColumnTwips), {host::Value(-1)});
     for (int r = 0; r <= dataRows; ++r)
       for (int c = 0; c < Columns; ++c) grid->set("TextMatrix", host::Value(cellText(r, c)), {host::Value(r), host::Value(c)});
-    control->setToPage(0);
-    CtlRecord record;
-    record.Ctl = grid;
-    record.Top = record.Advance = 300;
-    record.Left = 0;
-    record.Width = 9000;
-    PrintJob& job = control->job();
-    job.CtlList = {record};
-    job.CtlIndex = 0;
-    job.CurCtl = grid;
-    job.HostForm = form;
+    benchsupport::pointJobAt(*control, form, grid, 0, 9000);
   }
 };
-
-void startJob(PrintJob& job) {
-  job.LayoutFactor = 1;
-  job.SurfaceColorMode = 2;
-  job.CurrentPage = 0;
-  job.PageCounter = 0;
-  job.JobEnded = false;
-  job.StopRequested = false;
-  job.CurY = job.BodyTop;
-}
 
 // range(0): data rows.
 void FlexGridToPdfPrinter(benchmark::State& state) {
   GridForm form(static_cast<int>(state.range(0)));
   host::Printer& printer = host::printer();
   int pages = 0;
+  double ownMegabytes = 0;
   for (auto _ : state) {
-    resetPeakMemory();
+    benchsupport::ResidentGrowthMeter meter;
     PrintJob& job = form.control->job();
     job.Printing = 1;
     job.TwipsPerUnit = printer.twipsPerPixelX();
@@ -117,13 +82,14 @@ void FlexGridToPdfPrinter(benchmark::State& state) {
     job.BodyLeft = 200;
     job.BodyRight = 200;
     job.BottomReserve = 400;
-    startJob(job);
+    benchsupport::startJob(job);
     PrnFlexGrid(job);
     pages = printer.pagesInDocument();
     printer.endDoc();
+    ownMegabytes = meter.stop();
   }
   state.counters["pages"] = pages;
-  state.counters["peak_MB"] = peakMemoryMegabytes();
+  state.counters["own_MB"] = ownMegabytes;
 }
 
 // The same cells drawn straight: a framed rectangle and a clipped caption
@@ -134,8 +100,9 @@ void QPainterOnQPdfWriter(benchmark::State& state) {
   const int columnPixels = static_cast<int>(ColumnTwips / 1440.0 * PdfDotsPerInch);
   const int rowPixels = static_cast<int>(240 / 1440.0 * PdfDotsPerInch);
   int pages = 0;
+  double ownMegabytes = 0;
   for (auto _ : state) {
-    resetPeakMemory();
+    benchsupport::ResidentGrowthMeter meter;
     QPdfWriter writer(QString::fromStdString(file));
     writer.setResolution(static_cast<int>(PdfDotsPerInch));
     writer.setPageSize(QPageSize(QPageSize::A4));
@@ -166,10 +133,11 @@ void QPainterOnQPdfWriter(benchmark::State& state) {
       drawRow(row);
     }
     painter.end();
+    ownMegabytes = meter.stop();
   }
   std::filesystem::remove(file);
   state.counters["pages"] = pages;
-  state.counters["peak_MB"] = peakMemoryMegabytes();
+  state.counters["own_MB"] = ownMegabytes;
 }
 
 // A QTextDocument table whose first row repeats on every page, printed to a QPdfWriter.
@@ -177,8 +145,9 @@ void QTextDocumentTableOnQPdfWriter(benchmark::State& state) {
   const int dataRows = static_cast<int>(state.range(0));
   const std::string file = (outputFolder() / "vellora-grid-textdocument.pdf").string();
   int pages = 0;
+  double ownMegabytes = 0;
   for (auto _ : state) {
-    resetPeakMemory();
+    benchsupport::ResidentGrowthMeter meter;
     QTextDocument document;
     document.setDefaultFont(host::toQFont(host::Font("Arial", 8.25), 96));
     QTextCursor cursor(&document);
@@ -197,10 +166,11 @@ void QTextDocumentTableOnQPdfWriter(benchmark::State& state) {
     document.setPageSize(QSizeF(writer.pageLayout().paintRectPixels(96).size()));
     document.print(&writer);
     pages = document.pageCount();
+    ownMegabytes = meter.stop();
   }
   std::filesystem::remove(file);
   state.counters["pages"] = pages;
-  state.counters["peak_MB"] = peakMemoryMegabytes();
+  state.counters["own_MB"] = ownMegabytes;
 }
 
 // The preview of the grid: time and memory per page kept in the page store.
@@ -209,7 +179,7 @@ void FlexGridPreview(benchmark::State& state) {
   int pages = 0;
   double peak = 0;
   for (auto _ : state) {
-    resetPeakMemory();
+    benchsupport::ResidentGrowthMeter meter;
     PrintJob& job = form.control->job();
     job.Printing = 0;
     job.TwipsPerUnit = 15;
@@ -220,13 +190,13 @@ void FlexGridPreview(benchmark::State& state) {
     job.BodyLeft = 30;
     job.BodyRight = 30;
     job.BottomReserve = 80;
-    startJob(job);
+    benchsupport::startJob(job);
     job.PageStore.clear();
     job.PageStore.push_back(std::make_unique<OffScreenDC>(job.drawing, &job));
     job.page().Initialize(nullptr, job.PageWidth, job.PageHeight, job.SurfaceColorMode);
     PrevFlexGrid(job);
     pages = static_cast<int>(job.PageStore.size());
-    peak = peakMemoryMegabytes();
+    peak = meter.stop();
     state.PauseTiming();
     job.PageStore.clear();
     state.ResumeTiming();
@@ -234,8 +204,8 @@ void FlexGridPreview(benchmark::State& state) {
   state.counters["pages"] = pages;
   state.counters["ms_per_page"] = benchmark::Counter(pages, benchmark::Counter::kIsIterationInvariantRate |
                                                                 benchmark::Counter::kInvert);
-  state.counters["peak_MB"] = peak;
-  state.counters["peak_kB_per_page"] = peak * 1024 / std::max(pages, 1);
+  state.counters["own_MB"] = peak;
+  state.counters["own_kB_per_page"] = peak * 1024 / std::max(pages, 1);
 }
 
 // The reads the renderer makes of one cell through the late-bound interface.

@@ -11,6 +11,7 @@
 #include <string>
 
 #include "BenchSupport.h"
+#include "JobBenchSupport.h"
 #include "host/Lang.h"
 #include "host/Printer.h"
 #include "host/Runtime.h"
@@ -49,29 +50,9 @@ struct Form {
     box->set("Top", 300);
     box->set("Width", 6000);
     box->set("TextRTF", document(pages * ParagraphsPerPage));
-    control->setToPage(0);
-    CtlRecord record;
-    record.Ctl = box;
-    record.Top = record.Advance = 300;
-    record.Left = 600;
-    record.Width = 6000;
-    PrintJob& job = control->job();
-    job.CtlList = {record};
-    job.CtlIndex = 0;
-    job.CurCtl = box;
-    job.HostForm = form;
+    benchsupport::pointJobAt(*control, form, box, 600, 6000);
   }
 };
-
-void startJob(PrintJob& job) {
-  job.LayoutFactor = 1;
-  job.SurfaceColorMode = 2;
-  job.CurrentPage = 0;
-  job.PageCounter = 0;
-  job.JobEnded = false;
-  job.StopRequested = false;
-  job.CurY = job.BodyTop;
-}
 
 // Pages made and the wall time of one job per page.
 class PageClock {
@@ -105,7 +86,7 @@ void previewRichText(benchmark::State& state) {
     job.BodyTop = 80;
     job.BodyLeft = 30;
     job.BottomReserve = 80;
-    startJob(job);
+    benchsupport::startJob(job);
     job.PageStore.clear();
     job.PageStore.push_back(std::make_unique<OffScreenDC>(job.drawing, &job));
     job.page().Initialize(nullptr, job.PageWidth, job.PageHeight, 2);
@@ -134,7 +115,7 @@ void printRichText(benchmark::State& state) {
     job.BodyTop = 400;
     job.BodyLeft = 200;
     job.BottomReserve = 400;
-    startJob(job);
+    benchsupport::startJob(job);
     PrnRichText(job);
     const int pages = printer.pagesInDocument();
     printer.endDoc();

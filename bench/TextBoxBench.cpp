@@ -10,6 +10,7 @@
 #include <string>
 
 #include "BenchSupport.h"
+#include "JobBenchSupport.h"
 #include "host/Lang.h"
 #include "host/Printer.h"
 #include "host/Runtime.h"
@@ -50,29 +51,9 @@ struct Form {
     box->set("Width", 6000);
     box->set("Height", 3000);
     box->set("Text", boxText(lines));
-    control->setToPage(0);
-    CtlRecord record;
-    record.Ctl = box;
-    record.Top = record.Advance = 300;
-    record.Left = 600;
-    record.Width = 6000;
-    PrintJob& job = control->job();
-    job.CtlList = {record};
-    job.CtlIndex = 0;
-    job.CurCtl = box;
-    job.HostForm = form;
+    benchsupport::pointJobAt(*control, form, box, 600, 6000);
   }
 };
-
-void startJob(PrintJob& job) {
-  job.LayoutFactor = 1;
-  job.SurfaceColorMode = 2;
-  job.CurrentPage = 0;
-  job.PageCounter = 0;
-  job.JobEnded = false;
-  job.StopRequested = false;
-  job.CurY = job.BodyTop;
-}
 
 // range(0): pages; range(1): the preview's colour mode (2 colour, 0 black and white).
 void previewBox(benchmark::State& state) {
@@ -91,7 +72,7 @@ void previewBox(benchmark::State& state) {
     job.BodyTop = 80;
     job.BodyLeft = 30;
     job.BottomReserve = 80;
-    startJob(job);
+    benchsupport::startJob(job);
     job.SurfaceColorMode = colorMode;
     job.PageStore.clear();
     job.PageStore.push_back(std::make_unique<OffScreenDC>(job.drawing, &job));
@@ -126,7 +107,7 @@ void printBox(benchmark::State& state) {
     job.BodyTop = 400;
     job.BodyLeft = 200;
     job.BottomReserve = 400;
-    startJob(job);
+    benchsupport::startJob(job);
     PrnTextBox(job);
     made = printer.pagesInDocument();
     printer.endDoc();

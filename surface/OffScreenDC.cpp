@@ -243,12 +243,12 @@ int OffScreenDC::WrappedLineCount(const std::string& sCaption, std::int32_t nnWi
                                   std::int16_t Divider) {
   host::RasterDc* dc = state_->surface.get();
   if (dc == nullptr || sCaption.empty()) return 0;
-  host::RasterDc& measuring = *dc;  // CalcRect measures; nothing is drawn
+  // CalcRect measures; nothing is drawn.
   const unsigned format = layCaption(*dc, "A", CaptionAlign, 0, 0, nnWidth, 0).format | host::dt::CalcRect;
   Rect text = WrappedTextRect(0, 0, nnWidth, 0, Divider);
   Rect unit = text;
-  const int lineHeight = std::max(1, measuring.drawText("A", unit, format));
-  return measuring.drawText(sCaption, text, format) / lineHeight;
+  const int lineHeight = std::max(1, dc->drawText("A", unit, format));
+  return dc->drawText(sCaption, text, format) / lineHeight;
 }
 
 void OffScreenDC::BlastToScreen(std::int32_t nLeft, std::int32_t nTop, std::int32_t nWidth, std::int32_t nHeight) {

@@ -28,7 +28,6 @@ namespace host {
 
 namespace {
 
-constexpr double TwipsPerPixel = 15;
 // A table larger than this is refused: a chart of it could not be read anyway.
 constexpr int MaximumRowsOrColumns = 4096;
 

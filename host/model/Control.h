@@ -18,6 +18,9 @@
 
 namespace host {
 
+// The host's controls are laid out on a 96-dots-per-inch screen: 15 twips a pixel.
+inline constexpr double TwipsPerPixel = 15;
+
 class Form;
 class FormDataCodec;
 

@@ -12,8 +12,6 @@ namespace host {
 
 namespace {
 
-constexpr double TwipsPerPixel = 15;
-
 // Handles of the pictures that controls hold. An entry lives as long as a
 // control holds its picture; an expired entry stands for no picture.
 std::map<std::int32_t, std::weak_ptr<const Picture>>& pictureHandles() {

@@ -24,9 +24,7 @@ namespace host {
 
 namespace {
 
-constexpr double TwipsPerPixel = 15;
 constexpr double LayoutDpi = 96;
-constexpr int FileNotFound = 53;
 // 96 dots per inch in dots per metre, as an image keeps its resolution.
 constexpr int LayoutDotsPerMetre = 3780;
 
@@ -149,7 +147,7 @@ void RichTextBox::setPlainText(const std::string& text) {
 
 void RichTextBox::loadFile(const std::filesystem::path& file) {
   QFile input(QString::fromStdString(file.string()));
-  if (!input.open(QIODevice::ReadOnly)) raise(FileNotFound, "File not found: " + file.string());
+  if (!input.open(QIODevice::ReadOnly)) raise(err::FileNotFound, "File not found: " + file.string());
   const QByteArray bytes = input.readAll();
   const std::string extension = lowerExtension(file);
   if (extension == ".rtf") {

@@ -15,8 +15,6 @@ namespace host {
 
 namespace {
 
-constexpr double TwipsPerPixel = 15;
-
 // Saturates at the ends of int: a place far off the form stays far off it.
 int pixels(double twips) {
   const double whole = Int(twips / TwipsPerPixel);

@@ -13,8 +13,6 @@ namespace host {
 
 namespace {
 
-constexpr double TwipsPerPixel = 15;  // the 96-dpi screen the host's controls are laid out on
-
 TextWidth widthIn(const Font& font) {
   return [font](std::string_view run) { return measureText(font, run).width; };
 }

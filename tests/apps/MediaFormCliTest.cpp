@@ -5,28 +5,21 @@
 #include <sys/wait.h>
 
 #include <QImage>
-
 #include <cstdlib>
 #include <fstream>
 #include <sstream>
 
+#include "ProgramTestSupport.h"
 #include "TestSupport.h"
 
 namespace fs = std::filesystem;
 
 namespace {
 
-const fs::path program = fs::path(VELLORA_BINARY_DIR) / "bin" / "vellora";
+using programtest::program;
+using programtest::quoted;
+using programtest::readFile;
 const fs::path mediaForm = fs::path(VELLORA_SOURCE_DIR) / "tests" / "forms" / "media.json";
-
-std::string quoted(const std::string& text) { return "'" + text + "'"; }
-
-std::string readFile(const fs::path& file) {
-  std::ifstream in(file);
-  std::ostringstream text;
-  text << in.rdbuf();
-  return text.str();
-}
 
 bool haveTools() {
   return std::system("command -v pdftotext >/dev/null 2>&1 && command -v pdftoppm >/dev/null 2>&1") == 0;
@@ -48,24 +41,19 @@ Colours coloursOf(const QImage& image) {
   return colours;
 }
 
-class MediaForm : public testing::Test {
+class MediaForm : public programtest::ProgramTest {
  protected:
   void SetUp() override {
-    if (!fs::exists(program)) GTEST_SKIP() << "the vellora program is not built";
     if (!haveTools()) GTEST_SKIP() << "poppler-utils are not installed";
-    folder_ = testsupport::makeTempDir("vellora-media");
+    ProgramTest::SetUp();
   }
-  void TearDown() override {
-    std::error_code ignored;
-    if (!folder_.empty()) fs::remove_all(folder_, ignored);
-  }
+  // Runs with arguments already quoted as shell words.
   int run(const std::string& arguments) {
     const std::string command = "cd " + quoted(folder_.string()) + " && " + quoted(program.string()) + " " +
                                 arguments + " >out.txt 2>err.txt";
     const int raw = std::system(command.c_str());
     return WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
   }
-  fs::path folder_;
 };
 
 TEST_F(MediaForm, PrintedPageShowsTheChartPictureRichTextAndBothLists) {

@@ -6,38 +6,22 @@
 
 #include <QColor>
 #include <QImage>
-
 #include <fstream>
 #include <sstream>
 
+#include "ProgramTestSupport.h"
 #include "TestSupport.h"
 
 namespace fs = std::filesystem;
 
 namespace {
 
-const fs::path program = fs::path(VELLORA_BINARY_DIR) / "bin" / "vellora";
+using programtest::Outcome;
+using programtest::quoted;
+using programtest::readFile;
+
 const fs::path demoForm = fs::path(VELLORA_SOURCE_DIR) / "examples" / "resizer-demo.json";
 const fs::path formsFolder = fs::path(VELLORA_SOURCE_DIR) / "tests" / "forms";
-
-std::string quoted(const std::string& text) {
-  std::string result = "'";
-  for (char c : text) result += c == '\'' ? std::string("'\\''") : std::string(1, c);
-  return result + "'";
-}
-
-std::string readFile(const fs::path& file) {
-  std::ifstream in(file);
-  std::ostringstream text;
-  text << in.rdbuf();
-  return text.str();
-}
-
-struct Outcome {
-  int status = -1;
-  std::string out;
-  std::string err;
-};
 
 // The bounding box of the pixels of one colour (the demo form's blue badge).
 QRect boxOf(const QImage& image, QColor colour) {
@@ -48,29 +32,8 @@ QRect boxOf(const QImage& image, QColor colour) {
   return box;
 }
 
-class ResizerProgram : public testing::Test {
+class ResizerProgram : public programtest::ProgramTest {
  protected:
-  void SetUp() override {
-    if (!fs::exists(program)) GTEST_SKIP() << "the vellora program is not built: " << program;
-    folder_ = testsupport::makeTempDir("vellora-resizer");
-  }
-  void TearDown() override {
-    std::error_code ignored;
-    if (!folder_.empty()) fs::remove_all(folder_, ignored);
-  }
-
-  Outcome run(const std::vector<std::string>& arguments) {
-    std::string command = "cd " + quoted(folder_.string()) + " && " + quoted(program.string());
-    for (const std::string& argument : arguments) command += " " + quoted(argument);
-    command += " >out.txt 2>err.txt";
-    const int raw = std::system(command.c_str());
-    Outcome outcome;
-    outcome.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
-    outcome.out = readFile(folder_ / "out.txt");
-    outcome.err = readFile(folder_ / "err.txt");
-    return outcome;
-  }
-
   // The first page of a PDF as a picture at 40 dots per inch.
   QImage firstPage(const std::string& pdf) {
     const fs::path stem = folder_ / (pdf + "-page");
@@ -79,8 +42,6 @@ class ResizerProgram : public testing::Test {
     EXPECT_EQ(std::system(command.c_str()), 0) << command;
     return QImage(QString::fromStdString(stem.string() + "-1.png"));
   }
-
-  fs::path folder_;
 };
 
 TEST_F(ResizerProgram, TwoClientSizesAndBackGiveTheDesignFormAgain) {

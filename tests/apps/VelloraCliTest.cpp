@@ -7,12 +7,12 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
-
 #include <cstdio>
 #include <fstream>
 #include <regex>
 #include <sstream>
 
+#include "ProgramTestSupport.h"
 #include "TestSupport.h"
 #include "cups/CupsTestSupport.h"
 
@@ -20,57 +20,15 @@ namespace fs = std::filesystem;
 
 namespace {
 
-const fs::path program = fs::path(VELLORA_BINARY_DIR) / "bin" / "vellora";
+using programtest::Outcome;
+using programtest::quoted;
+using programtest::readFile;
+using programtest::toolAvailable;
+
 const fs::path exampleForm = fs::path(VELLORA_SOURCE_DIR) / "examples" / "orders.json";
 
-std::string quoted(const std::string& text) {
-  std::string result = "'";
-  for (char c : text) result += c == '\'' ? std::string("'\\''") : std::string(1, c);
-  return result + "'";
-}
-
-std::string readFile(const fs::path& file) {
-  std::ifstream in(file);
-  std::ostringstream text;
-  text << in.rdbuf();
-  return text.str();
-}
-
-bool toolAvailable(const std::string& tool) {
-  return std::system(("command -v " + tool + " >/dev/null 2>&1").c_str()) == 0;
-}
-
-struct Outcome {
-  int status = -1;
-  std::string out;
-  std::string err;
-};
-
-class VelloraProgram : public testing::Test {
+class VelloraProgram : public programtest::ProgramTest {
  protected:
-  void SetUp() override {
-    if (!fs::exists(program)) GTEST_SKIP() << "the vellora program is not built: " << program;
-    folder_ = testsupport::makeTempDir("vellora-cli");
-  }
-  void TearDown() override {
-    std::error_code ignored;
-    if (!folder_.empty()) fs::remove_all(folder_, ignored);
-  }
-
-  Outcome run(const std::vector<std::string>& arguments) { return runWith("", arguments); }
-  // Runs with a prefix before the program (e.g. "env -u DISPLAY").
-  Outcome runWith(const std::string& prefix, const std::vector<std::string>& arguments) {
-    std::string command = "cd " + quoted(folder_.string()) + " && " + prefix + " " + quoted(program.string());
-    for (const std::string& argument : arguments) command += " " + quoted(argument);
-    command += " >out.txt 2>err.txt";
-    const int raw = std::system(command.c_str());
-    Outcome outcome;
-    outcome.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
-    outcome.out = readFile(folder_ / "out.txt");
-    outcome.err = readFile(folder_ / "err.txt");
-    return outcome;
-  }
-
   // The text of each page of a PDF.
   std::vector<std::string> pdfPages(const fs::path& pdf) {
     const int pages = pdfPageCount(pdf);
@@ -107,8 +65,6 @@ class VelloraProgram : public testing::Test {
     std::sort(files.begin(), files.end());
     return files;
   }
-
-  fs::path folder_;
 };
 
 // The page numbers of the report's Page events.

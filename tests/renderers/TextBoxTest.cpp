@@ -50,6 +50,18 @@ class TextBoxTest : public RendererTest {
     return box;
   }
 
+  // A fresh job of either twin, its control list empty, and where it draws.
+  void beginTwin(bool preview) {
+    if (preview) {
+      beginPreview();
+    } else {
+      beginPrint();
+    }
+    job().CtlList.clear();
+  }
+  host::RasterDc& twinPage(bool preview) { return preview ? previewPage() : *printedPage().raster; }
+  static Renderer twinRenderer(bool preview) { return preview ? PrevTextBox : PrnTextBox; }
+
   static void setFontSize(const host::ObjectRef& control, double points) {
     control->get("Font").toObject()->set("Size", points);
   }
@@ -419,21 +431,16 @@ int lastInkRow(const host::RasterDc& page, Rect area) {
 TEST_F(TextBoxTest, ControlBelowABoxWhoseLinesOutgrowItStartsBelowItsLines) {
   for (bool preview : {true, false}) {
     SCOPED_TRACE(preview ? "preview" : "print");
-    if (preview) {
-      beginPreview();
-    } else {
-      beginPrint();
-    }
-    job().CtlList.clear();
+    beginTwin(preview);
     host::ObjectRef box = multiLineBox("Text" + std::to_string(preview), 300, 300, numberedLines(8));
-    render(preview ? PrevTextBox : PrnTextBox, box);
-    host::RasterDc& page = preview ? previewPage() : *printedPage().raster;
+    render(twinRenderer(preview), box);
+    host::RasterDc& page = twinPage(preview);
     const Rect top = Rect::fromLtrb(0, 0, page.size().width, page.size().height / 2);
     const int linesBottom = lastInkRow(page, top);
     ASSERT_GT(linesBottom, 0);
     host::ObjectRef after = label("After" + std::to_string(preview), 600, 700, 1500, 300, "");
     after->set("BackColor", yellowValue);
-    render(preview ? PrevTextBox : PrnTextBox, after);
+    render(twinRenderer(preview), after);
     const auto labelBox = boundsOf(page, yellow, top);
     ASSERT_TRUE(labelBox.has_value());
     EXPECT_GE(labelBox->top, linesBottom);
@@ -448,17 +455,12 @@ TEST_F(TextBoxTest, ALongWordPrintsWholeOverTheLinesTheBoxBreaksItInto) {
   const std::string word(90, 'W');
   for (bool preview : {true, false}) {
     SCOPED_TRACE(preview ? "preview" : "print");
-    if (preview) {
-      beginPreview();
-    } else {
-      beginPrint();
-    }
-    job().CtlList.clear();
+    beginTwin(preview);
     host::ObjectRef box = multiLineBox("Word" + std::to_string(preview), 300, 2000, "Start " + word + " end");
     const int boxLines = host::SendMessageA(box, host::msg::EM_GETLINECOUNT, 0, 0);
     ASSERT_GE(boxLines, 3);
-    render(preview ? PrevTextBox : PrnTextBox, box);
-    host::RasterDc& page = preview ? previewPage() : *printedPage().raster;
+    render(twinRenderer(preview), box);
+    host::RasterDc& page = twinPage(preview);
     const int bands = inkBands(page, Rect::fromLtrb(0, 0, page.size().width, page.size().height / 2));
     EXPECT_GE(bands, boxLines);
     EXPECT_LE(bands, boxLines + 2);
@@ -487,16 +489,11 @@ TEST_F(TextBoxTest, PrintedChunksFillEveryLaterPage) {
 TEST_F(TextBoxTest, AnAutoSizedLabelShowsItsLastWord) {
   for (bool preview : {true, false}) {
     SCOPED_TRACE(preview ? "preview" : "print");
-    if (preview) {
-      beginPreview();
-    } else {
-      beginPrint();
-    }
-    job().CtlList.clear();
+    beginTwin(preview);
     host::ObjectRef signature = label("Signature" + std::to_string(preview), 600, 300, 100, 100, "Signed by the manager");
     signature->set("AutoSize", true);
-    render(preview ? PrevTextBox : PrnTextBox, signature);
-    host::RasterDc& page = preview ? previewPage() : *printedPage().raster;
+    render(twinRenderer(preview), signature);
+    host::RasterDc& page = twinPage(preview);
     const auto ink = boundsWhere(page, Rect::fromLtrb(0, 0, page.size().width, 600), isDark);
     ASSERT_TRUE(ink.has_value());
     const int caption = page.textExtent("Signed by the manager").width;

@@ -1,0 +1,41 @@
+#pragma once
+// What the benchmarks of one renderer share: the print control's job pointed
+// at the one control they measure, and a job started on a fresh page.
+#include <memory>
+
+#include "host/Object.h"
+#include "host/model/Control.h"
+#include "layout/PrintJob.h"
+#include "printctl/Vellora.h"
+
+namespace benchsupport {
+
+// Points the job of `control` at `measured` on `form`, placed as the walker
+// places it: its record at top 300 twips with the given left and width.
+inline void pointJobAt(Vellora& control, const std::shared_ptr<host::Form>& form,
+                       const host::ObjectRef& measured, int left, int width) {
+  control.setToPage(0);
+  CtlRecord record;
+  record.Ctl = measured;
+  record.Top = record.Advance = 300;
+  record.Left = left;
+  record.Width = width;
+  PrintJob& job = control.job();
+  job.CtlList = {record};
+  job.CtlIndex = 0;
+  job.CurCtl = measured;
+  job.HostForm = form;
+}
+
+// A job at its first page, in colour and at the form's own size.
+inline void startJob(PrintJob& job) {
+  job.LayoutFactor = 1;
+  job.SurfaceColorMode = 2;
+  job.CurrentPage = 0;
+  job.PageCounter = 0;
+  job.JobEnded = false;
+  job.StopRequested = false;
+  job.CurY = job.BodyTop;
+}
+
+}  // namespace benchsupport
