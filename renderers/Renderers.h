@@ -41,3 +41,6 @@ void PrnListFull(PrintJob& job);
 // Flex grids ("MSFlexGrid", "MSHFlexGrid", "vsFlexGrid", "VSFlexGrid").
 void PrevFlexGrid(PrintJob& job);
 void PrnFlexGrid(PrintJob& job);
+// Data-bound grids ("DataGrid", "DBGrid", "TDBGrid").
+void PrevDataGrid(PrintJob& job);
+void PrnDataGrid(PrintJob& job);
