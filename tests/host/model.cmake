@@ -11,5 +11,6 @@ vellora_add_test_suite(host_model_tests
     model/RichTextBoxTest.cpp
     model/ChartTest.cpp
     model/GridControlsTest.cpp
+    model/DataGridControlsTest.cpp
     model/TabControlTest.cpp
   LIBRARIES vellorahost vellora_test_main)
