@@ -3,7 +3,9 @@
 // at the one control they measure, and a job started on a fresh page.
 #include <memory>
 
+#include "host/Lang.h"
 #include "host/Object.h"
+#include "host/Printer.h"
 #include "host/model/Control.h"
 #include "layout/PrintJob.h"
 #include "printctl/Vellora.h"
@@ -36,6 +38,25 @@ inline void startJob(PrintJob& job) {
   job.JobEnded = false;
   job.StopRequested = false;
   job.CurY = job.BodyTop;
+}
+
+// A print job at its first page on the current printer, with the page
+// geometry the walker gives a form printed at its own size.
+inline void startPrintJob(PrintJob& job) {
+  host::Printer& printer = host::printer();
+  job.Printing = 1;
+  job.TwipsPerUnit = printer.twipsPerPixelX();
+  job.DevTwipsX = printer.twipsPerPixelX();
+  job.DevTwipsY = printer.twipsPerPixelY();
+  job.PrnUnit = 7.4 / printer.twipsPerPixelX();
+  job.PrnGapUnit = 7.058824 / printer.twipsPerPixelX();
+  job.PageWidth = host::CLng(printer.width() / printer.twipsPerPixelX() / 1.064);
+  job.PageHeight = host::CLng(printer.height() / printer.twipsPerPixelY() / 1.064);
+  job.BodyTop = 400;
+  job.BodyLeft = 200;
+  job.BodyRight = 200;
+  job.BottomReserve = 400;
+  startJob(job);
 }
 
 }  // namespace benchsupport
