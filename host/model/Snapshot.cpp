@@ -160,6 +160,33 @@ void drawChoice(Dc& dc, const Control& control, const Rect& box) {
   dc.drawText(caption, text, dt::NoPrefix);
 }
 
+// A tabbed container: its box, and a strip of TabHeight holding one tab per
+// page with its caption, the current page's tab lifted and joined to the page.
+void drawTabs(Dc& dc, const Control& control, const Rect& box) {
+  drawBox(dc, control, box);
+  const int tabs = control.get("Tabs").toInteger();
+  const int stripHeight = std::min(pixels(control.get("TabHeight").toDouble()), box.height());
+  if (tabs <= 0 || stripHeight <= 0) return;
+  const int current = control.get("Tab").toInteger();
+  const Brush edge = Brush::solid(Rgb::fromRgb(128, 128, 128));
+  if (control.fontObject()) dc.setFont(control.fontObject()->font());
+  dc.setTextColor(has(control, "ForeColor") ? colorOf(control, "ForeColor") : Rgb::black);
+  dc.setBkMode(BkMode::Transparent);
+  for (int i = 0; i < tabs; ++i) {
+    const int left = box.left + box.width() * i / tabs;
+    const int right = box.left + box.width() * (i + 1) / tabs;
+    const int lift = i == current ? 0 : 2;
+    const Rect tab = Rect::fromLtrb(left, box.top + lift, right, box.top + stripHeight);
+    dc.fillRect(tab, Brush::solid(i == current ? Rgb::white : Rgb::fromRgb(224, 224, 224)));
+    dc.frameRect(tab, edge);
+    const std::string caption = control.get("TabCaption", {Value(static_cast<std::int16_t>(i))}).toString();
+    const int lineHeight = dc.textExtent(caption).height;
+    Rect text = Rect::fromLtrb(tab.left + 2, tab.top + std::max((tab.height() - lineHeight) / 2, 0), tab.right - 2,
+                               tab.bottom);
+    dc.drawText(caption, text, dt::Center | dt::NoPrefix);
+  }
+}
+
 // A component control draws its own face; one without a face is a plain box.
 void drawComponent(Dc& dc, const Control& control, const Rect& box) {
   const auto* component = dynamic_cast<const UserControl*>(&control);
@@ -190,7 +217,13 @@ void drawControl(Dc& dc, const Control& control) {
     case Kind::CheckBox:
     case Kind::OptionButton: drawChoice(dc, control, box); break;
     case Kind::UserControl: drawComponent(dc, control, box); break;
-    default: drawBox(dc, control, box); break;
+    default:
+      if (control.typeName() == "SSTab") {
+        drawTabs(dc, control, box);
+      } else {
+        drawBox(dc, control, box);
+      }
+      break;
   }
 }
 

@@ -92,3 +92,22 @@ TEST(TabControl, AChildNeverPlacedSitsOnThePageSelectedWhenItCame) {
 }
 
 }  // namespace
+
+TEST(TabControl, TheFormsPictureShowsTheTabsWithTheirCaptionsAndTheCurrentOneLifted) {
+  auto form = host::loadFormText(tabbedForm);
+  form->call("Move", {Value(0), Value(0), Value(6000), Value(4000)});
+  const host::ObjectRef pages = form->control("Pages");
+  pages->call("Move", {Value(0), Value(0), Value(4500), Value(3000)});
+  pages->set("TabHeight", Value(450.0));
+  const host::Picture picture = form->snapshot();
+  // Three tabs of 100 pixels in a 30-pixel strip; the current one is white.
+  EXPECT_EQ(picture.pixel(10, 5), host::Rgb::white);
+  EXPECT_EQ(picture.pixel(110, 5), host::Rgb::fromRgb(224, 224, 224));
+  int captionInk[3] = {0, 0, 0};
+  for (int tab = 0; tab < 3; ++tab)
+    for (int y = 2; y < 28; ++y)
+      for (int x = tab * 100 + 3; x < tab * 100 + 97; ++x)
+        if (picture.pixel(x, y).brightness() < 100) ++captionInk[tab];
+  for (int ink : captionInk) EXPECT_GT(ink, 15) << "each tab shows its caption";
+  EXPECT_GT(captionInk[1], captionInk[2]) << "\"Details\" is longer than \"Notes\"";
+}
