@@ -95,7 +95,7 @@ class CupsDocument final : public RecordedDocument {
   double dotsPerInch_;
   PrinterDevice::Settings settings_;
   std::string title_;
-  std::vector<std::vector<PageRecording::PaintOperation>> pages_;
+  std::vector<std::vector<PageRecording::Operation>> pages_;
 };
 
 class CupsPrinter final : public PrinterDevice {

@@ -8,13 +8,19 @@ PageRecording::PageRecording(Size size, double dotsPerInch) : PainterDc<Dc>(size
 
 void PageRecording::paint(const Rect& bounds, const PaintOperation& operation) {
   if (bounds.intersected(deviceRect()).isEmpty()) return;
-  operations_.push_back(operation);
+  operations_.push_back({operation, {}, {}});
+}
+
+void PageRecording::recordFill(const Rect& rect, Rgb color) {
+  if (rect.isEmpty() || rect.intersected(deviceRect()).isEmpty()) return;
+  operations_.push_back({{}, QRect(rect.left, rect.top, rect.width(), rect.height()),
+                         QColor(color.red, color.green, color.blue)});
 }
 
 void PageRecording::fillSolid(const Rect& rect, Rgb color) {
   const Rect page = deviceRect();
-  if (rect.intersected(page) == page) operations_.clear();
-  PainterDc<Dc>::fillSolid(rect, color);
+  if (!rect.isEmpty() && rect.intersected(page) == page) operations_.clear();
+  recordFill(rect, color);
 }
 
 void PageRecording::frameRect(const Rect& rect, const Brush& brush) {
@@ -22,23 +28,41 @@ void PageRecording::frameRect(const Rect& rect, const Brush& brush) {
     PainterDc<Dc>::frameRect(rect, brush);
     return;
   }
-  const QColor color(brush.color.red, brush.color.green, brush.color.blue);
   const int w = rect.width();
   const int h = rect.height();
-  const QRect edges[] = {QRect(rect.left, rect.top, w, 1), QRect(rect.left, rect.bottom - 1, w, 1),
-                         QRect(rect.left, rect.top + 1, 1, h - 2), QRect(rect.right - 1, rect.top + 1, 1, h - 2)};
-  paint(rect, [color, edges](QPainter& painter) {
-    for (const QRect& edge : edges) painter.fillRect(edge, color);
-  });
+  recordFill(Rect::fromXywh(rect.left, rect.top, w, 1), brush.color);
+  recordFill(Rect::fromXywh(rect.left, rect.bottom - 1, w, 1), brush.color);
+  recordFill(Rect::fromXywh(rect.left, rect.top + 1, 1, h - 2), brush.color);
+  recordFill(Rect::fromXywh(rect.right - 1, rect.top + 1, 1, h - 2), brush.color);
 }
 
-void PageRecording::replay(QPainter& painter, const std::vector<PaintOperation>& operations) {
+void PageRecording::replay(QPainter& painter, const std::vector<Operation>& operations) {
   preparePainter(painter);
-  for (const PaintOperation& operation : operations) {
+  bool filling = false;
+  QColor brush;
+  for (const Operation& operation : operations) {
+    if (!operation.paint) {
+      if (!filling || operation.color != brush) {
+        if (!filling) {
+          painter.save();
+          painter.setPen(Qt::NoPen);
+          filling = true;
+        }
+        brush = operation.color;
+        painter.setBrush(brush);
+      }
+      painter.drawRect(operation.area);
+      continue;
+    }
+    if (filling) {
+      painter.restore();
+      filling = false;
+    }
     painter.save();
-    operation(painter);
+    operation.paint(painter);
     painter.restore();
   }
+  if (filling) painter.restore();
 }
 
 QImage PageRecording::render(QImage::Format format) const {

@@ -4,7 +4,9 @@
 // fill over the whole sheet covers never reaches the device: a page that is
 // laid out and then wiped white leaves nothing behind (no hidden text in a
 // PDF), exactly as on a raster page.
+#include <QColor>
 #include <QImage>
+#include <QRect>
 #include <utility>
 #include <vector>
 
@@ -18,11 +20,22 @@ class PageRecording final : public PainterDc<Dc> {
  public:
   PageRecording(Size size, double dotsPerInch);
 
+  // One step of the page's drawing: a painting that changes the painter
+  // (clip, font, pen) and runs in a painter state of its own, or a plain
+  // fill of one colour. A run of plain fills shares one state and changes
+  // the brush only where the colour changes, as each state a PDF document
+  // sets up costs it time and bytes (a long table fills and frames every cell).
+  struct Operation {
+    PaintOperation paint;  // empty for a plain fill
+    QRect area;
+    QColor color;
+  };
+
   // Paints the page's drawing, in order, onto a device of the page's size.
   void replay(QPainter& painter) const { replay(painter, operations_); }
-  static void replay(QPainter& painter, const std::vector<PaintOperation>& operations);
+  static void replay(QPainter& painter, const std::vector<Operation>& operations);
   // Hands the page's drawing over and leaves the page empty.
-  [[nodiscard]] std::vector<PaintOperation> takeOperations() { return std::exchange(operations_, {}); }
+  [[nodiscard]] std::vector<Operation> takeOperations() { return std::exchange(operations_, {}); }
   // The page drawn into a white image of the page's size.
   [[nodiscard]] QImage render(QImage::Format format) const;
   // Forgets the drawing for the next page; attributes (font, colours, pen,
@@ -35,13 +48,13 @@ class PageRecording final : public PainterDc<Dc> {
   // A solid fill that covers the whole page hides everything drawn before
   // it: the earlier drawing is dropped.
   void fillSolid(const Rect& rect, Rgb color) override;
-  // A frame of a solid brush is recorded as one operation filling its four
-  // edges (the same pixels): a long table frames every cell, and each
-  // operation costs the document a saved and restored painter state.
+  // A frame of a solid brush is recorded as one plain fill of its four
+  // edges (the same pixels): a long table frames every cell.
   void frameRect(const Rect& rect, const Brush& brush) override;
 
  private:
-  std::vector<PaintOperation> operations_;
+  void recordFill(const Rect& rect, Rgb color);
+  std::vector<Operation> operations_;
 };
 
 }  // namespace host
