@@ -1,6 +1,7 @@
 #include "renderers/TableSupport.h"
 
 #include "host/Lang.h"
+#include "printctl/Vellora.h"
 #include "renderers/RendererSupport.h"
 #include "surface/PrnFillRect.h"
 
@@ -53,6 +54,15 @@ std::int32_t captionAlignment(std::int32_t hostAlignment, bool rightToLeft, bool
   if (code > 2) code = 1;
   if (code < 0) code = rightToLeft ? 1 : 0;
   return code;
+}
+
+bool nextPrintsBesideList(const PrintJob& job, Twin twin) {
+  if (!job.control.props().SideBySide) return false;
+  const std::size_t next = static_cast<std::size_t>(job.CtlIndex) + 1;
+  if (next >= job.CtlList.size()) return false;
+  const CtlRecord& following = job.CtlList[next];
+  if (twin == Twin::Print) return following.Ctl && host::Like(following.Ctl->typeName(), "*Grid");
+  return following.Mark != "Down";
 }
 
 bool isNumericText(const std::string& text) {

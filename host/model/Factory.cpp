@@ -5,6 +5,7 @@
 #include "host/model/Families.h"
 #include "host/model/RichText.h"
 #include "host/model/GridControls.h"
+#include "host/model/ListViewControl.h"
 
 namespace host {
 
@@ -47,6 +48,7 @@ const std::vector<Family>& families() {
       family<SSTab>("SSTab"),
       family<CommonDialog>("CommonDialog"),
       family<ImageList>("ImageList"),
+      family<ListView>("ListView"),
       namedFamily<FlexGrid>("MSFlexGrid"),
       namedFamily<FlexGrid>("MSHFlexGrid"),
       namedFamily<FlexGrid>("vsFlexGrid"),
