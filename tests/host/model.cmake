@@ -12,4 +12,5 @@ vellora_add_test_suite(host_model_tests
     model/ChartTest.cpp
     model/GridControlsTest.cpp
     model/TabControlTest.cpp
+    model/ListViewTest.cpp
   LIBRARIES vellorahost vellora_test_main)
