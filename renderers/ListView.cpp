@@ -203,7 +203,7 @@ class ListViewRenderer {
   Outcome printRows() {
     int first = 1;
     int last = firstBandLast_;
-    bool header = !hideHeaders_;
+    bool header = headerDue();
     int item = 1;
     while (item <= itemCount_) {
       renderers::yieldToHost();
@@ -218,15 +218,17 @@ class ListViewRenderer {
         last = laterBandLast(first);
         if (!startNextBand()) return Outcome::JobEnded;
         item = 0;
-        header = !hideHeaders_;
+        header = headerDue();
         rowsFollow = true;
       }
       if (headerRow) job_.CurY += HeaderBreakGap;
       // No page is opened after the last row: the next control decides for
-      // itself. A header that alone fills a page the list opened is not
-      // repeated, or every following page would hold nothing else.
+      // itself. A header that alone fills a page the list opened can never
+      // share a page with an item: it is given up, or every following page
+      // would hold nothing else.
       if (rowsFollow && rowReachesFoot()) {
-        header = !hideHeaders_ && !(headerRow && freshPage_);
+        if (headerRow && freshPage_) headerFitsPage_ = false;
+        header = headerDue();
         if (!breakPage()) return Outcome::JobEnded;
       } else if (!headerRow) {
         freshPage_ = false;
@@ -235,6 +237,8 @@ class ListViewRenderer {
     }
     return Outcome::Finished;
   }
+
+  [[nodiscard]] bool headerDue() const { return !hideHeaders_ && headerFitsPage_; }
 
   [[nodiscard]] bool rowReachesFoot() const {
     return job_.CurY >= job_.PageHeight - (job_.BottomReserve + rowHeight_ + FootGap);
@@ -313,6 +317,7 @@ class ListViewRenderer {
   int firstBandLast_ = 0;
   bool splitting_ = false;
   bool freshPage_ = false;  // the list opened the page and has drawn no item on it yet
+  bool headerFitsPage_ = true;
   host::Font font_;
   std::int32_t rowHeight_ = 0;
   std::int32_t backColor_ = 0;
