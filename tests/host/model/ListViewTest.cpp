@@ -5,7 +5,9 @@
 
 #include <functional>
 
+#include "host/Dc.h"
 #include "host/HostError.h"
+#include "host/SysColors.h"
 #include "host/model/Control.h"
 #include "host/model/ModelErrors.h"
 
@@ -107,6 +109,37 @@ TEST(ListView, BadIndexesAndValuesRaiseTheHostsErrors) {
   EXPECT_EQ(errorOf([&] { f.header(1)->set("Index", Value(std::int32_t{2})); }), host::model_err::ReadOnly);
   EXPECT_EQ(errorOf([&] { (void)f.header(1)->get("Caption"); }), host::err::MemberNotFound);
   EXPECT_EQ(f.items->get("Count").toLong(), 0) << "a refused Add adds nothing";
+}
+
+int darkPixelsIn(const host::Picture& picture, const host::Rect& area) {
+  int dark = 0;
+  for (int y = area.top; y < area.bottom; ++y)
+    for (int x = area.left; x < area.right; ++x) dark += picture.pixel(x, y).brightness() < 80 ? 1 : 0;
+  return dark;
+}
+
+TEST(ListView, TheFormsSnapshotShowsTheHeaderRowAndTheItemsTexts) {
+  ListViewForm f;
+  f.form->call("Move", {Value(0), Value(0), Value(6000), Value(4000)});
+  f.list->call("Move", {Value(150), Value(150), Value(3000), Value(1500)});  // 200 x 100 pixels at (10, 10)
+  f.list->set("BackColor", Value(0xFFFFFF));
+  f.list->set("View", Value(std::int16_t{3}));
+  for (const char* text : {"Name", "City"}) f.headers->call("Add", {Value(), Value(), Value(text), Value(1500.0)});
+  ObjectRef ada = f.items->call("Add", {Value(), Value(), Value("Ada")}).toObject();
+  ada->set("SubItems", Value("London"), {Value(std::int32_t{1})});
+  const host::Rgb buttonFace = host::colorFromHost(host::systemColorValue(host::syscolor::ButtonFace));
+
+  host::Picture report = f.form->snapshot();
+  EXPECT_EQ(report.pixel(200, 13), buttonFace) << "the header row";
+  const host::Rect secondColumnItem = host::Rect::fromLtrb(112, 28, 208, 45);
+  EXPECT_GT(darkPixelsIn(report, secondColumnItem), 10) << "the sub-item's text in its column";
+
+  f.list->set("HideColumnHeaders", Value(true));
+  EXPECT_EQ(f.form->snapshot().pixel(200, 13), host::Rgb::white) << "no header row when hidden";
+  f.list->set("View", Value(std::int16_t{0}));
+  const host::Picture icons = f.form->snapshot();
+  EXPECT_GT(darkPixelsIn(icons, host::Rect::fromLtrb(12, 12, 60, 30)), 10) << "the item's text";
+  EXPECT_EQ(darkPixelsIn(icons, secondColumnItem), 0) << "sub-items show in report view only";
 }
 
 }  // namespace
