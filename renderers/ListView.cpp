@@ -210,6 +210,7 @@ class ListViewRenderer {
       if (job_.StopRequested) return Outcome::Stopped;
       const bool headerRow = header;
       drawRow(headerRow ? HeaderRow : item, first, last);
+      if (!headerRow) freshPage_ = false;
       job_.CurY += (headerRow ? HeaderGap : 0) + rowHeight_;
       header = false;
       bool rowsFollow = headerRow || item < itemCount_;
@@ -230,8 +231,6 @@ class ListViewRenderer {
         if (headerRow && freshPage_) headerFitsPage_ = false;
         header = headerDue();
         if (!breakPage()) return Outcome::JobEnded;
-      } else if (!headerRow) {
-        freshPage_ = false;
       }
       if (!headerRow) ++item;
     }
