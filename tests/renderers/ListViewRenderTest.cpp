@@ -178,6 +178,30 @@ TEST_F(ListViewRenderTest, GridToFitThreeStartsEveryBandOnANewPageHeaderFirst) {
   EXPECT_EQ(listTexts(0).size(), 24u);
 }
 
+TEST_F(ListViewRenderTest, ShrinkToFitNarrowsTheColumnsOfAWideListOnlyAndGivesTheScaleBack) {
+  control_->setGridToFit(vellora::Shrink);
+  control_->setGridLinesOK(false);
+  preview();
+  render(PrevListView, list({1500, 1500}, 1));
+  EXPECT_EQ(previewBounds(headerGrey)->width(), 200) << "a list narrower than the page keeps its widths";
+
+  preview();
+  // 800 units of columns from x 30: the scale becomes 700 / (30 + 800 + 30 + 120).
+  render(PrevListView, list({6000, 6000}, 1));
+  EXPECT_EQ(previewBounds(headerGrey), Rect::fromXywh(CellLeft, 60, 2 * 286, PreviewRow))
+      << "both columns shrink by one factor; the rows keep the list's font";
+  EXPECT_DOUBLE_EQ(job().LayoutFactor, 1.0);
+}
+
+TEST_F(ListViewRenderTest, WithoutARowTitleLaterBandsLeaveTheFirstColumnOut) {
+  print();
+  control_->setGridToFit(vellora::SplitNewPage);
+  control_->setRowRepeatTitle(false);
+  render(PrnListView, list({3000, 3000, 3000, 3000, 3000, 3000}, 1));
+  ASSERT_EQ(pagesPrinted(), 2);
+  EXPECT_EQ(listTexts(1), (std::vector<std::string>{"H4", "H5", "H6", "I1C4", "I1C5", "I1C6"}));
+}
+
 TEST_F(ListViewRenderTest, PageBreaksComeBeforeARowThatReachesTheFootAndNeverAfterTheLast) {
   control_->setGridLinesOK(false);
   preview();
