@@ -3,10 +3,14 @@
 // at the one control they measure, and a job started on a fresh page.
 #include <memory>
 
+#include "host/Lang.h"
 #include "host/Object.h"
+#include "host/Printer.h"
+#include "host/Runtime.h"
 #include "host/model/Control.h"
 #include "layout/PrintJob.h"
 #include "printctl/Vellora.h"
+#include "surface/OffScreenDC.h"
 
 namespace benchsupport {
 
@@ -36,6 +40,42 @@ inline void startJob(PrintJob& job) {
   job.JobEnded = false;
   job.StopRequested = false;
   job.CurY = job.BodyTop;
+}
+
+// A print job on the current printer at its first page: the page in printer
+// pixels as the walker fixes it, with body margins of 400, 200, 200, 400.
+inline void startPrinterJob(PrintJob& job) {
+  host::Printer& printer = host::printer();
+  job.Printing = 1;
+  job.TwipsPerUnit = printer.twipsPerPixelX();
+  job.DevTwipsX = printer.twipsPerPixelX();
+  job.DevTwipsY = printer.twipsPerPixelY();
+  job.PrnUnit = 7.4 / printer.twipsPerPixelX();
+  job.PrnGapUnit = 7.058824 / printer.twipsPerPixelX();
+  job.PageWidth = host::CLng(printer.width() / printer.twipsPerPixelX() / 1.064);
+  job.PageHeight = host::CLng(printer.height() / printer.twipsPerPixelY() / 1.064);
+  job.BodyTop = 400;
+  job.BodyLeft = 200;
+  job.BodyRight = 200;
+  job.BottomReserve = 400;
+  startJob(job);
+}
+
+// A preview job on a fresh first page of an A4 sheet in virtual pixels.
+inline void startPreviewJob(PrintJob& job) {
+  job.Printing = 0;
+  job.TwipsPerUnit = 15;
+  job.DevTwipsX = job.DevTwipsY = 14.7;
+  job.PageWidth = 746;
+  job.PageHeight = 1055;
+  job.BodyTop = 80;
+  job.BodyLeft = 30;
+  job.BodyRight = 30;
+  job.BottomReserve = 80;
+  startJob(job);
+  job.PageStore.clear();
+  job.PageStore.push_back(std::make_unique<OffScreenDC>(job.drawing, &job));
+  job.page().Initialize(nullptr, job.PageWidth, job.PageHeight, job.SurfaceColorMode);
 }
 
 }  // namespace benchsupport
