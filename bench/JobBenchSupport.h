@@ -42,9 +42,9 @@ inline void startJob(PrintJob& job) {
   job.CurY = job.BodyTop;
 }
 
-// A print job on the current printer at its first page: the page in printer
-// pixels as the walker fixes it, with body margins of 400, 200, 200, 400.
-inline void startPrinterJob(PrintJob& job) {
+// A print job at its first page on the current printer, with the page
+// geometry the walker gives a form printed at its own size.
+inline void startPrintJob(PrintJob& job) {
   host::Printer& printer = host::printer();
   job.Printing = 1;
   job.TwipsPerUnit = printer.twipsPerPixelX();

@@ -54,7 +54,7 @@ void ListViewToPdfPrinter(benchmark::State& state) {
   double ownMegabytes = 0;
   for (auto _ : state) {
     benchsupport::ResidentGrowthMeter meter;
-    benchsupport::startPrinterJob(form.control->job());
+    benchsupport::startPrintJob(form.control->job());
     PrnListView(form.control->job());
     pages = printer.pagesInDocument();
     printer.endDoc();

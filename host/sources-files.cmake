@@ -3,5 +3,6 @@ target_sources(vellorahost PRIVATE
   model/FormFile.cpp
   model/FormData.cpp
   model/GridFormData.cpp
+  model/DataGridFormData.cpp
   model/Csv.cpp
   model/Components.cpp)

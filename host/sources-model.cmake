@@ -16,5 +16,7 @@ target_sources(vellorahost PRIVATE
   model/RichTextControl.cpp
   model/ChartControl.cpp
   model/GridControls.cpp
+  model/DataGridControls.cpp
+  model/RecordSet.cpp
   model/TabControls.cpp
   model/Factory.cpp)

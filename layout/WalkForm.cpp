@@ -81,7 +81,7 @@ const RendererRow rendererTable[] = {
     {isFrame, PrintFrame, PrintFrame},
     {isListBox, PrintListBox, PrintListBox},
     {isFlexGridFamily, PrevFlexGrid, PrnFlexGrid},
-    {isDataGridFamily, nullptr, nullptr},
+    {isDataGridFamily, PrevDataGrid, PrnDataGrid},
     {isRichText, PrevRichText, PrnRichText, true},
 };
 constexpr std::size_t stopTestBeforeRow = 1;

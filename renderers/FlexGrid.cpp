@@ -134,14 +134,7 @@ class FlexGridRenderer {
   // Moves to the grid's top, on a new page when it asks for one or when not
   // even two lines fit; false when the job ended there.
   bool placeGrid() {
-    const std::int32_t entry = job_.CurY;
-    job_.CurY = std::max(CLng(job_.record().Advance / job_.TwipsPerUnit * job_.LayoutFactor + job_.CurY), entry);
-    const double lines = 2 * renderers::controlLineHeight(job_);
-    if (renderers::wantsNewPage(job_, grid_) ||
-        job_.CurY + job_.BodyTop + job_.BottomReserve + lines >= job_.PageHeight) {
-      NextPage(job_);
-      if (job_.JobEnded) return false;
-    }
+    if (!renderers::placeTable(job_, grid_, 2)) return false;
     top_ = job_.CurY;
     return true;
   }
@@ -481,9 +474,7 @@ class FlexGridRenderer {
   // The cursor goes a row below the grid; a following grid printed side by
   // side starts at this grid's own top instead, level with it.
   void finish() {
-    const std::size_t next = static_cast<std::size_t>(job_.CtlIndex) + 1;
-    if (props_.SideBySide && next < job_.CtlList.size() &&
-        host::Like(job_.CtlList[next].Ctl->typeName(), "*Grid")) {
+    if (props_.SideBySide && renderers::nextControlIsGrid(job_)) {
       job_.CurY = top_;
       return;
     }

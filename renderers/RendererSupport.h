@@ -81,14 +81,15 @@ class Statements {
   FailureStyle style_;
 };
 
-// The font of a host control, copied property by property (Name, Bold,
-// Italic, Underline, Charset, Weight, Strikethrough, Size) through `run`, so a
+// The font of a host control (its Font, or another font property such as a
+// grid's HeadFont), copied property by property (Name, Bold, Italic,
+// Underline, Charset, Weight, Strikethrough, Size) through `run`, so a
 // statement-by-statement renderer keeps what it could read.
 template <class Runner>
-[[nodiscard]] host::Font readFont(const host::Object& control, const Runner& run) {
+[[nodiscard]] host::Font readFont(const host::Object& control, const Runner& run, std::string_view property = "Font") {
   host::Font font;
   host::ObjectRef source;
-  run([&] { source = host::getObject(control, "Font"); });
+  run([&] { source = host::getObject(control, property); });
   if (!source) return font;
   run([&] { font.setName(source->get("Name").toString()); });
   run([&] { font.setBold(source->get("Bold").toBool()); });
@@ -101,8 +102,8 @@ template <class Runner>
   return font;
 }
 
-[[nodiscard]] inline host::Font fontOf(const host::Object& control) {
-  return readFont(control, Statements(FailureStyle::AbandonControl));
+[[nodiscard]] inline host::Font fontOf(const host::Object& control, std::string_view property = "Font") {
+  return readFont(control, Statements(FailureStyle::AbandonControl), property);
 }
 
 }  // namespace renderers

@@ -44,3 +44,6 @@ void PrnListView(PrintJob& job);
 // Flex grids ("MSFlexGrid", "MSHFlexGrid", "vsFlexGrid", "VSFlexGrid").
 void PrevFlexGrid(PrintJob& job);
 void PrnFlexGrid(PrintJob& job);
+// Data-bound grids ("DataGrid", "DBGrid", "TDBGrid").
+void PrevDataGrid(PrintJob& job);
+void PrnDataGrid(PrintJob& job);

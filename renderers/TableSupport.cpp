@@ -1,6 +1,9 @@
 #include "renderers/TableSupport.h"
 
+#include <algorithm>
+
 #include "host/Lang.h"
+#include "layout/Pagination.h"
 #include "printctl/Vellora.h"
 #include "renderers/RendererSupport.h"
 #include "surface/PrnFillRect.h"
@@ -11,10 +14,6 @@ namespace {
 
 // Gap kept between the last row of a page and the foot, in page units.
 constexpr std::int32_t footGap = 20;
-// A printed cell sits this many printer pixels right of its column.
-constexpr std::int32_t printedCellShift = 5;
-// The cell painters' divider code for a cell without a divider.
-constexpr std::int16_t noDivider = 5;
 
 // The frame brush is the control's shared black brush; a table whose lines
 // have a colour of their own lends it its colour for one cell.
@@ -38,6 +37,22 @@ std::int32_t columnUnits(double widthTwips, double twipsPerUnit, double scale) {
   return host::CLng(columnTwips(widthTwips) / twipsPerUnit * scale);
 }
 
+bool placeTable(PrintJob& job, const host::Object& table, double lines) {
+  const std::int32_t entry = job.CurY;
+  job.CurY = std::max(host::CLng(job.record().Advance / job.TwipsPerUnit * job.LayoutFactor + job.CurY), entry);
+  const double room = lines * controlLineHeight(job);
+  if (wantsNewPage(job, table) || job.CurY + job.BodyTop + job.BottomReserve + room >= job.PageHeight) {
+    NextPage(job);
+    if (job.JobEnded) return false;
+  }
+  return true;
+}
+
+bool nextControlIsGrid(const PrintJob& job) {
+  const std::size_t next = static_cast<std::size_t>(job.CtlIndex) + 1;
+  return next < job.CtlList.size() && host::Like(job.CtlList[next].Ctl->typeName(), "*Grid");
+}
+
 bool rowBreakDue(const PrintJob& job, std::int32_t y, std::int32_t nextHeight) {
   return y >= job.PageHeight - (job.BottomReserve + nextHeight + job.TitleDrop + footGap);
 }
@@ -58,11 +73,9 @@ std::int32_t captionAlignment(std::int32_t hostAlignment, bool rightToLeft, bool
 
 bool nextPrintsBesideList(const PrintJob& job, Twin twin) {
   if (!job.control.props().SideBySide) return false;
+  if (twin == Twin::Print) return nextControlIsGrid(job);
   const std::size_t next = static_cast<std::size_t>(job.CtlIndex) + 1;
-  if (next >= job.CtlList.size()) return false;
-  const CtlRecord& following = job.CtlList[next];
-  if (twin == Twin::Print) return following.Ctl && host::Like(following.Ctl->typeName(), "*Grid");
-  return following.Mark != "Down";
+  return next < job.CtlList.size() && job.CtlList[next].Mark != "Down";
 }
 
 bool isNumericText(const std::string& text) {
@@ -95,7 +108,7 @@ void CellPainter::paint(const TableCell& cell) {
     page.setBackColor(cell.backColor);
     page.setTextColor(cell.foreColor);
     page.FillRect(cell.left, cell.top, cell.width, cell.height, caption, cell.alignment, cell.frame, cell.wrap,
-                  true, 0, false, noDivider);
+                  true, 0, false, cell.divider);
     return;
   }
   host::Dc& dc = printerDc();
@@ -104,8 +117,8 @@ void CellPainter::paint(const TableCell& cell) {
   job_.CellFillColor = cell.backColor;
   job_.GridLineColor = cell.frameColor;
   FrameColor frame(job_.drawing, cell.frameColor);
-  PrnFillRect(job_, cell.left + printedCellShift, cell.top, cell.width, cell.height, caption, cell.alignment,
-              cell.frame, cell.wrap, false, false, noDivider);
+  PrnFillRect(job_, cell.left + printShift_, cell.top, cell.width, cell.height, caption, cell.alignment,
+              cell.frame, cell.wrap, false, false, cell.divider);
 }
 
 }  // namespace renderers

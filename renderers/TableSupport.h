@@ -7,6 +7,7 @@
 #include <string>
 
 #include "host/Font.h"
+#include "host/Object.h"
 #include "layout/PrintJob.h"
 #include "surface/CellRules.h"
 
@@ -24,6 +25,16 @@ inline constexpr double DefaultColumnTwips = 1100;
 // for -1 and nothing for a hidden column.
 [[nodiscard]] std::int32_t columnUnits(double widthTwips, double twipsPerUnit, double scale);
 
+// Moves a data-bound grid's current row on by one and returns the current
+// row; it stays where it was when the grid shows no further row.
+std::int16_t NextGridRow(host::Object& grid);
+
+// Moves CurY to a table's top: the record's Advance below the cursor (never
+// above it), on a new page when the table's Tag asks for one or when not even
+// `lines` lines of the print control's font fit above the foot. False when
+// the job ended at that page break.
+[[nodiscard]] bool placeTable(PrintJob& job, const host::Object& table, double lines);
+
 // Whether the row after one ending at `y` and `nextHeight` high runs into the
 // foot of the page, so that a page break comes first.
 [[nodiscard]] bool rowBreakDue(const PrintJob& job, std::int32_t y, std::int32_t nextHeight);
@@ -38,6 +49,13 @@ inline constexpr double DefaultColumnTwips = 1100;
 [[nodiscard]] bool isNumericText(const std::string& text);
 
 enum class Twin { Preview, Print };
+
+// The cell painters' divider code for a cell that meets no column divider.
+inline constexpr std::int16_t NoDivider = 5;
+
+// Whether the control after the current one in the job's list is a grid (a
+// type name ending in "Grid"), which a table printed side by side waits for.
+[[nodiscard]] bool nextControlIsGrid(const PrintJob& job);
 
 // Side by side, the control after a list prints from the list's top: in a
 // preview any control the walker did not place below a table ("Down"), on
@@ -55,15 +73,18 @@ struct TableCell {
   std::int32_t backColor = surface::White;
   std::int32_t foreColor = 0;
   std::int32_t frameColor = 0;  // on the printer only; the preview frames in black
+  std::int16_t divider = NoDivider;  // how the text box meets the grid's column dividers
 };
 
 // Paints table cells: on the preview page through the surface's FillRect,
-// on the printer through PrnFillRect (5 pixels to the right, as printed
-// tables sit). The font goes to the device only when it differs from the
-// one the device last got from this painter.
+// on the printer through PrnFillRect (by default 5 pixels to the right, as
+// printed flex grids and lists sit). The font goes to the device only when it
+// differs from the one the device last got from this painter.
 class CellPainter {
  public:
-  CellPainter(PrintJob& job, Twin twin) : job_(job), twin_(twin) {}
+  static constexpr std::int32_t PrintedCellShift = 5;
+  CellPainter(PrintJob& job, Twin twin, std::int32_t printShift = PrintedCellShift)
+      : job_(job), twin_(twin), printShift_(printShift) {}
   CellPainter(const CellPainter&) = delete;
   CellPainter& operator=(const CellPainter&) = delete;
 
@@ -75,6 +96,7 @@ class CellPainter {
   [[nodiscard]] const void* device();
   PrintJob& job_;
   Twin twin_;
+  std::int32_t printShift_;
   host::Font font_;
   const void* fontDevice_ = nullptr;
 };

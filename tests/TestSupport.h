@@ -4,6 +4,8 @@
 
 #include <cstdio>
 #include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <functional>
 #include <stdexcept>
 #include <memory>
@@ -73,6 +75,33 @@ struct HeadlessRuntime {
   std::string pattern = (std::filesystem::temp_directory_path() / (prefix + "-XXXXXX")).string();
   if (mkdtemp(pattern.data()) == nullptr) throw std::runtime_error("cannot make a temporary folder");
   return pattern;
+}
+
+// Makes an SQLite database at `path` by running `sql` through the sqlite3
+// program (the suites make their databases rather than keep binary files).
+inline void makeDatabase(const std::filesystem::path& path, const std::string& sql) {
+  const std::filesystem::path script = path.string() + ".sql";
+  std::ofstream(script) << sql;
+  const std::string command = "sqlite3 '" + path.string() + "' < '" + script.string() + "'";
+  const int status = std::system(command.c_str());
+  std::filesystem::remove(script);
+  if (status != 0) throw std::runtime_error("cannot make the test database: " + command);
+}
+
+// The SQL of a table orders(id, customer, total) of `rows` records: order i is
+// "Customer i" for a total of i x 1.5.
+[[nodiscard]] inline std::string ordersTable(int rows, const std::string& table = "orders") {
+  const std::string create = "CREATE TABLE " + table + "(id INTEGER PRIMARY KEY, customer TEXT, total REAL);\n";
+  if (rows <= 0) return create;
+  return create +
+         "WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < " + std::to_string(rows) +
+         ") INSERT INTO " + table + " SELECT i, 'Customer ' || i, i * 1.5 FROM n;\n";
+}
+
+// The bytes of a file.
+[[nodiscard]] inline std::string fileBytes(const std::filesystem::path& path) {
+  std::ifstream in(path, std::ios::binary);
+  return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
 }
 
 }  // namespace testsupport

@@ -2,6 +2,7 @@
 #include <functional>
 
 #include "host/model/Chart.h"
+#include "host/model/DataGridControls.h"
 #include "host/model/Families.h"
 #include "host/model/RichText.h"
 #include "host/model/GridControls.h"
@@ -53,6 +54,9 @@ const std::vector<Family>& families() {
       namedFamily<FlexGrid>("MSHFlexGrid"),
       namedFamily<FlexGrid>("vsFlexGrid"),
       namedFamily<FlexGrid>("VSFlexGrid"),
+      namedFamily<DataGrid>("DataGrid"),
+      namedFamily<DataGrid>("DBGrid"),
+      namedFamily<DataGrid>("TDBGrid"),
   };
   return all;
 }

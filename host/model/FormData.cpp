@@ -2,13 +2,16 @@
 
 #include <QJsonArray>
 #include <QJsonObject>
+#include <algorithm>
 #include <array>
 #include <charconv>
 #include <cmath>
 #include <exception>
 
 #include "host/Dc.h"
+#include "host/HostError.h"
 #include "host/Lang.h"
+#include "host/model/Control.h"
 
 namespace host {
 
@@ -164,6 +167,67 @@ const char* jsonKindName(const QJsonValue& value) {
   }
 }
 
+// --- fonts -----------------------------------------------------------------------
+
+namespace {
+
+constexpr std::array<std::string_view, 8> fontKeys = {"Name",   "Size",      "Bold",          "Weight",
+                                                      "Italic", "Underline", "Strikethrough", "Charset"};
+
+Value fontMemberValue(std::string_view fontKey, const std::string& key, const QJsonValue& value,
+                      const MemberFailure& fail) {
+  if (fontKey == "Name") {
+    if (!value.isString()) fail(key, std::string("must be text, not ") + jsonKindName(value));
+    return Value(value.toString().toStdString());
+  }
+  if (fontKey == "Size" || fontKey == "Weight" || fontKey == "Charset") {
+    if (!value.isDouble()) fail(key, std::string("must be a number, not ") + jsonKindName(value));
+    return numberValue(value.toDouble(), false);
+  }
+  if (!value.isBool()) fail(key, std::string("must be true or false, not ") + jsonKindName(value));
+  return Value(value.toBool());
+}
+
+}  // namespace
+
+Font fontFromMembers(const std::vector<std::pair<std::string, QJsonValue>>& members, const Font& start,
+                     const MemberFailure& fail) {
+  FontObject font(start);
+  // The keys apply in one order whatever the file's (Weight after Bold).
+  for (std::string_view fontKey : fontKeys) {
+    const auto member = std::find_if(members.begin(), members.end(),
+                                     [&](const auto& given) { return equalsNoCase(given.first, fontKey); });
+    if (member == members.end()) continue;
+    const Value given = fontMemberValue(fontKey, member->first, member->second, fail);
+    try {
+      font.set(fontKey, given);
+    } catch (const HostError& error) {
+      fail(member->first, error.description());
+    }
+  }
+  for (const auto& [key, value] : members)
+    if (std::none_of(fontKeys.begin(), fontKeys.end(), [&](std::string_view known) { return equalsNoCase(known, key); }))
+      fail(key, "is not a property of a font");
+  return font.font();
+}
+
+Json jsonOfFont(const Font& font, const Font* unlike) {
+  Json out = Json::object();
+  auto put = [&](std::string_view key, Json value, bool differs) {
+    if (unlike == nullptr || differs) out.add(std::string(key), std::move(value));
+  };
+  put("Name", Json::string(font.name()), unlike != nullptr && font.name() != unlike->name());
+  put("Size", Json::literal(numberText(font.size())), unlike != nullptr && font.size() != unlike->size());
+  put("Bold", Json::boolean(font.bold()), unlike != nullptr && font.bold() != unlike->bold());
+  put("Weight", Json::literal(numberText(font.weight())), unlike != nullptr && font.weight() != unlike->weight());
+  put("Italic", Json::boolean(font.italic()), unlike != nullptr && font.italic() != unlike->italic());
+  put("Underline", Json::boolean(font.underline()), unlike != nullptr && font.underline() != unlike->underline());
+  put("Strikethrough", Json::boolean(font.strikethrough()),
+      unlike != nullptr && font.strikethrough() != unlike->strikethrough());
+  put("Charset", Json::literal(numberText(font.charset())), unlike != nullptr && font.charset() != unlike->charset());
+  return out;
+}
+
 // --- the codec's reader and writer ---------------------------------------------
 
 std::optional<QJsonValue> FormDataReader::value(std::string_view key) const {
@@ -244,6 +308,12 @@ std::vector<std::pair<std::string, QJsonValue>> FormDataReader::members(const QJ
     result.emplace_back(std::move(name), member.value());
   }
   return result;
+}
+
+Font FormDataReader::font(const QJsonValue& value, std::string_view key, const Font& start) const {
+  return fontFromMembers(members(value, key), start, [&](const std::string& member, const std::string& problem) {
+    fail(std::string(key) + "." + member, problem);
+  });
 }
 
 std::string FormDataWriter::relative(const std::filesystem::path& path) const { return relativePath(base_, path); }

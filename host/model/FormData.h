@@ -19,6 +19,7 @@
 #include <utility>
 #include <vector>
 
+#include "host/Font.h"
 #include "host/Value.h"
 
 namespace host {
@@ -75,6 +76,15 @@ void writeJson(const Json& value, std::string& out, int depth = 0);
 // "an array", "text", ...: the kind of a JSON value, for messages.
 [[nodiscard]] const char* jsonKindName(const QJsonValue& value);
 
+// A font of a form file ({"Name": "Arial", "Size": 9, "Bold": true}): starts
+// from `start` and applies the members given; `fail(key, problem)` refuses a
+// member (and does not return).
+using MemberFailure = std::function<void(const std::string& key, const std::string& problem)>;
+[[nodiscard]] Font fontFromMembers(const std::vector<std::pair<std::string, QJsonValue>>& members, const Font& start,
+                                   const MemberFailure& fail);
+// A font as a form file keeps it: every key, or only those unlike `unlike`.
+[[nodiscard]] Json jsonOfFont(const Font& font, const Font* unlike);
+
 // The keys a codec owns, as the file gave them, with the means to refuse
 // them: a refusal names the file, the control's place and the key.
 class FormDataReader {
@@ -103,6 +113,8 @@ class FormDataReader {
   [[nodiscard]] bool boolean(const QJsonValue& value, std::string_view key) const;
   // A colour: a number or "#RRGGBB".
   [[nodiscard]] std::int32_t color(const QJsonValue& value, std::string_view key) const;
+  // A font object, starting from `start`.
+  [[nodiscard]] Font font(const QJsonValue& value, std::string_view key, const Font& start) const;
   // The members of a JSON object in the file's order; two keys that differ
   // only in case are refused.
   [[nodiscard]] std::vector<std::pair<std::string, QJsonValue>> members(const QJsonValue& value,

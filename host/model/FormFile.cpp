@@ -122,33 +122,8 @@ bool isGeometryKey(std::string_view key) {
   return false;
 }
 
-constexpr std::array<std::string_view, 8> fontKeys = {"Name",   "Size",      "Bold",          "Weight",
-                                                      "Italic", "Underline", "Strikethrough", "Charset"};
-
 // The largest table (rows times columns) a form file may give an indexed property.
 constexpr int MaximumTableCells = 1 << 22;
-
-Json jsonOfFont(const Font& font, const Font* unlike) {
-  Json out = Json::object();
-  auto put = [&](std::string_view key, Json value, bool differs) {
-    if (unlike == nullptr || differs) out.add(std::string(key), std::move(value));
-  };
-  put("Name", Json::string(font.name()), unlike != nullptr && font.name() != unlike->name());
-  put("Size", Json::literal(numberText(font.size())), unlike != nullptr && font.size() != unlike->size());
-  put("Bold", Json::literal(font.bold() ? "true" : "false"),
-      unlike != nullptr && font.bold() != unlike->bold());
-  put("Weight", Json::literal(numberText(font.weight())),
-      unlike != nullptr && font.weight() != unlike->weight());
-  put("Italic", Json::literal(font.italic() ? "true" : "false"),
-      unlike != nullptr && font.italic() != unlike->italic());
-  put("Underline", Json::literal(font.underline() ? "true" : "false"),
-      unlike != nullptr && font.underline() != unlike->underline());
-  put("Strikethrough", Json::literal(font.strikethrough() ? "true" : "false"),
-      unlike != nullptr && font.strikethrough() != unlike->strikethrough());
-  put("Charset", Json::literal(numberText(font.charset())),
-      unlike != nullptr && font.charset() != unlike->charset());
-  return out;
-}
 
 const FontObject* fontOf(const Object& object) {
   if (const auto* control = dynamic_cast<const Control*>(&object)) return control->fontObject().get();
@@ -643,28 +618,8 @@ class Loader {
   // A font object: starts from `start` and applies the keys given.
   Font fontFrom(const QJsonValue& json, const std::string& place, const Font& start) const {
     const QJsonObject object = expectObject(json, place, "");
-    Members members(object, failer(place));
-    FontObject font(start);
-    for (std::string_view fontKey : fontKeys) {
-      auto member = members.take(fontKey);
-      if (!member) continue;
-      const QJsonValue& value = member->second;
-      Value given;
-      if (fontKey == "Name") {
-        given = Value(expectString(value, place, member->first));
-      } else if (fontKey == "Size" || fontKey == "Weight" || fontKey == "Charset") {
-        if (!value.isDouble())
-          fail(place, member->first, std::string("must be a number, not ") + jsonKindName(value));
-        given = numberValue(value.toDouble(), false);
-      } else {
-        if (!value.isBool())
-          fail(place, member->first, std::string("must be true or false, not ") + jsonKindName(value));
-        given = Value(value.toBool());
-      }
-      attempt(place, member->first, [&] { font.set(fontKey, given); });
-    }
-    for (const auto& [unknown, value] : members.rest()) fail(place, unknown, "is not a property of a font");
-    return font.font();
+    const Members members(object, failer(place));
+    return fontFromMembers(members.rest(), start, failer(place));
   }
 
   // The saved settings of a component control, as its property bag.

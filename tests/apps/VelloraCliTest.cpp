@@ -485,3 +485,57 @@ TEST_F(GridProgram, PreviewStoresThePagesOfTheLongGrid) {
       if (qGray(last.pixel(x, y)) < 100) ++ink;
   EXPECT_GT(ink, 50);
 }
+
+// A form whose data grid shows a 1,000-record SQLite table the test makes.
+class DataGridProgram : public VelloraProgram {
+ protected:
+  static constexpr int Records = 1000;
+
+  fs::path writeForm(const std::string& recordSource) {
+    testsupport::makeDatabase(folder_ / "orders.sqlite", testsupport::ordersTable(Records));
+    const fs::path form = folder_ / "orders.json";
+    std::ofstream(form) << R"({"Form": {"Name": "Orders", "Width": 12000, "Height": 9000, "Controls": [
+        {"Type": "DataGrid", "Name": "Orders", "Left": 240, "Top": 600, "Width": 9000, "Height": 2400,
+         "Database": "orders.sqlite", "RecordSource": ")" + recordSource + R"(", "AllowAddNew": true,
+         "HeadFont": {"Name": "Arial", "Size": 9, "Bold": true}, "Font": {"Name": "Arial", "Size": 9},
+         "Columns": [{"DataField": "id", "Caption": "Order", "Width": 900, "Alignment": 1},
+                     {"DataField": "customer", "Caption": "Customer", "Width": 3000},
+                     {"DataField": "total", "Caption": "Total", "Width": 1200, "Alignment": 1}]}]}})";
+    return form;
+  }
+};
+
+TEST_F(DataGridProgram, EveryRecordPrintsOnceInOrderUnderTheHeadersOfItsPageAndTheDatabaseStaysAsItWas) {
+  if (!toolAvailable("pdftotext") || !toolAvailable("pdfinfo")) GTEST_SKIP() << "poppler-utils are not installed";
+  const fs::path form = writeForm("SELECT id, customer, total FROM orders ORDER BY id");
+  const std::string before = testsupport::fileBytes(folder_ / "orders.sqlite");
+  const Outcome outcome = run({"print", form.string(), "--pdf", "orders.pdf", "--report", "report.json"});
+  ASSERT_EQ(outcome.status, 0) << outcome.err;
+  EXPECT_TRUE(report()["messages"].toArray().isEmpty());
+  const std::vector<std::string> pages = pdfPages(folder_ / "orders.pdf");
+  ASSERT_GE(pages.size(), 10u);
+  int expected = 1;
+  const std::regex record("Customer (\\d+)");
+  for (std::size_t page = 0; page < pages.size(); ++page) {
+    const std::string& text = pages[page];
+    const std::size_t header = text.find("Order Customer Total");
+    ASSERT_NE(header, std::string::npos) << "no header on page " << page + 1;
+    EXPECT_LT(header, text.find("Customer 1")) << "the header heads page " << page + 1;
+    for (auto row = std::sregex_iterator(text.begin(), text.end(), record); row != std::sregex_iterator(); ++row)
+      EXPECT_EQ(std::stoi((*row)[1]), expected++) << "page " << page + 1;
+  }
+  EXPECT_EQ(expected, Records + 1) << "every record exactly once";
+  EXPECT_EQ(testsupport::fileBytes(folder_ / "orders.sqlite"), before) << "printing never changes the database";
+}
+
+TEST_F(DataGridProgram, ARecordSourceThatIsNotAQueryIsRefusedAndNothingPrints) {
+  const fs::path form = writeForm("DELETE FROM orders");
+  const std::string before = testsupport::fileBytes(folder_ / "orders.sqlite");
+  const Outcome outcome = run({"print", form.string(), "--pdf", "orders.pdf"});
+  EXPECT_EQ(outcome.status, 2);
+  EXPECT_NE(outcome.err.find("Form.Controls[0]"), std::string::npos) << outcome.err;
+  EXPECT_NE(outcome.err.find("RecordSource"), std::string::npos) << outcome.err;
+  EXPECT_NE(outcome.err.find("must be a table name or a SELECT statement"), std::string::npos) << outcome.err;
+  EXPECT_FALSE(fs::exists(folder_ / "orders.pdf"));
+  EXPECT_EQ(testsupport::fileBytes(folder_ / "orders.sqlite"), before);
+}

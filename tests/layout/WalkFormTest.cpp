@@ -149,7 +149,7 @@ TEST(WalkForm, AdvancesFollowTheTopsAndStopBelowATable) {
   Harness h;
   h.add("Label", "First", {{"Top", 300}});
   h.add("Label", "Second", {{"Top", 800}});
-  adoptNamed(h, "DataGrid", "Grid", {{"Top", 1000}, {"Height", 2000}});
+  h.add("DataGrid", "Grid", {{"Top", 1000}, {"Height", 2000}});
   h.add("Label", "Below", {{"Top", 3000}});
   ASSERT_TRUE(h.control->Preview());
   EXPECT_EQ(recordOf(h, "First").Advance, 300);

@@ -3,7 +3,11 @@
 // when the user changed them, controls parked on hidden tabs kept parked.
 #include <gtest/gtest.h>
 
+#include <filesystem>
+
 #include "ResizerTestSupport.h"
+#include "TestSupport.h"
+#include "host/model/DataGridControls.h"
 #include "host/model/Families.h"
 #include "host/model/FormFile.h"
 
@@ -202,6 +206,26 @@ TEST(ScalePass, DataGridsAndListViewsScaleTheirColumnsAndFonts) {
   EXPECT_FLOAT_EQ(headerWidth(list, 1), 1500);
   EXPECT_FLOAT_EQ(data->dataColumns->columns[0]->width, 1000);
   EXPECT_DOUBLE_EQ(data->headFont->get("Size").toDouble(), 9);
+}
+
+TEST(ScalePass, ABoundDataGridScalesItsColumnsAndHeaderFont) {
+  const std::filesystem::path folder = testsupport::makeTempDir("vellora-resize-datagrid");
+  testsupport::makeDatabase(folder / "orders.sqlite", testsupport::ordersTable(3));
+  {
+    ResizerRig rig;
+    auto grid = rig.add("TDBGrid", "Orders", 100, 2000, 4000, 1500);
+    dynamic_cast<host::DataGrid&>(*grid).bind(folder / "orders.sqlite", "orders");
+    const ObjectRef customer = grid->get("Columns", {Value(1)}).toObject();
+    customer->set("Width", Value(2000.0));
+    host::getObject(*grid, "HeadFont")->set("Size", Value(9.0));
+    zoom(rig, 200);
+    EXPECT_FLOAT_EQ(customer->get("Width").toDouble(), 4000);
+    EXPECT_DOUBLE_EQ(host::getObject(*grid, "HeadFont")->get("Size").toDouble(), 18);
+    zoom(rig, 100);
+    EXPECT_FLOAT_EQ(customer->get("Width").toDouble(), 2000);
+    EXPECT_DOUBLE_EQ(host::getObject(*grid, "HeadFont")->get("Size").toDouble(), 9);
+  }
+  std::filesystem::remove_all(folder);
 }
 
 TEST(ScalePass, AHundredPassesGiveTheRecordTimesTheRatioWithoutDrift) {

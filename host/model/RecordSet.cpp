@@ -1,0 +1,220 @@
+#include "host/model/RecordSet.h"
+
+#include <QFile>
+#include <QSqlDatabase>
+#include <QSqlError>
+#include <QSqlQuery>
+#include <QSqlRecord>
+#include <QVariant>
+#include <algorithm>
+#include <atomic>
+#include <cctype>
+#include <optional>
+
+#include "host/Lang.h"
+
+namespace host {
+
+namespace {
+
+constexpr std::int64_t BlockSize = 256;
+constexpr std::size_t BlocksKept = 4;
+
+[[noreturn]] void refuse(RecordSetError::Cause cause, std::string problem) {
+  throw RecordSetError{cause, std::move(problem)};
+}
+
+std::string reasonOf(const QSqlError& error) {
+  const QString text = error.databaseText().isEmpty() ? error.text() : error.databaseText();
+  return text.toStdString();
+}
+
+bool isTableName(const std::string& text) {
+  if (text.empty() || std::isdigit(static_cast<unsigned char>(text[0]))) return false;
+  return std::all_of(text.begin(), text.end(),
+                     [](char c) { return std::isalnum(static_cast<unsigned char>(c)) || c == '_'; });
+}
+
+std::string firstWord(const std::string& text) {
+  std::size_t end = 0;
+  while (end < text.size() && std::isalpha(static_cast<unsigned char>(text[end]))) ++end;
+  return upperCase(text.substr(0, end));
+}
+
+std::string trimmed(const std::string& text) {
+  const auto isSpace = [](char c) { return std::isspace(static_cast<unsigned char>(c)) != 0; };
+  std::size_t begin = 0;
+  std::size_t end = text.size();
+  while (begin < end && isSpace(text[begin])) ++begin;
+  // A statement may end in semicolons; inside a subquery they would not parse.
+  while (end > begin && (isSpace(text[end - 1]) || text[end - 1] == ';')) --end;
+  return text.substr(begin, end - begin);
+}
+
+// A file that holds anything is an SQLite database only if it starts so.
+bool looksLikeDatabase(const std::filesystem::path& path) {
+  QFile file(QString::fromStdString(path.string()));
+  if (!file.open(QIODevice::ReadOnly)) return false;
+  if (file.size() == 0) return true;
+  return file.read(16) == QByteArray("SQLite format 3", 16);
+}
+
+std::string fieldText(const QVariant& value) {
+  if (value.isNull()) return {};
+  switch (value.typeId()) {
+    case QMetaType::Double:
+      return numberText(value.toDouble());
+    case QMetaType::QByteArray:
+      return value.toByteArray().toStdString();
+    default:
+      return value.toString().toStdString();
+  }
+}
+
+}  // namespace
+
+struct RecordSet::Connection {
+  Connection() : name(QStringLiteral("vellora.records.%1").arg(++made)) {}
+  Connection(const Connection&) = delete;
+  Connection& operator=(const Connection&) = delete;
+  ~Connection() {
+    query.reset();
+    database.close();
+    database = QSqlDatabase();
+    QSqlDatabase::removeDatabase(name);
+  }
+
+  // Runs the query from its start; the next record read is record 0.
+  void run() {
+    if (!query->exec(sql)) refuse(RecordSetError::Cause::RecordSource, reasonOf(query->lastError()));
+    position = 0;
+  }
+
+  // Moves the query's cursor on to `record`; false when the records end first.
+  bool skipTo(std::int64_t record) {
+    while (position < record) {
+      if (!query->next()) return false;
+      ++position;
+    }
+    return true;
+  }
+
+  static inline std::atomic<int> made{0};
+  QString name;
+  QSqlDatabase database;
+  std::optional<QSqlQuery> query;
+  QString sql;
+  std::int64_t position = 0;  // the record the next step of the query gives
+};
+
+std::string RecordSet::queryOf(const std::string& recordSource) {
+  const std::string source = trimmed(recordSource);
+  if (source.empty()) refuse(RecordSetError::Cause::RecordSource, "is empty");
+  if (isTableName(source)) return "SELECT * FROM \"" + source + "\"";
+  const std::string keyword = firstWord(source);
+  if (keyword != "SELECT" && keyword != "WITH")
+    refuse(RecordSetError::Cause::RecordSource, "must be a table name or a SELECT statement");
+  // The new line ends a trailing comment before the closing parenthesis.
+  return "SELECT * FROM (" + source + "\n)";
+}
+
+std::unique_ptr<RecordSet> RecordSet::open(const std::filesystem::path& database, const std::string& recordSource) {
+  std::error_code error;
+  if (!std::filesystem::is_regular_file(database, error))
+    refuse(RecordSetError::Cause::Database, "no such database file: " + database.string());
+  if (!looksLikeDatabase(database))
+    refuse(RecordSetError::Cause::Database, "is not an SQLite database: " + database.string());
+  const std::string sql = queryOf(recordSource);
+
+  auto connection = std::make_unique<Connection>();
+  connection->database = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), connection->name);
+  connection->database.setDatabaseName(QString::fromStdString(database.string()));
+  // The grid only reads: a print must never be able to change the database.
+  connection->database.setConnectOptions(QStringLiteral("QSQLITE_OPEN_READONLY"));
+  if (!connection->database.open())
+    refuse(RecordSetError::Cause::Database, "cannot be opened: " + reasonOf(connection->database.lastError()));
+  QSqlQuery check(connection->database);
+  if (!check.exec(QStringLiteral("PRAGMA query_only = ON")) ||
+      !check.exec(QStringLiteral("SELECT COUNT(*) FROM sqlite_master")))
+    refuse(RecordSetError::Cause::Database, "is not an SQLite database: " + reasonOf(check.lastError()));
+
+  connection->sql = QString::fromStdString(sql);
+  if (!check.exec(QStringLiteral("SELECT COUNT(*) FROM (%1)").arg(connection->sql)) || !check.next())
+    refuse(RecordSetError::Cause::RecordSource, reasonOf(check.lastError()));
+  const std::int64_t count = check.value(0).toLongLong();
+  check.finish();
+
+  connection->query.emplace(connection->database);
+  connection->query->setForwardOnly(true);
+  connection->run();
+  std::unique_ptr<RecordSet> records(new RecordSet(std::move(connection)));
+  records->count_ = count;
+  records->runs_ = 1;
+  const QSqlRecord fields = records->connection_->query->record();
+  for (int i = 0; i < fields.count(); ++i) records->fields_.push_back(fields.fieldName(i).toStdString());
+  return records;
+}
+
+RecordSet::RecordSet(std::unique_ptr<Connection> connection) : connection_(std::move(connection)) {}
+
+RecordSet::~RecordSet() = default;
+
+int RecordSet::fieldIndex(const std::string& name) const {
+  for (std::size_t i = 0; i < fields_.size(); ++i)
+    if (equalsNoCase(fields_[i], name)) return static_cast<int>(i);
+  return -1;
+}
+
+const std::string& RecordSet::text(std::int64_t record, int field) {
+  return this->record(record).at(static_cast<std::size_t>(field));
+}
+
+const RecordSet::Record& RecordSet::record(std::int64_t index) {
+  static const Record none;
+  if (index < 0 || index >= count_) return none;
+  Block& block = blockHolding(index);
+  const auto offset = static_cast<std::size_t>(index - block.first);
+  if (offset >= block.records.size()) return none;  // the database lost records since it was counted
+  return block.records[offset];
+}
+
+RecordSet::Block& RecordSet::blockHolding(std::int64_t index) {
+  const std::int64_t first = index / BlockSize * BlockSize;
+  ++uses_;
+  for (Block& block : blocks_)
+    if (block.first == first && !block.records.empty()) {
+      block.lastUse = uses_;
+      return block;
+    }
+  Block* target = nullptr;
+  if (blocks_.size() < BlocksKept) {
+    target = &blocks_.emplace_back();
+  } else {
+    target = &*std::min_element(blocks_.begin(), blocks_.end(),
+                                [](const Block& a, const Block& b) { return a.lastUse < b.lastUse; });
+  }
+  readBlock(*target, first);
+  target->lastUse = uses_;
+  return *target;
+}
+
+void RecordSet::readBlock(Block& block, std::int64_t first) {
+  Connection& connection = *connection_;
+  // A forward-only query cannot step back: run it again from its start.
+  if (connection.position > first) {
+    connection.run();
+    ++runs_;
+  }
+  block.first = first;
+  block.records.clear();
+  if (!connection.skipTo(first)) return;
+  const int fields = static_cast<int>(fields_.size());
+  while (static_cast<std::int64_t>(block.records.size()) < BlockSize && connection.query->next()) {
+    ++connection.position;
+    Record& record = block.records.emplace_back();
+    record.reserve(static_cast<std::size_t>(fields));
+    for (int f = 0; f < fields; ++f) record.push_back(fieldText(connection.query->value(f)));
+  }
+}
+
+}  // namespace host

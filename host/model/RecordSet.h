@@ -1,0 +1,69 @@
+#pragma once
+// The records a data-bound grid shows: the result of a table or a SELECT on
+// an SQLite database, opened read-only under a connection of its own. The
+// records are read as the grid moves through them, a block at a time, and
+// only a few blocks are kept: a table of any length costs the same memory.
+#include <cstdint>
+#include <filesystem>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace host {
+
+// Why a record set could not be opened: the database itself (missing, not a
+// database) or the record source (unknown table or column, bad SQL, not a
+// query).
+struct RecordSetError {
+  enum class Cause { Database, RecordSource };
+  Cause cause;
+  std::string problem;
+};
+
+class RecordSet {
+ public:
+  // Opens `database` read-only and runs `recordSource` on it: a table name, or
+  // a single SELECT (a WITH ... SELECT too). Throws RecordSetError.
+  [[nodiscard]] static std::unique_ptr<RecordSet> open(const std::filesystem::path& database,
+                                                       const std::string& recordSource);
+  // The SQL a record source runs: a table name becomes a SELECT of the whole
+  // table; a SELECT is wrapped as a subquery, so that it can only ever be one
+  // query. Throws RecordSetError for a source that is neither.
+  [[nodiscard]] static std::string queryOf(const std::string& recordSource);
+
+  RecordSet(const RecordSet&) = delete;
+  RecordSet& operator=(const RecordSet&) = delete;
+  ~RecordSet();
+
+  [[nodiscard]] std::int64_t count() const { return count_; }
+  [[nodiscard]] const std::vector<std::string>& fieldNames() const { return fields_; }
+  // The field's position, or -1 (names compared without regard to case).
+  [[nodiscard]] int fieldIndex(const std::string& name) const;
+  // One field of one record as text (a NULL is empty); `record` from 0 to count() - 1.
+  [[nodiscard]] const std::string& text(std::int64_t record, int field);
+  // How many times the query was run from its start (moving back past the
+  // blocks kept runs it again), for tests and benchmarks.
+  [[nodiscard]] int runs() const { return runs_; }
+
+ private:
+  struct Connection;
+  using Record = std::vector<std::string>;
+  struct Block {
+    std::int64_t first = 0;
+    std::vector<Record> records;
+    std::uint64_t lastUse = 0;
+  };
+  explicit RecordSet(std::unique_ptr<Connection> connection);
+  [[nodiscard]] const Record& record(std::int64_t index);
+  [[nodiscard]] Block& blockHolding(std::int64_t index);
+  void readBlock(Block& block, std::int64_t first);
+
+  std::unique_ptr<Connection> connection_;
+  std::vector<std::string> fields_;
+  std::int64_t count_ = 0;
+  std::vector<Block> blocks_;
+  std::uint64_t uses_ = 0;
+  int runs_ = 0;
+};
+
+}  // namespace host
