@@ -10,6 +10,7 @@ namespace host {
 namespace err {
 inline constexpr int Overflow = 6;
 inline constexpr int SubscriptOutOfRange = 9;
+inline constexpr int DivisionByZero = 11;
 inline constexpr int TypeMismatch = 13;
 inline constexpr int InvalidPropertyValue = 380;
 inline constexpr int InvalidPropertyArrayIndex = 381;

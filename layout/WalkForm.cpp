@@ -214,6 +214,19 @@ void prepare(PrintJob& job) {
 
 // --- the resizer ----------------------------------------------------------------
 
+// The Zoom that puts a resizer's controls back at their design scale. The
+// resizer says so itself (its layout may stand at another Factor than the
+// one in force, as after adapting the form to another screen); one that
+// cannot is taken to stand at its Factor.
+double resizerDesignZoom(const Object& resizer) {
+  try {
+    return resizer.get("DesignZoom").toDouble();
+  } catch (const host::HostError& error) {
+    if (error.number() != host::err::MemberNotFound) throw;
+  }
+  return ResizerDesignZoom(resizer.get("factor").toDouble());
+}
+
 // Sets a resizer ("Gauxel") on the form back to its design scale; the first
 // one found is the one put back at the end of the walk.
 void neutraliseResizer(PrintJob& job, const std::vector<ObjectRef>& controls) {
@@ -222,8 +235,7 @@ void neutraliseResizer(PrintJob& job, const std::vector<ObjectRef>& controls) {
     job.Resizer = ctl;
     job.ResizerWasResizing = ctl->get("Resize").toBool();
     ctl->set("Resize", Value(false));
-    const double factor = ctl->get("factor").toDouble();
-    const double zoom = ResizerDesignZoom(factor);
+    const double zoom = resizerDesignZoom(*ctl);
     job.ResizerZoom = ctl->get("Zoom").toInteger();
     ctl->set("Zoom", Value(zoom));
     return;
@@ -417,7 +429,7 @@ std::string StopCaption(const VelloraProperties& properties, const std::string& 
 
 double ResizerDesignZoom(double factor) {
   if (factor == 1) return 100;
-  if (factor == 0) host::raise(11, "Division by zero");
+  if (factor == 0) host::raise(host::err::DivisionByZero, "Division by zero");
   return ((100 - factor * 100) / (factor * 100)) * 100 + 100;
 }
 

@@ -80,9 +80,20 @@ void Gauxel::set(std::string_view name, const Value& value, host::Args index) {
     setResize(value);
     return;
   }
-  if (host::equalsNoCase(name, "Factor") && !userMode()) host::raise(host::err::SetNotSupportedAtDesignTime);
+  const bool factor = host::equalsNoCase(name, "Factor");
+  if (factor && !userMode()) host::raise(host::err::SetNotSupportedAtDesignTime);
   Control::set(property->name, value, index);
+  if (factor && records_.empty()) layoutFactor_ = stored("Factor").toDouble();
   PropertyChanged(property->name);
+}
+
+Value Gauxel::get(std::string_view name, host::Args index) const {
+  if (host::equalsNoCase(name, "DesignZoom")) {
+    if (!index.empty()) host::raise(host::err::InvalidProcedureCall, "Invalid procedure call: DesignZoom");
+    if (layoutFactor_ == 0) host::raise(host::err::DivisionByZero, "Division by zero");
+    return Value(100 / layoutFactor_);
+  }
+  return Control::get(name, index);
 }
 
 void Gauxel::setZoom(const Value& value) {
@@ -138,6 +149,7 @@ void Gauxel::InitProperties() {
   }
   store("Resize", Value(false));
   store("Factor", Value(1.0));
+  layoutFactor_ = 1;
   store("FactorH", Value(1.0));
   if (parent != nullptr) host::resume([&] { Control::set("BackColor", parent->get("BackColor")); });
   const host::Size screen = host::ui().screen().pixels;
@@ -166,6 +178,7 @@ void Gauxel::ReadProperties(host::PropertyBag& bag) {
   const GauxelDesign defaults;
   for (const auto& [key, member] : designKeys)
     design_.*member = bag.ReadProperty(key, Value(defaults.*member)).toLong();
+  layoutFactor_ = stored("Factor").toDouble();
 }
 
 void Gauxel::WriteProperties(host::PropertyBag& bag) {

@@ -86,6 +86,9 @@ class Gauxel : public host::UserControl {
   // the poll at once once the control is Ready; a Zoom that differs from the
   // value standing runs exactly one scaling pass.
   void set(std::string_view name, const host::Value& value, host::Args index = {}) override;
+  // DesignZoom (read-only): the Zoom that puts every control back at its
+  // design scale, for the print control's walk.
+  [[nodiscard]] host::Value get(std::string_view name, host::Args index = {}) const override;
   host::Value call(std::string_view name, host::Args args = {}) override;
   using host::Object::call;
   using host::Object::get;
@@ -181,6 +184,10 @@ class Gauxel : public host::UserControl {
   std::int32_t LastW = 0;
   std::int32_t LastH = 0;
   double StartFactor = 1;
+  // The Factor the form's controls stood at when the form was loaded (or the
+  // program set it before the layout was recorded): the records hold that
+  // layout, whatever Factor the adaptation to another screen sets later.
+  double layoutFactor_ = 1;
   double formTop_ = 0;   // the form's place at capture
   double formLeft_ = 0;
   bool ready_ = false;

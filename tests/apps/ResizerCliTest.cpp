@@ -98,6 +98,22 @@ TEST_F(ResizerProgram, PrintingAtFactorHalfGivesTheDesignPagesAndLeavesTheResize
       << shown.out;
 }
 
+TEST_F(ResizerProgram, AFormOpenedOnAnotherScreenPrintsAtItsDesignScale) {
+  if (std::system("command -v pdftoppm >/dev/null 2>&1") != 0) GTEST_SKIP() << "pdftoppm is not installed";
+  const fs::path design = formsFolder / "resizer-design.json";
+  ASSERT_EQ(run({"print", design.string(), "--pdf", "design.pdf"}).status, 0);
+  const QImage designPage = firstPage("design.pdf");
+  ASSERT_FALSE(designPage.isNull());
+  // Adapted to the wider screen, then resized by the user as well.
+  const Outcome adapted = run({"resize", design.string(), "--screen", "1280x1024", "--print", "adapted.pdf"});
+  ASSERT_EQ(adapted.status, 0) << adapted.err;
+  EXPECT_EQ(firstPage("adapted.pdf"), designPage);
+  const Outcome resized = run({"resize", design.string(), "--screen", "1280x1024", "--client", "1100x700",
+                               "--print", "resized.pdf"});
+  ASSERT_EQ(resized.status, 0) << resized.err;
+  EXPECT_EQ(firstPage("resized.pdf"), designPage);
+}
+
 TEST_F(ResizerProgram, TheLiveWindowShowsTheFormBeforeAndAfterAResize) {
   const Outcome before = run({"run", demoForm.string(), "--screen", "1024x768", "--png", "before.png"});
   ASSERT_EQ(before.status, 0) << before.err;
