@@ -6,9 +6,11 @@
 #include "host/Lang.h"
 #include "host/Object.h"
 #include "host/Printer.h"
+#include "host/Runtime.h"
 #include "host/model/Control.h"
 #include "layout/PrintJob.h"
 #include "printctl/Vellora.h"
+#include "surface/OffScreenDC.h"
 
 namespace benchsupport {
 
@@ -57,6 +59,23 @@ inline void startPrintJob(PrintJob& job) {
   job.BodyRight = 200;
   job.BottomReserve = 400;
   startJob(job);
+}
+
+// A preview job on a fresh first page of an A4 sheet in virtual pixels.
+inline void startPreviewJob(PrintJob& job) {
+  job.Printing = 0;
+  job.TwipsPerUnit = 15;
+  job.DevTwipsX = job.DevTwipsY = 14.7;
+  job.PageWidth = 746;
+  job.PageHeight = 1055;
+  job.BodyTop = 80;
+  job.BodyLeft = 30;
+  job.BodyRight = 30;
+  job.BottomReserve = 80;
+  startJob(job);
+  job.PageStore.clear();
+  job.PageStore.push_back(std::make_unique<OffScreenDC>(job.drawing, &job));
+  job.page().Initialize(nullptr, job.PageWidth, job.PageHeight, job.SurfaceColorMode);
 }
 
 }  // namespace benchsupport

@@ -9,6 +9,7 @@ target_sources(vellorahost PRIVATE
   model/EditMask.cpp
   model/TextControls.cpp
   model/ListControls.cpp
+  model/ListViewControl.cpp
   model/ButtonControls.cpp
   model/PictureControls.cpp
   model/Rtf.cpp

@@ -75,7 +75,7 @@ const RendererRow rendererTable[] = {
     {isFileListBox, PrevListFull, PrnListFull},
     {isLine, PrintLine, PrintLine},
     {isCheckOrOption, PrintCheckOption, PrintCheckOption},
-    {isListView, nullptr, nullptr},
+    {isListView, PrevListView, PrnListView},
     {isPictureFamily, PrevPicture, PrnPictureBox},
     {isShape, PrintShape, PrintShape},
     {isFrame, PrintFrame, PrintFrame},

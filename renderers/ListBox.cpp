@@ -18,6 +18,7 @@
 #include "printctl/Vellora.h"
 #include "renderers/RendererSupport.h"
 #include "renderers/Renderers.h"
+#include "renderers/TableSupport.h"
 #include "surface/CellRules.h"
 #include "surface/PrnFillRect.h"
 
@@ -263,15 +264,8 @@ class ListFullRenderer {
     }
   }
 
-  // Side by side, a control beside the list starts at the list's top: in a
-  // preview any control not placed below a table, on paper a grid.
   bool besideNextControl() const {
-    if (!job_.control.props().SideBySide) return false;
-    const std::size_t next = static_cast<std::size_t>(job_.CtlIndex) + 1;
-    if (next >= job_.CtlList.size()) return false;
-    const CtlRecord& following = job_.CtlList[next];
-    if (printing_) return following.Ctl && host::Like(following.Ctl->typeName(), "*Grid");
-    return following.Mark != "Down";
+    return renderers::nextPrintsBesideList(job_, printing_ ? renderers::Twin::Print : renderers::Twin::Preview);
   }
 
   PrintJob& job_;

@@ -38,6 +38,9 @@ void PrnRichText(PrintJob& job);
 void PrintListBox(PrintJob& job);
 void PrevListFull(PrintJob& job);
 void PrnListFull(PrintJob& job);
+// List views ("ListView") as tables across pages.
+void PrevListView(PrintJob& job);
+void PrnListView(PrintJob& job);
 // Flex grids ("MSFlexGrid", "MSHFlexGrid", "vsFlexGrid", "VSFlexGrid").
 void PrevFlexGrid(PrintJob& job);
 void PrnFlexGrid(PrintJob& job);

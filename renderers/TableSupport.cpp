@@ -4,6 +4,7 @@
 
 #include "host/Lang.h"
 #include "layout/Pagination.h"
+#include "printctl/Vellora.h"
 #include "renderers/RendererSupport.h"
 #include "surface/PrnFillRect.h"
 
@@ -68,6 +69,13 @@ std::int32_t captionAlignment(std::int32_t hostAlignment, bool rightToLeft, bool
   if (code > 2) code = 1;
   if (code < 0) code = rightToLeft ? 1 : 0;
   return code;
+}
+
+bool nextPrintsBesideList(const PrintJob& job, Twin twin) {
+  if (!job.control.props().SideBySide) return false;
+  if (twin == Twin::Print) return nextControlIsGrid(job);
+  const std::size_t next = static_cast<std::size_t>(job.CtlIndex) + 1;
+  return next < job.CtlList.size() && job.CtlList[next].Mark != "Down";
 }
 
 bool isNumericText(const std::string& text) {

@@ -57,6 +57,11 @@ inline constexpr std::int16_t NoDivider = 5;
 // type name ending in "Grid"), which a table printed side by side waits for.
 [[nodiscard]] bool nextControlIsGrid(const PrintJob& job);
 
+// Side by side, the control after a list prints from the list's top: in a
+// preview any control the walker did not place below a table ("Down"), on
+// paper only a grid. False when SideBySide is off or the list is the last.
+[[nodiscard]] bool nextPrintsBesideList(const PrintJob& job, Twin twin);
+
 // One cell: its box in page units, caption and how it is drawn. Colours are
 // RGB host values (system colours already translated).
 struct TableCell {

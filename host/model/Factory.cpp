@@ -6,6 +6,7 @@
 #include "host/model/Families.h"
 #include "host/model/RichText.h"
 #include "host/model/GridControls.h"
+#include "host/model/ListViewControl.h"
 
 namespace host {
 
@@ -48,6 +49,7 @@ const std::vector<Family>& families() {
       family<SSTab>("SSTab"),
       family<CommonDialog>("CommonDialog"),
       family<ImageList>("ImageList"),
+      family<ListView>("ListView"),
       namedFamily<FlexGrid>("MSFlexGrid"),
       namedFamily<FlexGrid>("MSHFlexGrid"),
       namedFamily<FlexGrid>("vsFlexGrid"),

@@ -1,6 +1,7 @@
 // The picture of a form's client area: its background and every visible
 // control drawn simply (boxes, captions and texts, lines, shapes, pictures).
 #include <algorithm>
+#include <functional>
 #include <limits>
 
 #include "host/HostError.h"
@@ -8,6 +9,7 @@
 #include "host/RasterDc.h"
 #include "host/Runtime.h"
 #include "host/model/Families.h"
+#include "host/model/ListViewControl.h"
 #include "host/model/Pictures.h"
 #include "host/model/UserControl.h"
 
@@ -187,6 +189,44 @@ void drawTabs(Dc& dc, const Control& control, const Rect& box) {
   }
 }
 
+// A list view: its box, and in report view the header row over the items'
+// rows, each text cut at its column; in the other views one item a line.
+void drawListView(Dc& dc, const ListView& list, const Rect& box) {
+  dc.fillRect(box, Brush::solid(colorOf(list, "BackColor")));
+  if (list.get("BorderStyle").toInteger() != 0) dc.frameRect(box, Brush::solid(Rgb::fromRgb(128, 128, 128)));
+  if (!list.fontObject()) return;
+  dc.setFont(list.fontObject()->font());
+  dc.setTextColor(colorOf(list, "ForeColor"));
+  dc.setBkMode(BkMode::Transparent);
+  const Rect inside = box.inflated(-2);
+  const int line = dc.textExtent("A").height + 2;
+  const bool report = list.get("View").toInteger() == ListView::ReportView;
+  const auto& headers = list.columnHeaders().members();
+  int y = inside.top;
+  auto writeRow = [&](const std::function<std::string(std::size_t)>& textOf) {
+    int x = inside.left;
+    const std::size_t columns = report ? headers.size() : 1;
+    for (std::size_t j = 0; j < columns && x < inside.right; ++j) {
+      const int width = report ? pixels(headers[j]->width()) : inside.width();
+      Rect cell = Rect::fromLtrb(x + 2, y + 1, std::min(x + width, inside.right) - 2, std::min(y + line, inside.bottom));
+      const int alignment = report ? headers[j]->alignment() : 0;
+      const unsigned across = alignment == 1 ? dt::Right : alignment == 2 ? dt::Center : dt::Left;
+      if (!cell.isEmpty()) dc.drawText(textOf(j), cell, dt::NoPrefix | across);
+      x += width;
+    }
+    y += line;
+  };
+  if (report && !list.get("HideColumnHeaders").toBool() && !headers.empty()) {
+    dc.fillRect(Rect::fromLtrb(inside.left, y, inside.right, std::min(y + line, inside.bottom)),
+                Brush::solid(colorFromHost(ButtonFace)));
+    writeRow([&](std::size_t j) { return headers[j]->text(); });
+  }
+  for (const auto& item : list.listItems().members()) {
+    if (y >= inside.bottom) break;
+    writeRow([&](std::size_t j) { return j == 0 ? item->text() : item->subItem(static_cast<std::int32_t>(j)); });
+  }
+}
+
 // A component control draws its own face; one without a face is a plain box.
 void drawComponent(Dc& dc, const Control& control, const Rect& box) {
   const auto* component = dynamic_cast<const UserControl*>(&control);
@@ -220,6 +260,8 @@ void drawControl(Dc& dc, const Control& control) {
     default:
       if (control.typeName() == "SSTab") {
         drawTabs(dc, control, box);
+      } else if (const auto* list = dynamic_cast<const ListView*>(&control)) {
+        drawListView(dc, *list, box);
       } else {
         drawBox(dc, control, box);
       }

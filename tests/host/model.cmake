@@ -13,4 +13,5 @@ vellora_add_test_suite(host_model_tests
     model/GridControlsTest.cpp
     model/DataGridControlsTest.cpp
     model/TabControlTest.cpp
+    model/ListViewTest.cpp
   LIBRARIES vellorahost vellora_test_main)

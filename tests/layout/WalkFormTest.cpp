@@ -161,7 +161,7 @@ TEST(WalkForm, AdvancesFollowTheTopsAndStopBelowATable) {
 
 TEST(WalkForm, AControlBesideATableAdvancesFromTheTablesBottomUp) {
   Harness h;
-  adoptNamed(h, "ListView", "Orders", {{"Top", 1000}, {"Height", 2000}});
+  h.add("ListView", "Orders", {{"Top", 1000}, {"Height", 2000}});
   h.add("Label", "Beside", {{"Top", 1500}});
   ASSERT_TRUE(h.control->Preview());
   EXPECT_EQ(recordOf(h, "Beside").Advance, 1500 - 3000);
@@ -178,7 +178,7 @@ TEST(WalkForm, AControlBesideATableAdvancesFromTheTablesBottomUp) {
 TEST(WalkForm, SideBySideTakesPlainAdvancesAfterTables) {
   Harness h;
   h.control->setSideBySide(true);
-  adoptNamed(h, "ListView", "Orders", {{"Top", 1000}, {"Height", 2000}});
+  h.add("ListView", "Orders", {{"Top", 1000}, {"Height", 2000}});
   h.add("Label", "Below", {{"Top", 3500}});
   ASSERT_TRUE(h.control->Preview());
   EXPECT_EQ(recordOf(h, "Orders").Extent, 0);

@@ -51,6 +51,16 @@ void fillForm(ResizerRig& rig) {
   auto& pages = static_cast<host::SSTab&>(*tabs);
   pages.placeOnTab(static_cast<host::Control&>(*onFirst), 0);
   pages.placeOnTab(static_cast<host::Control&>(*onSecond), 1);
+  auto people = rig.add("ListView", "People", 300, 4800, 6000, 1000);
+  host::getObject(*people, "Font")->set("Size", Value(9.0));
+  ObjectRef headers = host::getObject(*people, "ColumnHeaders");
+  for (auto [text, width] : {std::pair{"Name", 1500.0}, std::pair{"City", 2000.0}})
+    headers->call("Add", {Value(), Value(), Value(text), Value(width)});
+  host::getObject(*people, "ListItems")->call("Add", {Value(), Value(), Value("Ada")});
+}
+
+float headerWidth(const ObjectRef& list, int column) {
+  return host::getObject(*list, "ColumnHeaders")->get("Item", {Value(column)}).toObject()->get("Width").toSingle();
 }
 
 TEST(ScalePass, Zoom150ScalesEverythingAndZoom100RestoresTheWholeFormExactly) {
@@ -72,6 +82,10 @@ TEST(ScalePass, Zoom150ScalesEverythingAndZoom100RestoresTheWholeFormExactly) {
   EXPECT_EQ(line->get("BorderWidth").toInteger(), 3);
   EXPECT_EQ(rig.form->control("Box")->get("BorderWidth").toInteger(), 4) << "4.5 rounds to even";
   EXPECT_DOUBLE_EQ(number(rig.form->control("Pages"), "TabHeight"), 517.5);
+  const ObjectRef people = rig.form->control("People");
+  EXPECT_FLOAT_EQ(headerWidth(people, 1), 2250) << "a list view's columns scale with it";
+  EXPECT_FLOAT_EQ(headerWidth(people, 2), 3000);
+  EXPECT_DOUBLE_EQ(fontSize(people), 13.5);
   const std::string zoomed = host::saveFormText(*rig.form);
   EXPECT_NE(zoomed, before);
 
@@ -179,17 +193,17 @@ TEST(ScalePass, DataGridsAndListViewsScaleTheirColumnsAndFonts) {
   data->dataColumns->add(1000);
   data->dataColumns->add(2000);
   data->headFont = host::FontObject::create(host::Font("Arial", 9));
-  auto list = addGrid(rig, "ListView", "Items");
-  list->headers = std::make_shared<resizertest::ColumnsStandIn>(1);
-  list->headers->add(1500);
+  auto list = rig.add("ListView", "Items", 100, 4000, 4000, 1500);
+  host::getObject(*list, "ColumnHeaders")->call("Add", {Value(), Value(), Value("Name"), Value(1500.0)});
   host::getObject(*list, "Font")->set("Size", Value(9.0));
 
   zoom(rig, 200);
   EXPECT_FLOAT_EQ(data->dataColumns->columns[1]->width, 4000);
   EXPECT_DOUBLE_EQ(data->headFont->get("Size").toDouble(), 18);
-  EXPECT_FLOAT_EQ(list->headers->columns[0]->width, 3000);
+  EXPECT_FLOAT_EQ(headerWidth(list, 1), 3000);
   EXPECT_DOUBLE_EQ(fontSize(list), 18);
   zoom(rig, 100);
+  EXPECT_FLOAT_EQ(headerWidth(list, 1), 1500);
   EXPECT_FLOAT_EQ(data->dataColumns->columns[0]->width, 1000);
   EXPECT_DOUBLE_EQ(data->headFont->get("Size").toDouble(), 9);
 }

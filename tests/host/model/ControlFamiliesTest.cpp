@@ -22,7 +22,8 @@ TEST(ControlFamilies, EveryBuiltInTypeIsMadeWithItsTypeNameAndKind) {
       {"PictureBox", Kind::PictureBox}, {"Image", Kind::Image},           {"SSTab", Kind::Other},
       {"RichTextBox", Kind::Other},   {"MSChart", Kind::Other},           {"CommonDialog", Kind::Other},
       {"ImageList", Kind::Other},       {"MSFlexGrid", Kind::Other},        {"MSHFlexGrid", Kind::Other},
-      {"vsFlexGrid", Kind::Other},      {"VSFlexGrid", Kind::Other}};
+      {"vsFlexGrid", Kind::Other},      {"VSFlexGrid", Kind::Other},        {"DataGrid", Kind::Other},
+      {"DBGrid", Kind::Other},          {"TDBGrid", Kind::Other},           {"ListView", Kind::Other}};
   for (const auto& [typeName, kind] : expected) {
     ObjectRef control = host::createBuiltInControl(typeName);
     ASSERT_NE(control, nullptr) << typeName;
