@@ -169,19 +169,7 @@ void FlexGridPreview(benchmark::State& state) {
   for (auto _ : state) {
     benchsupport::ResidentGrowthMeter meter;
     PrintJob& job = form.control->job();
-    job.Printing = 0;
-    job.TwipsPerUnit = 15;
-    job.DevTwipsX = job.DevTwipsY = 14.7;
-    job.PageWidth = 746;
-    job.PageHeight = 1055;
-    job.BodyTop = 80;
-    job.BodyLeft = 30;
-    job.BodyRight = 30;
-    job.BottomReserve = 80;
-    benchsupport::startJob(job);
-    job.PageStore.clear();
-    job.PageStore.push_back(std::make_unique<OffScreenDC>(job.drawing, &job));
-    job.page().Initialize(nullptr, job.PageWidth, job.PageHeight, job.SurfaceColorMode);
+    benchsupport::startPreviewJob(job);
     PrevFlexGrid(job);
     pages = static_cast<int>(job.PageStore.size());
     peak = meter.stop();

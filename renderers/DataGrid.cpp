@@ -30,8 +30,6 @@ using host::CLng;
 using host::Value;
 using renderers::Twin;
 
-// The header row's light grey.
-constexpr std::int32_t HeaderBackColor = 12632256;
 // A scaled header font is a tenth larger than the grid shows it.
 constexpr double HeadFontGrowth = 1.1;
 // A grid showing fewer rows than this is made taller while it prints, so
@@ -380,7 +378,7 @@ class DataGridRenderer {
     cell.alignment = column.alignment;
     cell.frame = frame_;
     cell.wrap = column.wrap;
-    cell.backColor = header_ ? HeaderBackColor : backColor_;
+    cell.backColor = header_ ? renderers::HeaderBackColor : backColor_;
     cell.foreColor = foreColor_;
     // A cell meets the divider on its left unless it is the row's first.
     cell.divider = static_cast<std::int16_t>(column.divider ? (firstCell ? 0 : -2) : (firstCell ? -1 : -3));

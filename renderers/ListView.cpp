@@ -29,8 +29,6 @@ using host::CLng;
 using host::Value;
 using renderers::Twin;
 
-// The header row is light grey.
-constexpr std::int32_t HeaderBackColor = 12632256;
 // Preview rows are this many page units per point of the granted font size;
 // printed rows a fifth higher than the printer's "A".
 constexpr double PreviewRowPerPoint = 2.121;
@@ -286,7 +284,7 @@ class ListViewRenderer {
     cell.caption = &caption;
     cell.alignment = column->get("Alignment").toInteger();
     cell.frame = frame_ ? 1 : 0;
-    cell.backColor = item ? backColor_ : HeaderBackColor;
+    cell.backColor = item ? backColor_ : renderers::HeaderBackColor;
     cell.foreColor = foreColor_;
     painter_.paint(cell);
     job_.CurX += w;

@@ -50,6 +50,9 @@ std::int16_t NextGridRow(host::Object& grid);
 
 enum class Twin { Preview, Print };
 
+// The light grey of a table's header row.
+inline constexpr std::int32_t HeaderBackColor = 12632256;
+
 // The cell painters' divider code for a cell that meets no column divider.
 inline constexpr std::int16_t NoDivider = 5;
 
