@@ -539,3 +539,19 @@ TEST_F(DataGridProgram, ARecordSourceThatIsNotAQueryIsRefusedAndNothingPrints) {
   EXPECT_FALSE(fs::exists(folder_ / "orders.pdf"));
   EXPECT_EQ(testsupport::fileBytes(folder_ / "orders.sqlite"), before);
 }
+
+TEST_F(DataGridProgram, TheExampleOrderBookPrintsEveryOrderOfItsDatabase) {
+  if (!toolAvailable("pdftotext") || !toolAvailable("pdfinfo")) GTEST_SKIP() << "poppler-utils are not installed";
+  const fs::path examples = fs::path(VELLORA_SOURCE_DIR) / "examples";
+  fs::copy_file(examples / "orders-db.json", folder_ / "orders-db.json");
+  testsupport::makeDatabase(folder_ / "orders.sqlite", readFile(examples / "orders-db.sql"));
+  const Outcome outcome = run({"print", "orders-db.json", "--pdf", "book.pdf"});
+  ASSERT_EQ(outcome.status, 0) << outcome.err;
+  std::string all;
+  for (const std::string& page : pdfPages(folder_ / "book.pdf")) all += page;
+  const std::regex record("Customer (\\d+)");
+  int expected = 1;
+  for (auto row = std::sregex_iterator(all.begin(), all.end(), record); row != std::sregex_iterator(); ++row)
+    EXPECT_EQ(std::stoi((*row)[1]), expected++);
+  EXPECT_EQ(expected, 251);
+}
