@@ -297,6 +297,10 @@ class TextLayout {
   unsigned format_;
 };
 
+// How far a glyph may reach past its advance (an italic's slant, a
+// kerned last letter), in pixels.
+constexpr int GlyphOverhang = 2;
+
 // One line of text in its cell, as extTextOut paints it.
 struct TextCell {
   QString text;
@@ -331,6 +335,7 @@ struct PlacedText {
   };
   std::vector<Line> lines;
   QRect clip;
+  bool clipped = true;  // false when every line lies well inside the clip
   bool opaque = false;
   QColor background;
   QColor foreground;
@@ -338,7 +343,7 @@ struct PlacedText {
 };
 
 void drawPlacedText(QPainter& painter, const PlacedText& placed) {
-  painter.setClipRect(placed.clip, Qt::IntersectClip);
+  if (placed.clipped) painter.setClipRect(placed.clip, Qt::IntersectClip);
   painter.setFont(placed.font);
   painter.setPen(placed.foreground);
   for (const PlacedText::Line& line : placed.lines) {
@@ -623,7 +628,7 @@ int PainterDc<Interface>::drawText(std::string_view text, Rect& rect, unsigned f
   }
   if (lines.empty() || rect.isEmpty()) return total;
 
-  PlacedText placed{{}, toQRect(rect), bkMode_ == BkMode::Opaque, toQColor(bkColor_), toQColor(textColor_), qfont_};
+  PlacedText placed{{}, toQRect(rect), true, bkMode_ == BkMode::Opaque, toQColor(bkColor_), toQColor(textColor_), qfont_};
   int y = rect.top;
   for (const TextLine& line : lines) {
     int x = rect.left;
@@ -642,6 +647,12 @@ int PainterDc<Interface>::drawText(std::string_view text, Rect& rect, unsigned f
     placed.lines.push_back(std::move(out));
     y += height;
   }
+  // Text that lies inside its rectangle with room for a glyph's overhang
+  // needs no clip: a page of table cells then sets up none (each clip costs
+  // a PDF document a path of its own).
+  const QRect inner = placed.clip.adjusted(GlyphOverhang, 0, -GlyphOverhang, 0);
+  placed.clipped = !std::all_of(placed.lines.begin(), placed.lines.end(),
+                                [&](const PlacedText::Line& line) { return inner.contains(line.cell); });
   if (QPainter* painter = openPainter()) {
     if (rect.intersected(deviceRect()).isEmpty()) return total;
     drawPlacedText(*painter, placed);
