@@ -580,7 +580,7 @@ void PainterDc<Interface>::paintTextCell(Point origin, const QString& text, int 
   TextCell textCell{text,
                     QPoint(origin.x, origin.y + metrics_.ascent()),
                     toQRect(cell),
-                    clip != nullptr,
+                    clip != nullptr && !toQRect(*clip).adjusted(GlyphOverhang, 0, -GlyphOverhang, 0).contains(toQRect(cell)),
                     clip ? toQRect(*clip) : QRect(),
                     bkMode_ == BkMode::Opaque,
                     toQColor(bkColor_),
@@ -592,7 +592,13 @@ void PainterDc<Interface>::paintTextCell(Point origin, const QString& text, int 
     if (textCell.clipped) painter->setClipping(false);
     return;
   }
-  paint(bounds, [textCell = std::move(textCell)](QPainter& painter) { drawTextCell(painter, textCell); });
+  const bool clipped = textCell.clipped;
+  const PaintOperation operation = [textCell = std::move(textCell)](QPainter& painter) { drawTextCell(painter, textCell); };
+  if (clipped) {
+    paint(bounds, operation);
+  } else {
+    paintSelfContained(bounds, operation);
+  }
 }
 
 template <class Interface>
@@ -659,7 +665,13 @@ int PainterDc<Interface>::drawText(std::string_view text, Rect& rect, unsigned f
     painter->setClipping(false);
     return total;
   }
-  paint(rect, [placed = std::move(placed)](QPainter& painter) { drawPlacedText(painter, placed); });
+  const bool clipped = placed.clipped;
+  const PaintOperation operation = [placed = std::move(placed)](QPainter& painter) { drawPlacedText(painter, placed); };
+  if (clipped) {
+    paint(rect, operation);
+  } else {
+    paintSelfContained(rect, operation);
+  }
   return total;
 }
 

@@ -78,6 +78,11 @@ class PainterDc : public Interface {
   // Paints one operation whose pixels all lie inside `bounds` (device pixels;
   // the bounds may reach past the device).
   virtual void paint(const Rect& bounds, const PaintOperation& operation) = 0;
+  // The same for an operation that sets the pen and font it draws with and
+  // changes nothing else of the painter (no clip, transform or composition):
+  // a device that keeps the drawing may run several of them in one painter
+  // state.
+  virtual void paintSelfContained(const Rect& bounds, const PaintOperation& operation) { paint(bounds, operation); }
   // The painter of a device that draws at once and keeps one painter open
   // between calls (a colour raster surface), or nullptr where every step goes
   // through paint(). The painter is handed over at rest: no clip, no

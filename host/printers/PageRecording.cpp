@@ -8,12 +8,17 @@ PageRecording::PageRecording(Size size, double dotsPerInch) : PainterDc<Dc>(size
 
 void PageRecording::paint(const Rect& bounds, const PaintOperation& operation) {
   if (bounds.intersected(deviceRect()).isEmpty()) return;
-  operations_.push_back({operation, {}, {}});
+  operations_.push_back({Kind::Isolated, operation, {}, {}});
+}
+
+void PageRecording::paintSelfContained(const Rect& bounds, const PaintOperation& operation) {
+  if (bounds.intersected(deviceRect()).isEmpty()) return;
+  operations_.push_back({Kind::SelfContained, operation, {}, {}});
 }
 
 void PageRecording::recordFill(const Rect& rect, Rgb color) {
   if (rect.isEmpty() || rect.intersected(deviceRect()).isEmpty()) return;
-  operations_.push_back({{}, QRect(rect.left, rect.top, rect.width(), rect.height()),
+  operations_.push_back({Kind::Fill, {}, QRect(rect.left, rect.top, rect.width(), rect.height()),
                          QColor(color.red, color.green, color.blue)});
 }
 
@@ -36,33 +41,71 @@ void PageRecording::frameRect(const Rect& rect, const Brush& brush) {
   recordFill(Rect::fromXywh(rect.right - 1, rect.top + 1, 1, h - 2), brush.color);
 }
 
+namespace {
+
+// The painter state a run of fills and self-contained steps shares: the pen
+// and brush the fills last set, so that a fill sets only what changed.
+class SharedRun {
+ public:
+  explicit SharedRun(QPainter& painter) : painter_(painter) {}
+  SharedRun(const SharedRun&) = delete;
+  SharedRun& operator=(const SharedRun&) = delete;
+  ~SharedRun() { end(); }
+
+  void fill(const QRect& area, const QColor& color) {
+    begin();
+    if (!penCleared_) {
+      painter_.setPen(Qt::NoPen);
+      penCleared_ = true;
+    }
+    if (!brushSet_ || color != brush_) {
+      painter_.setBrush(color);
+      brush_ = color;
+      brushSet_ = true;
+    }
+    painter_.drawRect(area);
+  }
+  void paint(const PainterDc<Dc>::PaintOperation& operation) {
+    begin();
+    operation(painter_);
+    penCleared_ = false;  // it set a pen of its own
+  }
+  void end() {
+    if (!open_) return;
+    painter_.restore();
+    open_ = penCleared_ = brushSet_ = false;
+  }
+
+ private:
+  void begin() {
+    if (open_) return;
+    painter_.save();
+    open_ = true;
+  }
+  QPainter& painter_;
+  bool open_ = false;
+  bool penCleared_ = false;
+  bool brushSet_ = false;
+  QColor brush_;
+};
+
+}  // namespace
+
 void PageRecording::replay(QPainter& painter, const std::vector<Operation>& operations) {
   preparePainter(painter);
-  bool filling = false;
-  QColor brush;
+  SharedRun run(painter);
   for (const Operation& operation : operations) {
-    if (!operation.paint) {
-      if (!filling || operation.color != brush) {
-        if (!filling) {
-          painter.save();
-          painter.setPen(Qt::NoPen);
-          filling = true;
-        }
-        brush = operation.color;
-        painter.setBrush(brush);
-      }
-      painter.drawRect(operation.area);
-      continue;
+    switch (operation.kind) {
+      case Kind::Fill: run.fill(operation.area, operation.color); break;
+      case Kind::SelfContained: run.paint(operation.paint); break;
+      case Kind::Isolated:
+        run.end();
+        painter.save();
+        operation.paint(painter);
+        painter.restore();
+        break;
     }
-    if (filling) {
-      painter.restore();
-      filling = false;
-    }
-    painter.save();
-    operation.paint(painter);
-    painter.restore();
   }
-  if (filling) painter.restore();
 }
 
 QImage PageRecording::render(QImage::Format format) const {

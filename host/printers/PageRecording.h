@@ -20,13 +20,16 @@ class PageRecording final : public PainterDc<Dc> {
  public:
   PageRecording(Size size, double dotsPerInch);
 
-  // One step of the page's drawing: a painting that changes the painter
-  // (clip, font, pen) and runs in a painter state of its own, or a plain
-  // fill of one colour. A run of plain fills shares one state and changes
-  // the brush only where the colour changes, as each state a PDF document
-  // sets up costs it time and bytes (a long table fills and frames every cell).
+  // One step of the page's drawing: a painting that may change anything of
+  // the painter and runs in a painter state of its own; one that sets only
+  // its pen and font (unclipped text); or a plain fill of one colour. Runs of
+  // the last two share one painter state, and fills change the brush only
+  // where the colour changes: each state a PDF document sets up costs it
+  // time and bytes, and a long table fills, frames and writes every cell.
+  enum class Kind { Isolated, SelfContained, Fill };
   struct Operation {
-    PaintOperation paint;  // empty for a plain fill
+    Kind kind = Kind::Isolated;
+    PaintOperation paint;  // empty for a fill
     QRect area;
     QColor color;
   };
@@ -45,6 +48,7 @@ class PageRecording final : public PainterDc<Dc> {
 
  protected:
   void paint(const Rect& bounds, const PaintOperation& operation) override;
+  void paintSelfContained(const Rect& bounds, const PaintOperation& operation) override;
   // A solid fill that covers the whole page hides everything drawn before
   // it: the earlier drawing is dropped.
   void fillSolid(const Rect& rect, Rgb color) override;

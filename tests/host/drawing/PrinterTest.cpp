@@ -268,3 +268,42 @@ TEST(PageWipe, PainterDrawingIsRecordedAndWipedWithThePage) {
   EXPECT_EQ(inkBounds(setup.device->pages()[0]), Rect::fromXywh(10, 10, 20, 20));
   EXPECT_EQ(inkBounds(setup.device->pages()[1]), Rect::fromXywh(50, 10, 20, 20));
 }
+
+// What a printer page records is replayed to the pixel as a raster page draws
+// it at once, however fills, texts (clipped or not) and pens interleave.
+TEST(PageRecordingReplay, InterleavedFillsTextsAndLinesLandAsOnARasterPage) {
+  auto setup = memoryPrinter(100);
+  Printer& printer = *setup.printer;
+  host::Dc& page = printer.hDC();
+  auto raster = host::RasterDc::create(page.size(), host::RasterFormat::Color, 100);
+  const auto draw = [](host::Dc& dc) {
+    dc.setFont(host::Font("Arial", 10));
+    for (int row = 0; row < 6; ++row) {
+      const Rect cell = Rect::fromXywh(20, 20 + row * 30, 200, 30);
+      dc.fillRect(cell, Brush::solid(row % 2 == 0 ? Rgb::white : Rgb::fromRgb(220, 230, 240)));
+      dc.frameRect(cell, Brush::solid(Rgb::black));
+      dc.setTextColor(row % 3 == 0 ? Rgb::fromRgb(200, 0, 0) : Rgb::black);
+      dc.setBkMode(row % 2 == 0 ? host::BkMode::Opaque : host::BkMode::Transparent);
+      // Rows 4 and 5 hold more than their cell: those are cut at its edge.
+      const std::string text = row < 4 ? "Row " + std::to_string(row) : "A text far too long for the cell it sits in";
+      dc.extTextOut({cell.left + 4, cell.top + 6}, host::eto::Clipped, cell.inflated(-1), text);
+      Rect box = cell.inflated(-2);
+      dc.drawText(text, box, host::dt::Right | host::dt::NoPrefix);
+    }
+    dc.selectPen(Pen::solid(Rgb::fromRgb(0, 0, 200), 3));
+    dc.moveTo({20, 220});
+    dc.lineTo({220, 220});
+    dc.fillRect(Rect::fromXywh(230, 20, 20, 20), Brush::solid(Rgb::fromRgb(0, 160, 0)));
+  };
+  draw(page);
+  draw(*raster);
+  printer.endDoc();
+  const host::Picture& printed = setup.device->pages().at(0);
+  const host::Picture expected = raster->picture();
+  int differing = 0;
+  for (int y = 0; y < 260; ++y)
+    for (int x = 0; x < 280; ++x)
+      if (printed.pixel(x, y) != expected.pixel(x, y)) ++differing;
+  EXPECT_EQ(differing, 0);
+  EXPECT_EQ(printed.pixel(240, 30), Rgb::fromRgb(0, 160, 0)) << "a fill after a pen line keeps its colour";
+}
