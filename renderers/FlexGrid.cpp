@@ -19,6 +19,7 @@
 #include "host/HostError.h"
 #include "host/Lang.h"
 #include "host/Runtime.h"
+#include "host/model/Control.h"
 #include "host/model/Pictures.h"
 #include "layout/Pagination.h"
 #include "printctl/Vellora.h"
@@ -229,8 +230,7 @@ class FlexGridRenderer {
   // Preview rows grow a little with the screen's rendering of a shrunk font;
   // the print control's own font, measured in screen twips, gauges it.
   [[nodiscard]] double previewRowFactor() const {
-    constexpr double screenTwipsPerPixel = 15;
-    const double h = job_.control.TextWidth("A") * screenTwipsPerPixel;
+    const double h = job_.control.TextWidth("A") * host::TwipsPerPixel;
     double f = h > 0 ? 70 / h : 1.07;
     if (f > 1.0701) f = 1.07;
     if (f < 1.0) {

@@ -23,7 +23,6 @@ enum class FlexGrid::Member {
 
 namespace {
 
-constexpr double TwipsPerScreenPixel = 15;
 // Space above and below the text of a row, in screen pixels.
 constexpr int RowPaddingPixels = 4;
 constexpr std::int16_t HighestAlignment = 9;
@@ -182,7 +181,7 @@ std::int32_t FlexGrid::defaultRowHeight() const {
   if (measuredRowHeight_ == 0 || !(measuredFont_ == font)) {
     measuredFont_ = font;
     const int linePixels = measureText(font, "A").height;
-    measuredRowHeight_ = static_cast<std::int32_t>((linePixels + RowPaddingPixels) * TwipsPerScreenPixel);
+    measuredRowHeight_ = static_cast<std::int32_t>((linePixels + RowPaddingPixels) * TwipsPerPixel);
   }
   return measuredRowHeight_;
 }

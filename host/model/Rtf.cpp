@@ -1,6 +1,8 @@
 // The RTF reader and writer of the rich-text control.
 #include "host/model/Rtf.h"
 
+#include "host/model/Control.h"
+
 #include <QColor>
 #include <QTextBlock>
 #include <QTextCursor>
@@ -19,7 +21,6 @@ namespace host {
 
 namespace {
 
-constexpr double TwipsPerPixel = 15;
 // Deeper nesting than any document needs is read as text of the deepest group.
 constexpr std::size_t MaximumGroupDepth = 256;
 
