@@ -147,7 +147,7 @@ std::unique_ptr<RecordSet> RecordSet::open(const std::filesystem::path& database
   connection->query.emplace(connection->database);
   connection->query->setForwardOnly(true);
   connection->run();
-  std::unique_ptr<RecordSet> records(new RecordSet(std::move(connection)));
+  auto records = std::make_unique<RecordSet>(Key(), std::move(connection));
   records->count_ = count;
   records->runs_ = 1;
   const QSqlRecord fields = records->connection_->query->record();
@@ -155,7 +155,7 @@ std::unique_ptr<RecordSet> RecordSet::open(const std::filesystem::path& database
   return records;
 }
 
-RecordSet::RecordSet(std::unique_ptr<Connection> connection) : connection_(std::move(connection)) {}
+RecordSet::RecordSet(Key, std::unique_ptr<Connection> connection) : connection_(std::move(connection)) {}
 
 RecordSet::~RecordSet() = default;
 

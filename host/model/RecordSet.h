@@ -31,6 +31,13 @@ class RecordSet {
   // query. Throws RecordSetError for a source that is neither.
   [[nodiscard]] static std::string queryOf(const std::string& recordSource);
 
+  // Made only by open(); the key keeps it so.
+  struct Connection;
+  class Key {
+    friend class RecordSet;
+    Key() = default;
+  };
+  RecordSet(Key, std::unique_ptr<Connection> connection);
   RecordSet(const RecordSet&) = delete;
   RecordSet& operator=(const RecordSet&) = delete;
   ~RecordSet();
@@ -46,14 +53,12 @@ class RecordSet {
   [[nodiscard]] int runs() const { return runs_; }
 
  private:
-  struct Connection;
   using Record = std::vector<std::string>;
   struct Block {
     std::int64_t first = 0;
     std::vector<Record> records;
     std::uint64_t lastUse = 0;
   };
-  explicit RecordSet(std::unique_ptr<Connection> connection);
   [[nodiscard]] const Record& record(std::int64_t index);
   [[nodiscard]] Block& blockHolding(std::int64_t index);
   void readBlock(Block& block, std::int64_t first);
