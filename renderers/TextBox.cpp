@@ -243,9 +243,16 @@ class TextBoxRenderer {
     return printed;
   }
 
+  // Every line of the box is counted in the one font of the box: the height
+  // of a wrapped line is measured once.
   [[nodiscard]] std::int32_t wrappedLineCount(const std::string& text, std::int32_t width) {
-    if (twin_ == Twin::Preview) return job_.page().WrappedLineCount(text, width, alignment_, 5);
-    return PrnWrappedLineCount(text, job_.CurX, width, alignment_, true, 5);
+    if (text.empty()) return 0;
+    if (wrappedLineHeight_ == 0) {
+      wrappedLineHeight_ = twin_ == Twin::Preview ? job_.page().WrappedLineHeight(alignment_)
+                                                  : PrnWrappedLineHeight(alignment_);
+    }
+    if (twin_ == Twin::Preview) return job_.page().WrappedLineCount(text, width, alignment_, 5, wrappedLineHeight_);
+    return PrnWrappedLineCount(text, job_.CurX, width, alignment_, true, 5, wrappedLineHeight_);
   }
 
   // The printed lines of the whole box, counted no further than `limit`
@@ -474,6 +481,7 @@ class TextBoxRenderer {
   std::vector<std::string> boxLines_;
   std::vector<std::int32_t> printedPerLine_;
   std::int32_t measuredAt_ = -1;
+  int wrappedLineHeight_ = 0;  // 0 until measured
   std::int32_t printedLines_ = 0;
   std::int32_t cellWidth_ = 0;
 };
