@@ -191,6 +191,27 @@ struct TextLine {
   int width = 0;
 };
 
+}  // namespace
+
+const int* LineWidths::find(QStringView line) const {
+  const auto found = widths_.constFind(line.toString());
+  return found == widths_.cend() ? nullptr : &found.value();
+}
+
+void LineWidths::remember(QStringView line, int width) {
+  if (line.size() > LongestKept) return;
+  if (characters_ + line.size() > CharactersKept) clear();
+  widths_.insert(line.toString(), width);
+  characters_ += line.size();
+}
+
+void LineWidths::clear() {
+  widths_.clear();
+  characters_ = 0;
+}
+
+namespace {
+
 // Lays out the text of drawText: lines break at line feeds always and, with
 // word breaks, between words that would pass the right edge. A word wider
 // than the whole line is broken at the character that no longer fits, so no
@@ -200,16 +221,19 @@ struct TextLine {
 // laid out of it.
 class TextLayout {
  public:
-  TextLayout(const QFontMetrics& metrics, unsigned format) : metrics_(metrics), format_(format) {}
+  TextLayout(const QFontMetrics& metrics, unsigned format, LineWidths& widths)
+      : metrics_(metrics), format_(format), widths_(widths) {}
 
-  // The last run measured: breaking words measures each candidate line for
-  // the decision and again as the line that stands.
+  // Breaking words measures each candidate line for the decision and again
+  // as the line that stands; a caption is measured for its lines and then
+  // laid out again to be drawn. A run without tabs measures the same with
+  // and without tab expansion, and one with tabs is only ever measured
+  // expanded (tabs are blanks otherwise), so the run alone is the key.
   [[nodiscard]] int width(QStringView line) const {
-    if (measuredValid_ && QStringView(measured_) == line) return measuredWidth_;
-    measured_ = line.toString();
-    measuredWidth_ = uncachedWidth(line);
-    measuredValid_ = true;
-    return measuredWidth_;
+    if (const int* known = widths_.find(line)) return *known;
+    const int measured = uncachedWidth(line);
+    widths_.remember(line, measured);
+    return measured;
   }
 
   [[nodiscard]] int nextTabStop(int position) const {
@@ -340,9 +364,7 @@ class TextLayout {
 
   const QFontMetrics& metrics_;
   unsigned format_;
-  mutable QString measured_;
-  mutable int measuredWidth_ = 0;
-  mutable bool measuredValid_ = false;
+  LineWidths& widths_;
 };
 
 // One line of text in its cell, as extTextOut paints it.
@@ -435,6 +457,7 @@ void PainterDc<Interface>::setFont(const Font& font) {
   qfont_ = toQFont(font_, dotsPerInchY_);
   metrics_ = QFontMetrics(qfont_);
   measured_.width = -1;
+  lineWidths_.clear();
 }
 
 template <class Interface>
@@ -654,7 +677,7 @@ int PainterDc<Interface>::lineHeight(unsigned format) const {
 
 template <class Interface>
 int PainterDc<Interface>::drawText(std::string_view text, Rect& rect, unsigned format) {
-  const TextLayout layout(metrics_, format);
+  const TextLayout layout(metrics_, format, lineWidths_);
   const int height = lineHeight(format);
   // Measuring needs every line; drawing only those that reach into the part
   // of the rectangle on the device (lines above it still place the rest).

@@ -65,8 +65,8 @@ std::optional<QImage> toIndexed(const QImage& image) {
 
 // The same pixels with one bit each when the image holds at most two colours
 // (text in one colour on its background), the top-left pixel's colour as
-// the first; nothing for more colours. Blocks of eight pixels of that colour,
-// most of a page, are told at a glance.
+// the first; nothing for more colours. Rows and blocks of eight pixels of
+// that colour, most of a page, are told at a glance.
 std::optional<QImage> toTwoColours(const QImage& image) {
   const int width = image.width();
   const int height = image.height();
@@ -78,6 +78,9 @@ std::optional<QImage> toTwoColours(const QImage& image) {
   mono.fill(0);
   for (int y = 0; y < height; ++y) {
     const auto* source = reinterpret_cast<const QRgb*>(image.constScanLine(y));
+    QRgb rowDiffers = 0;  // most rows of a page are blank: one quick pass tells them
+    for (int x = 0; x < width; ++x) rowDiffers |= source[x] ^ first;
+    if (rowDiffers == 0) continue;
     uchar* row = mono.scanLine(y);
     for (int blockStart = 0; blockStart < width; blockStart += 8) {
       const int count = std::min(8, width - blockStart);
