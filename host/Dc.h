@@ -119,7 +119,8 @@ class Dc {
   // horizontally and vertically. With CalcRect nothing is drawn: `rect` is set
   // to the rectangle the text needs (its width kept for word-wrapped text) and
   // the text height is returned. Otherwise returns the height of the lines
-  // drawn: lines below the rectangle are not laid out at all.
+  // drawn: lines below the rectangle, or below the device, are not laid out
+  // at all.
   virtual int drawText(std::string_view text, Rect& rect, unsigned format) = 0;
 
   // Width and height of one line of text in the current font (height = the

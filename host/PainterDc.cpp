@@ -11,6 +11,7 @@
 #include <array>
 #include <cstdlib>
 #include <limits>
+#include <optional>
 #include <span>
 #include <vector>
 
@@ -190,16 +191,102 @@ struct TextLine {
   int width = 0;
 };
 
+}  // namespace
+
+const int* LineWidths::find(QStringView line) const {
+  const auto found = widths_.constFind(line.toString());
+  return found == widths_.cend() ? nullptr : &found.value();
+}
+
+void LineWidths::remember(QStringView line, int width) {
+  if (line.size() > LongestKept) return;
+  if (characters_ + line.size() > CharactersKept) clear();
+  widths_.insert(line.toString(), width);
+  characters_ += line.size();
+}
+
+void LineWidths::clear() {
+  widths_.clear();
+  characters_ = 0;
+}
+
+namespace {
+
 // Lays out the text of drawText: lines break at line feeds always and, with
 // word breaks, between words that would pass the right edge. A word wider
 // than the whole line is broken at the character that no longer fits, so no
 // part of it is lost past the right edge. Laying out can stop after a number
-// of lines: what lies below a clipping rectangle never shows.
+// of lines: what lies below a clipping rectangle never shows. Paragraphs are
+// converted one at a time as they are reached, so a long text costs what is
+// laid out of it.
 class TextLayout {
  public:
-  TextLayout(const QFontMetrics& metrics, unsigned format) : metrics_(metrics), format_(format) {}
+  TextLayout(const QFontMetrics& metrics, unsigned format, LineWidths& widths)
+      : metrics_(metrics), format_(format), widths_(widths) {}
 
+  // Breaking words measures each candidate line for the decision and again
+  // as the line that stands; a caption is measured for its lines and then
+  // laid out again to be drawn. A run without tabs measures the same with
+  // and without tab expansion, and one with tabs is only ever measured
+  // expanded (tabs are blanks otherwise), so the run alone is the key.
   [[nodiscard]] int width(QStringView line) const {
+    if (const int* known = widths_.find(line)) return *known;
+    const int measured = uncachedWidth(line);
+    widths_.remember(line, measured);
+    return measured;
+  }
+
+  [[nodiscard]] int nextTabStop(int position) const {
+    const int stop = std::max(1, 8 * metrics_.averageCharWidth());
+    return (position / stop + 1) * stop;
+  }
+
+  // The lines of `text` (UTF-8) at `maxWidth`, at most `maxLines` of them.
+  [[nodiscard]] std::vector<TextLine> lines(std::string_view text, int maxWidth,
+                                            std::size_t maxLines = std::numeric_limits<std::size_t>::max()) const {
+    std::vector<TextLine> result;
+    Paragraphs paragraphs(text);
+    while (result.size() < maxLines) {
+      const std::optional<std::string_view> next = paragraphs.next();
+      if (!next) break;
+      QString paragraph = toQString(*next);
+      if (!(format_ & dt::ExpandTabs)) paragraph.replace(u'\t', u' ');
+      if (format_ & dt::WordBreak)
+        breakWords(paragraph, maxWidth, maxLines, result);
+      else
+        result.push_back({paragraph, width(paragraph)});
+    }
+    if (result.size() > maxLines) result.resize(maxLines);
+    return result;
+  }
+
+ private:
+  // The paragraphs of a text, split at CR LF, CR or LF; a break at the very
+  // end opens no further paragraph, and an empty text has none.
+  class Paragraphs {
+   public:
+    explicit Paragraphs(std::string_view text) : text_(text) {}
+    [[nodiscard]] std::optional<std::string_view> next() {
+      if (done_ || (start_ == text_.size() && (start_ == 0 || brokeAtEnd_))) return std::nullopt;
+      const std::size_t end = text_.find_first_of("\r\n", start_);
+      if (end == std::string_view::npos) {
+        done_ = true;
+        return text_.substr(start_);
+      }
+      const std::string_view paragraph = text_.substr(start_, end - start_);
+      start_ = end + (text_.substr(end, 2) == "\r\n" ? 2 : 1);
+      brokeAtEnd_ = start_ == text_.size();
+      return paragraph;
+    }
+
+   private:
+    std::string_view text_;
+    std::size_t start_ = 0;
+    bool brokeAtEnd_ = false;
+    bool done_ = false;
+  };
+
+  [[nodiscard]] int uncachedWidth(QStringView line) const {
     if (!(format_ & dt::ExpandTabs)) return metrics_.horizontalAdvance(line.toString());
     int position = 0;
     qsizetype start = 0;
@@ -212,38 +299,20 @@ class TextLayout {
     }
   }
 
-  [[nodiscard]] int nextTabStop(int position) const {
-    const int stop = std::max(1, 8 * metrics_.averageCharWidth());
-    return (position / stop + 1) * stop;
-  }
-
-  // The lines of `text` at `maxWidth`, at most `maxLines` of them.
-  [[nodiscard]] std::vector<TextLine> lines(const QString& text, int maxWidth,
-                                            std::size_t maxLines = std::numeric_limits<std::size_t>::max()) const {
-    std::vector<TextLine> result;
-    for (const QString& paragraph : paragraphs(text)) {
-      if (result.size() >= maxLines) break;
-      if (format_ & dt::WordBreak)
-        breakWords(paragraph, maxWidth, maxLines, result);
-      else
-        result.push_back({paragraph, width(paragraph)});
-    }
-    if (result.size() > maxLines) result.resize(maxLines);
-    return result;
-  }
-
- private:
-  // Splits at CR LF, CR or LF; a break at the very end opens no further line.
-  [[nodiscard]] QStringList paragraphs(QString text) const {
-    if (text.isEmpty()) return {};
-    text.replace(QStringLiteral("\r\n"), QStringLiteral("\n")).replace(u'\r', u'\n');
-    if (!(format_ & dt::ExpandTabs)) text.replace(u'\t', u' ');
-    QStringList result = text.split(u'\n');
-    if (result.size() > 1 && result.last().isEmpty()) result.removeLast();
-    return result;
+  // Whether a paragraph is short enough that it may fit one line: one that
+  // is much longer than a line holds is never measured whole.
+  [[nodiscard]] bool mayFitWhole(const QString& paragraph, int maxWidth) const {
+    const int average = std::max(1, metrics_.averageCharWidth());
+    return paragraph.size() <= 4 * static_cast<qsizetype>(std::max(0, maxWidth) / average) + 16;
   }
 
   void breakWords(const QString& paragraph, int maxWidth, std::size_t maxLines, std::vector<TextLine>& out) const {
+    // Most paragraphs fit their line: every candidate line would be a start
+    // of the paragraph, and none is wider than the whole.
+    if (mayFitWhole(paragraph, maxWidth) && width(paragraph) <= maxWidth) {
+      if (out.size() < maxLines) out.push_back(trimmedLine(paragraph));
+      return;
+    }
     QString line;
     qsizetype position = 0;
     while (position < paragraph.size() && out.size() < maxLines) {
@@ -295,6 +364,7 @@ class TextLayout {
 
   const QFontMetrics& metrics_;
   unsigned format_;
+  LineWidths& widths_;
 };
 
 // How far a glyph may reach past its advance (an italic's slant, a
@@ -392,6 +462,7 @@ void PainterDc<Interface>::setFont(const Font& font) {
   qfont_ = toQFont(font_, dotsPerInchY_);
   metrics_ = QFontMetrics(qfont_);
   measured_.width = -1;
+  lineWidths_.clear();
 }
 
 template <class Interface>
@@ -617,13 +688,17 @@ int PainterDc<Interface>::lineHeight(unsigned format) const {
 
 template <class Interface>
 int PainterDc<Interface>::drawText(std::string_view text, Rect& rect, unsigned format) {
-  const TextLayout layout(metrics_, format);
+  const TextLayout layout(metrics_, format, lineWidths_);
   const int height = lineHeight(format);
-  // Drawing needs only the lines that reach into the rectangle; measuring needs them all.
-  const std::size_t visibleLines =
-      (format & dt::CalcRect) ? std::numeric_limits<std::size_t>::max()
-                              : static_cast<std::size_t>((std::max(0, rect.height()) + std::max(1, height) - 1) / std::max(1, height));
-  const std::vector<TextLine> lines = layout.lines(toQString(text), rect.width(), visibleLines);
+  // Measuring needs every line; drawing only those that reach into the part
+  // of the rectangle on the device (lines above it still place the rest).
+  std::size_t visibleLines = std::numeric_limits<std::size_t>::max();
+  if (!(format & dt::CalcRect)) {
+    const int visibleBottom = std::min(rect.bottom, deviceRect().bottom);
+    const int visibleHeight = std::max(0, visibleBottom - rect.top);
+    visibleLines = static_cast<std::size_t>((visibleHeight + std::max(1, height) - 1) / std::max(1, height));
+  }
+  const std::vector<TextLine> lines = layout.lines(text, rect.width(), visibleLines);
   const int total = static_cast<int>(lines.size()) * height;
   if (format & dt::CalcRect) {
     int widest = 0;

@@ -6,6 +6,7 @@
 // into a page recording that is replayed onto a printer when the page ends.
 #include <QFont>
 #include <QFontMetrics>
+#include <QHash>
 #include <QString>
 #include <functional>
 #include <initializer_list>
@@ -23,6 +24,24 @@ namespace host {
 [[nodiscard]] QImage monochromeOf(const QImage& image);
 // Whether a pixel of a colour image turns black on a one-bit page.
 [[nodiscard]] bool isDarkPixel(unsigned int argb);
+
+// The widths of the lines a device measured lately in its current font: a
+// caption is measured for its lines and laid out again when it is drawn, and
+// the lines of a long text box are counted just before their page is drawn.
+// Holds runs of up to LongestKept characters, CharactersKept in all, and
+// starts again empty when it is full.
+class LineWidths {
+ public:
+  [[nodiscard]] const int* find(QStringView line) const;
+  void remember(QStringView line, int width);
+  void clear();
+
+ private:
+  static constexpr qsizetype LongestKept = 1024;
+  static constexpr qsizetype CharactersKept = 1 << 18;
+  QHash<QString, int> widths_;
+  qsizetype characters_ = 0;
+};
 
 // `Interface` is Dc or one of its extensions (RasterDc); the drawing calls
 // are implemented once here for both.
@@ -127,6 +146,7 @@ class PainterDc : public Interface {
   QFont qfont_;
   QFontMetrics metrics_;
   mutable MeasuredText measured_;
+  LineWidths lineWidths_;
   Pen pen_ = Pen::solid(Rgb::black);
   Brush brush_ = Brush::solid(Rgb::white);
   Point position_;

@@ -33,14 +33,16 @@ void setMonoBit(uchar* row, int x, bool black) {
 // The same pixels with one byte each, when the image has at most 256 colours.
 std::optional<QImage> toIndexed(const QImage& image) {
   QList<QRgb> table;
+  const int width = image.width();
+  const int height = image.height();
   QImage indexed(image.size(), QImage::Format_Indexed8);
   QRgb lastColor = 0;
   uchar lastIndex = 0;
   bool haveLast = false;
-  for (int y = 0; y < image.height(); ++y) {
+  for (int y = 0; y < height; ++y) {
     const auto* source = reinterpret_cast<const QRgb*>(image.constScanLine(y));
     uchar* target = indexed.scanLine(y);
-    for (int x = 0; x < image.width(); ++x) {
+    for (int x = 0; x < width; ++x) {
       const QRgb color = source[x];
       if (!haveLast || color != lastColor) {
         const auto found = std::find(table.cbegin(), table.cend(), color);
@@ -59,6 +61,49 @@ std::optional<QImage> toIndexed(const QImage& image) {
   }
   indexed.setColorTable(table);
   return indexed;
+}
+
+// The same pixels with one bit each when the image holds at most two colours
+// (text in one colour on its background), the top-left pixel's colour as
+// the first; nothing for more colours. Rows and blocks of eight pixels of
+// that colour, most of a page, are told at a glance.
+std::optional<QImage> toTwoColours(const QImage& image) {
+  const int width = image.width();
+  const int height = image.height();
+  if (width <= 0 || height <= 0) return std::nullopt;
+  const QRgb first = reinterpret_cast<const QRgb*>(image.constScanLine(0))[0];
+  QRgb second = first;
+  bool haveSecond = false;
+  QImage mono(image.size(), QImage::Format_Mono);
+  mono.fill(0);
+  for (int y = 0; y < height; ++y) {
+    const auto* source = reinterpret_cast<const QRgb*>(image.constScanLine(y));
+    QRgb rowDiffers = 0;  // most rows of a page are blank: one quick pass tells them
+    for (int x = 0; x < width; ++x) rowDiffers |= source[x] ^ first;
+    if (rowDiffers == 0) continue;
+    uchar* row = mono.scanLine(y);
+    for (int blockStart = 0; blockStart < width; blockStart += 8) {
+      const int count = std::min(8, width - blockStart);
+      const QRgb* block = source + blockStart;
+      QRgb differs = 0;
+      for (int i = 0; i < count; ++i) differs |= block[i] ^ first;
+      if (differs == 0) continue;
+      uchar bits = 0;
+      for (int i = 0; i < count; ++i) {
+        if (block[i] == first) continue;
+        if (!haveSecond) {
+          second = block[i];
+          haveSecond = true;
+        } else if (block[i] != second) {
+          return std::nullopt;
+        }
+        bits |= static_cast<uchar>(0x80 >> i);
+      }
+      row[blockStart >> 3] = bits;
+    }
+  }
+  mono.setColorTable({first, second});
+  return mono;
 }
 
 class RasterSurface final : public PainterDc<RasterDc> {
@@ -93,7 +138,11 @@ class RasterSurface final : public PainterDc<RasterDc> {
   void compact() override {
     if (format_ != RasterFormat::Color || image_.format() != QImage::Format_RGB32) return;
     finishPainting();
-    if (auto indexed = toIndexed(image_)) image_ = std::move(*indexed);
+    if (std::optional<QImage> twoColours = toTwoColours(image_)) {
+      image_ = std::move(*twoColours);
+    } else if (std::optional<QImage> indexed = toIndexed(image_)) {
+      image_ = std::move(*indexed);
+    }
   }
 
   void copyFrom(const RasterDc& source, const Rect& sourceRect, Point destination) override {

@@ -24,7 +24,8 @@ class RasterDc : public Dc {
   [[nodiscard]] virtual Rgb pixel(int x, int y) const = 0;
   // Keeps the pixels drawn so far in as little memory as holds them exactly:
   // a colour page of at most 256 colours takes one byte per pixel instead of
-  // four. Drawing again restores the working format first. For finished pages
+  // four, and one of at most two colours (text on its background) one bit.
+  // Drawing again restores the working format first. For finished pages
   // that are kept (a long preview holds every page in memory).
   virtual void compact() = 0;
   // Copies a region of another raster surface 1:1 to `destination`.

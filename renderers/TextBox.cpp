@@ -204,14 +204,32 @@ class TextBoxRenderer {
       H_ = lineHeight_ * (printedLines_ + 2) + 5;
       return;
     }
-    printedLines_ = printedLineTotal(cellWidth_);
-    run_([&] { H_ = CLng(printedLines_ * lineHeight_ - lineHeight_ / 2.0); });
-    if (printedLines_ <= 1) H_ = H0_;
-    if (run_.test([&] { return scaled(job_, heightTwips()) >= H_; })) {
+    // From two lines on, both decisions only turn from fitting to not
+    // fitting as lines are added: once neither can fit, the rest of the lines
+    // are counted when their chunks are laid out, just before their pages
+    // are drawn.
+    printedLines_ = printedLineTotal(cellWidth_, [&](std::int32_t total) {
+      if (total < 2) return false;
+      const std::int32_t height = previewLinesHeight(total);
+      return !linesFitInBox(height) && !fitsOnPage(height);
+    });
+    H_ = previewLinesHeight(printedLines_);
+    if (linesFitInBox(H_)) {
       run_([&] { H_ = CLng(scaled(job_, heightTwips()) + 9); });
       wrap_ = true;
       linesFitBox_ = true;
     }
+  }
+
+  // The height a preview gives `total` printed lines.
+  [[nodiscard]] std::int32_t previewLinesHeight(std::int32_t total) {
+    std::int32_t height = H_;
+    run_([&] { height = CLng(total * lineHeight_ - lineHeight_ / 2.0); });
+    return total <= 1 ? H0_ : height;
+  }
+
+  [[nodiscard]] bool linesFitInBox(std::int32_t height) {
+    return run_.test([&] { return scaled(job_, heightTwips()) >= height; });
   }
 
   // The box's lines, each as the box shows it (a line it wraps ends where
@@ -243,17 +261,29 @@ class TextBoxRenderer {
     return printed;
   }
 
+  // Every line of the box is counted in the one font of the box: the height
+  // of a wrapped line is measured once.
   [[nodiscard]] std::int32_t wrappedLineCount(const std::string& text, std::int32_t width) {
-    if (twin_ == Twin::Preview) return job_.page().WrappedLineCount(text, width, alignment_, 5);
-    return PrnWrappedLineCount(text, job_.CurX, width, alignment_, true, 5);
+    if (text.empty()) return 0;
+    if (wrappedLineHeight_ == 0) {
+      wrappedLineHeight_ = twin_ == Twin::Preview ? job_.page().WrappedLineHeight(alignment_)
+                                                  : PrnWrappedLineHeight(alignment_);
+    }
+    if (twin_ == Twin::Preview) return job_.page().WrappedLineCount(text, width, alignment_, 5, wrappedLineHeight_);
+    return PrnWrappedLineCount(text, job_.CurX, width, alignment_, true, 5, wrappedLineHeight_);
   }
 
   // The printed lines of the whole box, counted no further than `limit`
   // (a box that needs more than a page holds is not measured whole here).
-  [[nodiscard]] std::int32_t printedLineTotal(std::int32_t width,
-                                              std::int32_t limit = std::numeric_limits<std::int32_t>::max()) {
+  [[nodiscard]] std::int32_t printedLineTotal(std::int32_t width, std::int32_t limit) {
+    return printedLineTotal(width, [limit](std::int32_t total) { return total > limit; });
+  }
+
+  // The same, counted until `settled` holds for the lines counted so far.
+  template <class Settled>
+  [[nodiscard]] std::int32_t printedLineTotal(std::int32_t width, Settled&& settled) {
     std::int32_t total = 0;
-    for (std::int32_t line = 0; line < static_cast<std::int32_t>(boxLines_.size()) && total <= limit; ++line) {
+    for (std::int32_t line = 0; line < static_cast<std::int32_t>(boxLines_.size()) && !settled(total); ++line) {
       std::int32_t printed = 1;
       run_([&] { printed = printedLinesOf(line, width); });
       total += printed;
@@ -273,11 +303,13 @@ class TextBoxRenderer {
     return joined;
   }
 
-  [[nodiscard]] bool fitsOnPage() const {
+  [[nodiscard]] bool fitsOnPage() const { return fitsOnPage(H_); }
+
+  [[nodiscard]] bool fitsOnPage(std::int32_t height) const {
     if (twin_ == Twin::Preview) {
-      return H_ + job_.CurY <= job_.PageHeight - (job_.BottomReserve + lineHeight_);
+      return height + job_.CurY <= job_.PageHeight - (job_.BottomReserve + lineHeight_);
     }
-    return job_.CurY + H_ <= job_.PageHeight - job_.BottomReserve;
+    return job_.CurY + height <= job_.PageHeight - job_.BottomReserve;
   }
 
   [[nodiscard]] std::int32_t leftOnPage() const {
@@ -474,6 +506,7 @@ class TextBoxRenderer {
   std::vector<std::string> boxLines_;
   std::vector<std::int32_t> printedPerLine_;
   std::int32_t measuredAt_ = -1;
+  int wrappedLineHeight_ = 0;  // 0 until measured
   std::int32_t printedLines_ = 0;
   std::int32_t cellWidth_ = 0;
 };

@@ -35,12 +35,16 @@ struct CaptionLayout {
   std::int32_t y = 0;
 };
 
-CaptionLayout layCaption(const host::Dc& dc, const std::string& caption, std::int32_t align, std::int32_t nLeft,
-                         std::int32_t nTop, std::int32_t nnWidth, std::int32_t nHeight) {
+// Only a one-line caption is placed by its extent; a word-wrapped one is
+// placed by its format alone, so a long caption is not measured whole for nothing.
+enum class CaptionLines { One, Wrapped };
+
+CaptionLayout layCaption(const host::Dc& dc, const std::string& caption, CaptionLines lines, std::int32_t align,
+                         std::int32_t nLeft, std::int32_t nTop, std::int32_t nnWidth, std::int32_t nHeight) {
   CaptionLayout layout;
   host::Size extent;
   if (!caption.empty()) {
-    extent = dc.textExtent(caption);
+    if (lines == CaptionLines::One) extent = dc.textExtent(caption);
     switch (surface::captionPlacement(align)) {
       case surface::CaptionPlacement::Left:
         layout.format = CellTextFormat | host::dt::Left;
@@ -218,7 +222,8 @@ void OffScreenDC::FillRect(std::int32_t nLeft, std::int32_t nTop, std::int32_t n
   if (dc == nullptr) return;
   surface::OpaqueOnReturn opaqueAfterwards(*dc);
   if (transpar) dc->setBkMode(host::BkMode::Transparent);
-  const CaptionLayout caption = layCaption(*dc, sCaption, CaptionAlign, nLeft, nTop, nnWidth, nHeight);
+  const CaptionLayout caption = layCaption(*dc, sCaption, Wr ? CaptionLines::Wrapped : CaptionLines::One, CaptionAlign, nLeft, nTop,
+                                           nnWidth, nHeight);
   const host::Brush fill = host::Brush::solid(dc->bkColor());
   const Rect box = withDivider(Rect::fromLtrb(nLeft, nTop, longSum(nLeft, nnWidth), longSum(nTop, nHeight)),
                                Divider);
@@ -239,16 +244,34 @@ Rect OffScreenDC::WrappedTextRect(std::int32_t nLeft, std::int32_t nTop, std::in
   return wrappedTextRect(withDivider(Rect::fromXywh(nLeft, nTop, nnWidth, nHeight), Divider));
 }
 
+namespace {
+
+unsigned wrappedCountFormat(const host::Dc& dc, std::int32_t CaptionAlign, std::int32_t nnWidth) {
+  // CalcRect measures; nothing is drawn.
+  return layCaption(dc, "A", CaptionLines::Wrapped, CaptionAlign, 0, 0, nnWidth, 0).format | host::dt::CalcRect;
+}
+
+}  // namespace
+
+int OffScreenDC::WrappedLineHeight(std::int32_t CaptionAlign) {
+  host::RasterDc* dc = state_->surface.get();
+  if (dc == nullptr) return 0;
+  Rect unit = WrappedTextRect(0, 0, 0, 0, 0);
+  return std::max(1, dc->drawText("A", unit, wrappedCountFormat(*dc, CaptionAlign, 0)));
+}
+
 int OffScreenDC::WrappedLineCount(const std::string& sCaption, std::int32_t nnWidth, std::int32_t CaptionAlign,
                                   std::int16_t Divider) {
+  if (sCaption.empty()) return 0;
+  return WrappedLineCount(sCaption, nnWidth, CaptionAlign, Divider, WrappedLineHeight(CaptionAlign));
+}
+
+int OffScreenDC::WrappedLineCount(const std::string& sCaption, std::int32_t nnWidth, std::int32_t CaptionAlign,
+                                  std::int16_t Divider, int lineHeight) {
   host::RasterDc* dc = state_->surface.get();
   if (dc == nullptr || sCaption.empty()) return 0;
-  // CalcRect measures; nothing is drawn.
-  const unsigned format = layCaption(*dc, "A", CaptionAlign, 0, 0, nnWidth, 0).format | host::dt::CalcRect;
   Rect text = WrappedTextRect(0, 0, nnWidth, 0, Divider);
-  Rect unit = text;
-  const int lineHeight = std::max(1, dc->drawText("A", unit, format));
-  return dc->drawText(sCaption, text, format) / lineHeight;
+  return dc->drawText(sCaption, text, wrappedCountFormat(*dc, CaptionAlign, nnWidth)) / std::max(1, lineHeight);
 }
 
 void OffScreenDC::BlastToScreen(std::int32_t nLeft, std::int32_t nTop, std::int32_t nWidth, std::int32_t nHeight) {

@@ -50,6 +50,13 @@ class OffScreenDC {
                                                   std::int32_t nHeight, std::int16_t Divider = 0);
   [[nodiscard]] int WrappedLineCount(const std::string& sCaption, std::int32_t nnWidth, std::int32_t CaptionAlign = 0,
                                      std::int16_t Divider = 0);
+  // The same count with the height of one wrapped line given, as
+  // WrappedLineHeight measured it for the current font: a renderer counting
+  // the lines of many captions measures that height once (0 when there is no
+  // surface).
+  [[nodiscard]] int WrappedLineHeight(std::int32_t CaptionAlign = 0);
+  [[nodiscard]] int WrappedLineCount(const std::string& sCaption, std::int32_t nnWidth, std::int32_t CaptionAlign,
+                                     std::int16_t Divider, int lineHeight);
   void BlastToScreen(std::int32_t nLeft, std::int32_t nTop, std::int32_t nWidth, std::int32_t nHeight);
   void Finale();
   void DrawLine(std::int32_t FromX, std::int32_t FromY, std::int32_t ToX, std::int32_t ToY, std::int32_t Style,

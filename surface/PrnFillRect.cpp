@@ -1,5 +1,7 @@
 #include "surface/PrnFillRect.h"
 
+#include <algorithm>
+
 #include "host/Dc.h"
 #include "host/HostError.h"
 #include "host/Lang.h"
@@ -112,15 +114,31 @@ Rect PrnWrappedTextRect(std::int32_t nLeft, std::int32_t nTop, std::int32_t nnWi
   return captionRect(cellRect(nLeft, nTop, nnWidth, nHeight, k), nTop, Divider, true, Grid, k, nullptr);
 }
 
+namespace {
+
+unsigned wrappedCountFormat(std::int32_t CaptionAlign) {
+  return captionOrigin(CaptionAlign, {}, 0, 0, 0, 0, 0).format | host::dt::CalcRect;
+}
+
+}  // namespace
+
+int PrnWrappedLineHeight(std::int32_t CaptionAlign) {
+  Rect unit = Rect::fromLtrb(0, 0, 0, 0);
+  return std::max(1, host::printer().hDC().drawText("A", unit, wrappedCountFormat(CaptionAlign)));
+}
+
 int PrnWrappedLineCount(const std::string& sCaption, std::int32_t nLeft, std::int32_t nnWidth,
                         std::int32_t CaptionAlign, bool Grid, std::int16_t Divider) {
   if (sCaption.empty()) return 0;
+  return PrnWrappedLineCount(sCaption, nLeft, nnWidth, CaptionAlign, Grid, Divider, PrnWrappedLineHeight(CaptionAlign));
+}
+
+int PrnWrappedLineCount(const std::string& sCaption, std::int32_t nLeft, std::int32_t nnWidth,
+                        std::int32_t CaptionAlign, bool Grid, std::int16_t Divider, int lineHeight) {
+  if (sCaption.empty()) return 0;
   host::Dc& dc = host::printer().hDC();
-  const unsigned format = captionOrigin(CaptionAlign, {}, 0, 0, 0, 0, 0).format | host::dt::CalcRect;
   Rect text = PrnWrappedTextRect(nLeft, 0, nnWidth, 0, Grid, Divider);
-  Rect unit = text;
-  const int lineHeight = std::max(1, dc.drawText("A", unit, format));
-  return dc.drawText(sCaption, text, format) / lineHeight;
+  return dc.drawText(sCaption, text, wrappedCountFormat(CaptionAlign)) / std::max(1, lineHeight);
 }
 
 bool OddBit(std::int32_t& n) {

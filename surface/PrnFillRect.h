@@ -26,3 +26,9 @@ void PrnFillRect(PrintJob& job, std::int32_t nLeft, std::int32_t nTop, std::int3
                                             std::int32_t nHeight, bool Grid, std::int16_t Divider);
 [[nodiscard]] int PrnWrappedLineCount(const std::string& sCaption, std::int32_t nLeft, std::int32_t nnWidth,
                                       std::int32_t CaptionAlign, bool Grid, std::int16_t Divider);
+// The height of one wrapped line in the printer's current font, and the
+// count with that height given: a renderer counting the lines of many
+// captions measures it once.
+[[nodiscard]] int PrnWrappedLineHeight(std::int32_t CaptionAlign);
+[[nodiscard]] int PrnWrappedLineCount(const std::string& sCaption, std::int32_t nLeft, std::int32_t nnWidth,
+                                      std::int32_t CaptionAlign, bool Grid, std::int16_t Divider, int lineHeight);

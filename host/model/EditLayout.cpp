@@ -43,15 +43,20 @@ struct Characters {
 };
 
 // The most characters from `start` (below `end`) whose run fits `wrapWidth`;
-// at least one. Probes grow by doubling first, so a long paragraph costs about
-// the length of one line per line, not the rest of the paragraph.
+// at least one. Most lines of a box fit its width, so a rest short enough
+// that it may fit is tried whole first. Otherwise probes grow by doubling, so
+// a long paragraph costs about the length of one line per line, not the rest
+// of the paragraph.
 int fittingCount(const Characters& chars, int start, int end, int wrapWidth, const TextWidth& width) {
   const int available = end - start;
+  // (The bound only keeps a rest far too long for one line from being measured whole.)
+  const bool triedWhole = available <= wrapWidth;
+  if (triedWhole && width(chars.run(start, end)) <= wrapWidth) return available;
   int low = 1;  // known to fit, or taken anyway
   int high = 0;
   for (int probe = 16;; probe *= 2) {
     if (probe >= available) {
-      if (width(chars.run(start, end)) <= wrapWidth) return available;
+      if (!triedWhole && width(chars.run(start, end)) <= wrapWidth) return available;
       high = available - 1;
       break;
     }

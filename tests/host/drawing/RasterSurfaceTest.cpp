@@ -260,3 +260,34 @@ TEST(PainterDrawing, HostDrawingWithoutACallOfItsOwnFollowsTheSurfaceRules) {
   EXPECT_EQ(mono->pixel(3, 3), Rgb::black);  // dark grey on a one-bit page
   EXPECT_EQ(mono->picture().depth(), 1);
 }
+
+TEST(CompactedSurface, APageOfTwoColoursKeepsEveryPixelInOneBit) {
+  const Rgb yellow = Rgb::fromRgb(255, 255, 0);
+  auto page = host::RasterDc::create({794, 1123}, host::RasterFormat::Color);
+  page->fillRect(Rect::fromLtrb(0, 0, 794, 1123), Brush::solid(yellow));
+  page->setTextColor(red);
+  page->setBkMode(host::BkMode::Transparent);
+  page->setFont(host::Font("Arial", 10));
+  page->extTextOut({50, 50}, 0, Rect{}, "Red on yellow, one bit a pixel");
+  const Picture before = page->picture();
+  page->compact();
+  const Picture after = page->picture();
+  EXPECT_LE(after.byteCount(), before.byteCount() / 30);
+  for (int y = 40; y < 70; ++y)
+    for (int x = 40; x < 300; ++x) ASSERT_EQ(after.pixel(x, y), before.pixel(x, y)) << x << "," << y;
+  EXPECT_EQ(page->pixel(700, 1000), yellow);
+
+  page->fillRect(Rect::fromLtrb(0, 0, 10, 10), Brush::solid(Rgb::fromRgb(1, 2, 3)));
+  EXPECT_EQ(page->pixel(5, 5), Rgb::fromRgb(1, 2, 3));
+  EXPECT_EQ(page->pixel(700, 1000), yellow);
+}
+
+TEST(CompactedSurface, ABlankPageStaysBlank) {
+  auto page = colourSurface(40, 30);
+  page->compact();
+  EXPECT_EQ(page->pixel(0, 0), Rgb::white);
+  EXPECT_EQ(page->pixel(39, 29), Rgb::white);
+  page->fillRect(Rect::fromLtrb(3, 3, 5, 5), Brush::solid(red));
+  EXPECT_EQ(page->pixel(4, 4), red);
+  EXPECT_EQ(page->pixel(6, 6), Rgb::white);
+}

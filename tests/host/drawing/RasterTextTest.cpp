@@ -261,3 +261,101 @@ TEST(RasterFormattedText, OpaqueModePaintsEachLineBackground) {
   EXPECT_EQ(dc->pixel(dc->textExtent("ab").width + 2, 0), Rgb::white);  // first line is shorter
   EXPECT_EQ(dc->pixel(0, height), Rgb::white);
 }
+
+namespace {
+
+// The pixels of a band of rows, one mark a pixel.
+std::string band(const host::RasterDc& dc, int top, int bottom) {
+  std::string pixels;
+  for (int y = top; y < bottom; ++y) pixels += row(dc, y, 0, dc.size().width) + "\n";
+  return pixels;
+}
+
+// Paragraphs with tabs, surrogate pairs, blanks at either end and a long run
+// of words: where a paragraph fits its line whole, the line is exactly what
+// breaking it word by word gives.
+const std::vector<std::string> trickyParagraphs = {
+    "Tab\there and\tthere",
+    "Clef \xF0\x9D\x84\x9E\xF0\x9D\x84\x9E and smile \xF0\x9F\x98\x80 words",
+    "  leading blanks and trailing   ",
+    "one two three four five six seven eight nine ten eleven twelve thirteen fourteen fifteen",
+};
+
+constexpr unsigned Wrapped = dt::WordBreak | dt::ExpandTabs | dt::NoPrefix;
+
+}  // namespace
+
+TEST(RasterFormattedText, AParagraphThatFitsIsTheLineWordBreakingGives) {
+  for (const std::string& paragraph : trickyParagraphs) {
+    auto whole = textSurface(900, 60);
+    const int lineHeight = whole->textExtent("x").height;
+    Rect natural = Rect::fromXywh(0, 0, 0, 0);
+    (void)whole->drawText(paragraph, natural, dt::ExpandTabs | dt::NoPrefix | dt::CalcRect);
+    const int width = natural.width();
+    ASSERT_LT(width, 880) << paragraph;
+
+    Rect measured = Rect::fromXywh(0, 0, width, 0);
+    EXPECT_EQ(whole->drawText(paragraph, measured, Wrapped | dt::CalcRect), lineHeight) << paragraph;
+    Rect narrower = Rect::fromXywh(0, 0, width - 1, 0);
+    EXPECT_GE(whole->drawText(paragraph, narrower, Wrapped | dt::CalcRect), 2 * lineHeight) << paragraph;
+
+    // The same paragraph followed by a word that cannot join it is broken
+    // word by word; its first line must be drawn exactly as the whole, also
+    // placed from the right (trailing blanks are not part of the line).
+    for (unsigned placement : {dt::Left, dt::Right}) {
+      auto alone = textSurface(900, 60);
+      Rect rect = Rect::fromXywh(0, 0, width, 60);
+      EXPECT_EQ(alone->drawText(paragraph, rect, Wrapped | placement), lineHeight) << paragraph;
+      auto broken = textSurface(900, 60);
+      Rect brokenRect = rect;
+      EXPECT_EQ(broken->drawText(paragraph + " Overflowing", brokenRect, Wrapped | placement), 2 * lineHeight)
+          << paragraph;
+      EXPECT_EQ(band(*broken, 0, lineHeight), band(*alone, 0, lineHeight)) << paragraph << " " << placement;
+    }
+  }
+}
+
+TEST(RasterFormattedText, LinesBelowTheDeviceAreNotLaidOutAndTheRestDrawsAlike) {
+  std::string many;
+  for (int i = 0; i < 2000; ++i) many += "line of the notes " + std::to_string(i) + "\r\n";
+  auto tall = textSurface(200, 100);
+  const int lineHeight = tall->textExtent("x").height;
+  Rect farBelow = Rect::fromXywh(0, 10, 200, 1000000);
+  const int visibleLines = (90 + lineHeight - 1) / lineHeight;
+  EXPECT_EQ(tall->drawText(many, farBelow, dt::WordBreak), visibleLines * lineHeight);
+
+  auto exact = textSurface(200, 100);
+  Rect toTheFoot = Rect::fromXywh(0, 10, 200, 90);
+  (void)exact->drawText(many, toTheFoot, dt::WordBreak);
+  EXPECT_EQ(band(*tall, 0, 100), band(*exact, 0, 100));
+
+  Rect measured = Rect::fromXywh(0, 10, 200, 0);
+  EXPECT_EQ(tall->drawText(many, measured, dt::WordBreak | dt::CalcRect), 2000 * lineHeight);
+}
+
+TEST(RasterFormattedText, CarriageReturnsAndLineFeedsMakeTheSameParagraphs) {
+  auto dc = textSurface(300, 100);
+  const int lineHeight = dc->textExtent("x").height;
+  auto linesOf = [&](const std::string& text) {
+    Rect rect = Rect::fromXywh(0, 0, 300, 0);
+    return dc->drawText(text, rect, dt::WordBreak | dt::CalcRect) / lineHeight;
+  };
+  EXPECT_EQ(linesOf("a\r\rb"), 3);
+  EXPECT_EQ(linesOf("a\r\n\r\nb"), 3);
+  EXPECT_EQ(linesOf("\r\r\n"), 2);
+  EXPECT_EQ(linesOf("\r\n"), 1);
+  EXPECT_EQ(linesOf("ends\r"), 1);
+  EXPECT_EQ(linesOf("ends\n\n"), 2);
+}
+
+TEST(RasterFormattedText, WidthsMeasuredInOneFontAreNotReusedInAnother) {
+  auto dc = textSurface(600, 100);
+  Rect small = Rect::fromXywh(0, 0, 0, 0);
+  (void)dc->drawText("Remembered widths", small, dt::CalcRect);
+  EXPECT_EQ(small.width(), dc->textExtent("Remembered widths").width);
+  dc->setFont(host::Font("Arial", 24));
+  Rect large = Rect::fromXywh(0, 0, 0, 0);
+  (void)dc->drawText("Remembered widths", large, dt::CalcRect);
+  EXPECT_EQ(large.width(), dc->textExtent("Remembered widths").width);
+  EXPECT_GT(large.width(), small.width());
+}

@@ -170,3 +170,23 @@ TEST(TextBoxLines, MessagesTheBoxDoesNotHandleAnswerZeroAndLabelsHaveNoWindow) {
 }
 
 }  // namespace
+
+namespace {
+
+// Every character one pixel wide: a rest of a line fits exactly when it is
+// short enough to be tried whole, so breaking a line always searches.
+int onePerCharacter(std::string_view run) { return tenPerCharacter(run) / 10; }
+
+}  // namespace
+
+TEST(EditLayout, TryingARestWholeBreaksLinesAsSearchingDoes) {
+  const std::string text =
+      "A first line\twith a tab\r\nthen \xC3\xA9\xC3\xA8 accents and a "
+      "Wordthatisfarlongerthananylineofthebox and blanks   at the end   \n\nlast";
+  for (int columns = 1; columns <= 60; ++columns) {
+    const EditLayout tried = host::layOutEditText(text, columns * 10 + 9, tenPerCharacter);
+    const EditLayout searched = host::layOutEditText(text, columns, onePerCharacter);
+    EXPECT_EQ(tried.lineStarts, searched.lineStarts) << columns;
+    EXPECT_EQ(tried.lineEnds, searched.lineEnds) << columns;
+  }
+}
