@@ -102,16 +102,7 @@ void printBigCaption(benchmark::State& state) {
   for (auto _ : state) {
     benchsupport::ResidentGrowthMeter meter;
     PrintJob& job = form.vellora->job();
-    job.Printing = 1;
-    job.TwipsPerUnit = printer.twipsPerPixelX();
-    job.PrnUnit = 7.4 / printer.twipsPerPixelX();
-    job.PrnGapUnit = 7.058824 / printer.twipsPerPixelX();
-    job.PageWidth = host::CLng(printer.width() / printer.twipsPerPixelX() / 1.064);
-    job.PageHeight = host::CLng(printer.height() / printer.twipsPerPixelY() / 1.064);
-    job.BodyTop = 400;
-    job.BodyLeft = 200;
-    job.BottomReserve = 400;
-    benchsupport::startJob(job);
+    benchsupport::startPrintJob(job);
     PrnTextBox(job);
     made = printer.pagesInDocument();
     printer.endDoc();
