@@ -29,6 +29,14 @@ Size measureText(const Font& font, std::string_view text, double dotsPerInch) {
   return {metrics.horizontalAdvance(qtext), metrics.height()};
 }
 
+int widestLine(const Font& font, std::span<const std::string_view> lines, double dotsPerInch) {
+  const QFontMetrics metrics(toQFont(font, dotsPerInch));
+  int widest = 0;
+  for (std::string_view line : lines)
+    widest = std::max(widest, metrics.horizontalAdvance(QString::fromUtf8(line.data(), static_cast<qsizetype>(line.size()))));
+  return widest;
+}
+
 int averageCharWidth(const Font& font, double dotsPerInch) {
   return QFontMetrics(toQFont(font, dotsPerInch)).averageCharWidth();
 }

@@ -341,14 +341,14 @@ class TextBoxRenderer {
         wrap_ = true;
         height = std::max(height, CLng(printedLines_ * lineHeight_ + 3));
       }
-      run_([&] { width = autoSizedWidth(width, text); });
+      run_([&] { width = autoSizedWidth(width, text, job_.CurY - 2, height); });
       run_([&] {
         job_.page().FillRect(job_.CurX, job_.CurY - 2, width, height, text, alignment_, border_, wrap_, false, 5,
                              transparent, 5);
       });
     } else {
       if (label_ && control_.get("AutoSize").toBool()) width += CInt(job_.PrnUnit * 7);
-      width = autoSizedWidth(width, text);
+      width = autoSizedWidth(width, text, job_.CurY, H_);
       PrnFillRect(job_, job_.CurX, job_.CurY, width, H_, text, alignment_, static_cast<std::int16_t>(border_),
                   true, true, transparent, 5);
     }
@@ -358,17 +358,36 @@ class TextBoxRenderer {
 
   // An auto-sized label is exactly as wide as its text on the form; the cell
   // writes its caption inside insets and in the device's own font, so it is
-  // widened until its one line holds the caption whole. A label that wraps
-  // its words keeps its width.
-  [[nodiscard]] std::int32_t autoSizedWidth(std::int32_t width, const std::string& text) {
+  // widened until each line it shows holds its text whole. A label that wraps
+  // its words keeps its width. Only the lines of the cell (`top`, `height`)
+  // that reach onto the page can show, so only they are measured: a long
+  // caption costs what is drawn of it.
+  [[nodiscard]] std::int32_t autoSizedWidth(std::int32_t width, const std::string& text, std::int32_t top,
+                                            std::int32_t height) {
     if (!label_ || text.empty() || !control_.get("AutoSize").toBool() || control_.get("WordWrap").toBool())
       return width;
     host::Rect inner = twin_ == Twin::Preview ? OffScreenDC::WrappedTextRect(0, 0, width, 0, 5)
                                               : PrnWrappedTextRect(job_.CurX, 0, width, 0, true, 5);
     const std::int32_t insets = width - inner.width();
+    host::Dc& dc = targetDc();
+    host::Rect line = host::Rect::fromXywh(0, 0, 0, 0);
+    (void)dc.drawText("A", line, host::dt::NoPrefix | host::dt::CalcRect);
+    const std::int32_t onPage = std::min(top + height, dc.size().height) - std::max(top, 0);
+    const std::size_t shown = static_cast<std::size_t>(std::max(onPage, 0) / std::max(line.height(), 1)) + 1;
     host::Rect measured = host::Rect::fromXywh(0, 0, 0, 0);
-    (void)targetDc().drawText(text, measured, host::dt::NoPrefix | host::dt::ExpandTabs | host::dt::CalcRect);
+    (void)dc.drawText(firstLines(text, shown), measured, host::dt::NoPrefix | host::dt::ExpandTabs | host::dt::CalcRect);
     return std::max(width, measured.width() + insets + 1);
+  }
+
+  // The first `count` lines of a text (broken at CR LF, CR or LF).
+  [[nodiscard]] static std::string_view firstLines(std::string_view text, std::size_t count) {
+    std::size_t end = 0;
+    for (std::size_t line = 0; line < count; ++line) {
+      end = text.find_first_of("\r\n", end);
+      if (end == std::string_view::npos) return text;
+      end += text.compare(end, 2, "\r\n") == 0 ? 2 : 1;
+    }
+    return text.substr(0, end);
   }
 
   [[nodiscard]] host::Dc& targetDc() {

@@ -64,8 +64,7 @@ std::pair<double, double> Label::autoSize() const {
     return {width, (lines.lineCount() * lineHeight + 2 * border) * TwipsPerPixel};
   }
   std::vector<std::string_view> lines = linesOf(caption);
-  int widest = 0;
-  for (std::string_view line : lines) widest = std::max(widest, measureText(font, line).width);
+  const int widest = widestLine(font, lines);
   return {(widest + 2 * border) * TwipsPerPixel,
           (static_cast<int>(lines.size()) * lineHeight + 2 * border) * TwipsPerPixel};
 }

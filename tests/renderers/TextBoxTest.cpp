@@ -502,3 +502,21 @@ TEST_F(TextBoxTest, AnAutoSizedLabelShowsItsLastWord) {
     EXPECT_EQ(inkBands(page, *ink), 1);
   }
 }
+
+TEST_F(TextBoxTest, AnAutoSizedLabelOfSeveralLinesShowsEachWhole) {
+  for (bool preview : {true, false}) {
+    SCOPED_TRACE(preview ? "preview" : "print");
+    beginTwin(preview);
+    host::ObjectRef signature =
+        label("Lines" + std::to_string(preview), 600, 300, 100, 100, "Seen\r\nSigned by the manager\r\nOK");
+    signature->set("AutoSize", true);
+    render(twinRenderer(preview), signature);
+    host::RasterDc& page = twinPage(preview);
+    const auto ink = boundsWhere(page, Rect::fromLtrb(0, 0, page.size().width, 900), isDark);
+    ASSERT_TRUE(ink.has_value());
+    const int caption = page.textExtent("Signed by the manager").width;
+    const int shortened = page.textExtent("Signed by the").width;
+    EXPECT_GT(ink->width(), (caption + shortened) / 2) << "the widest line decides, not the first";
+    EXPECT_EQ(inkBands(page, *ink), 3);
+  }
+}
