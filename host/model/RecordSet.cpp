@@ -11,6 +11,7 @@
 #include <cctype>
 #include <optional>
 
+#include "host/HostError.h"
 #include "host/Lang.h"
 
 namespace host {
@@ -202,7 +203,12 @@ void RecordSet::readBlock(Block& block, std::int64_t first) {
   Connection& connection = *connection_;
   // A forward-only query cannot step back: run it again from its start.
   if (connection.position > first) {
-    connection.run();
+    try {
+      connection.run();
+    } catch (const RecordSetError& error) {
+      // The database went away or changed under the grid: a run-time error of the job.
+      raise(err::InvalidProcedureCall, "The grid's records cannot be read again: " + error.problem);
+    }
     ++runs_;
   }
   block.first = first;

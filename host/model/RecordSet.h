@@ -46,7 +46,8 @@ class RecordSet {
   [[nodiscard]] const std::vector<std::string>& fieldNames() const { return fields_; }
   // The field's position, or -1 (names compared without regard to case).
   [[nodiscard]] int fieldIndex(const std::string& name) const;
-  // One field of one record as text (a NULL is empty); `record` from 0 to count() - 1.
+  // One field of one record as text (a NULL is empty); `record` from 0 to
+  // count() - 1. Raises a HostError when the records cannot be read again.
   [[nodiscard]] const std::string& text(std::int64_t record, int field);
   // How many times the query was run from its start (moving back past the
   // blocks kept runs it again), for tests and benchmarks.
