@@ -86,7 +86,9 @@ void QPainterOnQPdfWriter(benchmark::State& state) {
   const int dataRows = static_cast<int>(state.range(0));
   const std::string file = (outputFolder() / "vellora-grid-qpainter.pdf").string();
   const int columnPixels = static_cast<int>(ColumnTwips / 1440.0 * PdfDotsPerInch);
-  const int rowPixels = static_cast<int>(240 / 1440.0 * PdfDotsPerInch);
+  // Rows as high as the grid's own (its font's height and padding).
+  const double rowTwips = GridForm(1).grid->get("RowHeight", {host::Value(1)}).toDouble();
+  const int rowPixels = static_cast<int>(rowTwips / 1440.0 * PdfDotsPerInch);
   int pages = 0;
   double ownMegabytes = 0;
   for (auto _ : state) {
