@@ -1,6 +1,7 @@
 #pragma once
 // What the benchmarks of one renderer share: the print control's job pointed
 // at the one control they measure, and a job started on a fresh page.
+#include <cstdint>
 #include <memory>
 
 #include "host/Lang.h"
@@ -61,8 +62,9 @@ inline void startPrintJob(PrintJob& job) {
   startJob(job);
 }
 
-// A preview job on a fresh first page of an A4 sheet in virtual pixels.
-inline void startPreviewJob(PrintJob& job) {
+// A preview job on a fresh first page of an A4 sheet in virtual pixels, in
+// colour (2) or black and white (0).
+inline void startPreviewJob(PrintJob& job, std::int16_t colorMode = 2) {
   job.Printing = 0;
   job.TwipsPerUnit = 15;
   job.DevTwipsX = job.DevTwipsY = 14.7;
@@ -73,6 +75,7 @@ inline void startPreviewJob(PrintJob& job) {
   job.BodyRight = 30;
   job.BottomReserve = 80;
   startJob(job);
+  job.SurfaceColorMode = colorMode;
   job.PageStore.clear();
   job.PageStore.push_back(std::make_unique<OffScreenDC>(job.drawing, &job));
   job.page().Initialize(nullptr, job.PageWidth, job.PageHeight, job.SurfaceColorMode);

@@ -19,7 +19,6 @@
 #include "layout/PrintJob.h"
 #include "printctl/Vellora.h"
 #include "renderers/Renderers.h"
-#include "surface/OffScreenDC.h"
 
 namespace {
 
@@ -79,17 +78,7 @@ void previewRichText(benchmark::State& state) {
   for (auto _ : state) {
     clock.start();
     PrintJob& job = form.control->job();
-    job.Printing = 0;
-    job.TwipsPerUnit = 15;
-    job.PageWidth = 746;
-    job.PageHeight = 1055;
-    job.BodyTop = 80;
-    job.BodyLeft = 30;
-    job.BottomReserve = 80;
-    benchsupport::startJob(job);
-    job.PageStore.clear();
-    job.PageStore.push_back(std::make_unique<OffScreenDC>(job.drawing, &job));
-    job.page().Initialize(nullptr, job.PageWidth, job.PageHeight, 2);
+    benchsupport::startPreviewJob(job);
     PrevRichText(job);
     clock.stop(static_cast<int>(job.PageStore.size()));
     state.PauseTiming();

@@ -19,7 +19,6 @@
 #include "layout/PrintJob.h"
 #include "printctl/Vellora.h"
 #include "renderers/Renderers.h"
-#include "surface/OffScreenDC.h"
 
 namespace {
 
@@ -65,18 +64,7 @@ void previewBox(benchmark::State& state) {
   for (auto _ : state) {
     benchsupport::ResidentGrowthMeter meter;
     PrintJob& job = form.control->job();
-    job.Printing = 0;
-    job.TwipsPerUnit = 15;
-    job.PageWidth = 746;
-    job.PageHeight = 1055;
-    job.BodyTop = 80;
-    job.BodyLeft = 30;
-    job.BottomReserve = 80;
-    benchsupport::startJob(job);
-    job.SurfaceColorMode = colorMode;
-    job.PageStore.clear();
-    job.PageStore.push_back(std::make_unique<OffScreenDC>(job.drawing, &job));
-    job.page().Initialize(nullptr, job.PageWidth, job.PageHeight, colorMode);
+    benchsupport::startPreviewJob(job, colorMode);
     PrevTextBox(job);
     made = static_cast<int>(job.PageStore.size());
     ownMegabytes = meter.stop();

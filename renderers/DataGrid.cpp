@@ -110,13 +110,7 @@ class DataGridRenderer {
         painter_(job, twin.twin, 0),
         props_(job.control.props()) {}
 
-  void render() {
-    try {
-      run();
-    } catch (const host::HostError& error) {
-      ReportJobError(job_, error);
-    }
-  }
+  void render() { renderers::reportingErrors(job_, [this] { run(); }); }
 
  private:
   enum class RowEnd { Next, GridEnded, JobEnded };

@@ -98,13 +98,7 @@ class FlexGridRenderer {
   FlexGridRenderer(PrintJob& job, GridTwin twin)
       : job_(job), twin_(twin), grid_(*job.CurCtl), painter_(job, twin.twin), props_(job.control.props()) {}
 
-  void render() {
-    try {
-      run();
-    } catch (const host::HostError& error) {
-      ReportJobError(job_, error);
-    }
-  }
+  void render() { renderers::reportingErrors(job_, [this] { run(); }); }
 
  private:
   enum class Outcome { Finished, Stopped, JobEnded };

@@ -35,16 +35,6 @@ constexpr std::int32_t RightToLeftOffset = 10;
 // Room between a check box and its item's text, in page units.
 constexpr std::int32_t GlyphGap = 3;
 
-// Runs a renderer; a run-time error ends it through the common error exit.
-template <class Body>
-void reportingErrors(PrintJob& job, Body&& body) {
-  try {
-    body();
-  } catch (const host::HostError& error) {
-    ReportJobError(job, error);
-  }
-}
-
 std::int32_t itemCount(const host::Object& list) { return list.get("ListCount").toLong(); }
 
 // --- the list box in place ----------------------------------------------------
@@ -279,13 +269,13 @@ class ListFullRenderer {
 }  // namespace
 
 void PrintListBox(PrintJob& job) {
-  reportingErrors(job, [&] { ListBoxRenderer(job).render(); });
+  renderers::reportingErrors(job, [&] { ListBoxRenderer(job).render(); });
 }
 
 void PrevListFull(PrintJob& job) {
-  reportingErrors(job, [&] { ListFullRenderer(job).render(); });
+  renderers::reportingErrors(job, [&] { ListFullRenderer(job).render(); });
 }
 
 void PrnListFull(PrintJob& job) {
-  reportingErrors(job, [&] { ListFullRenderer(job).render(); });
+  renderers::reportingErrors(job, [&] { ListFullRenderer(job).render(); });
 }

@@ -12,6 +12,7 @@
 #include "host/Font.h"
 #include "host/HostError.h"
 #include "host/Object.h"
+#include "layout/Pagination.h"
 #include "layout/PrintJob.h"
 
 namespace renderers {
@@ -48,6 +49,16 @@ void yieldToHost();
 // The printer's page, and the printer's font set on it as well as on the Printer object.
 [[nodiscard]] host::Dc& printerDc();
 void setPrinterFont(const host::Font& font);
+
+// Runs a renderer; a run-time error ends it through the common error exit.
+template <class Body>
+void reportingErrors(PrintJob& job, Body&& body) {
+  try {
+    body();
+  } catch (const host::HostError& error) {
+    ReportJobError(job, error);
+  }
+}
 
 // How a renderer treats a statement that raises a host run-time error.
 enum class FailureStyle {
