@@ -193,23 +193,6 @@ struct TextLine {
 
 }  // namespace
 
-const int* LineWidths::find(QStringView line) const {
-  const auto found = widths_.constFind(line.toString());
-  return found == widths_.cend() ? nullptr : &found.value();
-}
-
-void LineWidths::remember(QStringView line, int width) {
-  if (line.size() > LongestKept) return;
-  if (characters_ + line.size() > CharactersKept) clear();
-  widths_.insert(line.toString(), width);
-  characters_ += line.size();
-}
-
-void LineWidths::clear() {
-  widths_.clear();
-  characters_ = 0;
-}
-
 namespace {
 
 // Lays out the text of drawText: lines break at line feeds always and, with
@@ -221,19 +204,22 @@ namespace {
 // laid out of it.
 class TextLayout {
  public:
-  TextLayout(const QFontMetrics& metrics, unsigned format, LineWidths& widths)
-      : metrics_(metrics), format_(format), widths_(widths) {}
+  TextLayout(const TextAdvances& advances, unsigned format)
+      : advances_(advances), metrics_(advances.metrics()), format_(format) {}
 
-  // Breaking words measures each candidate line for the decision and again
-  // as the line that stands; a caption is measured for its lines and then
-  // laid out again to be drawn. A run without tabs measures the same with
-  // and without tab expansion, and one with tabs is only ever measured
-  // expanded (tabs are blanks otherwise), so the run alone is the key.
+  // A run without tabs measures the same with and without tab expansion;
+  // one with tabs is measured piece by piece when tabs are expanded.
   [[nodiscard]] int width(QStringView line) const {
-    if (const int* known = widths_.find(line)) return *known;
-    const int measured = uncachedWidth(line);
-    widths_.remember(line, measured);
-    return measured;
+    if (!(format_ & dt::ExpandTabs)) return advances_.of(line);
+    int position = 0;
+    qsizetype start = 0;
+    for (;;) {
+      const qsizetype tab = line.indexOf(u'\t', start);
+      position += advances_.of(line.mid(start, tab < 0 ? -1 : tab - start));
+      if (tab < 0) return position;
+      position = nextTabStop(position);
+      start = tab + 1;
+    }
   }
 
   [[nodiscard]] int nextTabStop(int position) const {
@@ -285,19 +271,6 @@ class TextLayout {
     bool brokeAtEnd_ = false;
     bool done_ = false;
   };
-
-  [[nodiscard]] int uncachedWidth(QStringView line) const {
-    if (!(format_ & dt::ExpandTabs)) return metrics_.horizontalAdvance(line.toString());
-    int position = 0;
-    qsizetype start = 0;
-    for (;;) {
-      const qsizetype tab = line.indexOf(u'\t', start);
-      position += metrics_.horizontalAdvance(line.mid(start, tab < 0 ? -1 : tab - start).toString());
-      if (tab < 0) return position;
-      position = nextTabStop(position);
-      start = tab + 1;
-    }
-  }
 
   // Whether a paragraph is short enough that it may fit one line: one that
   // is much longer than a line holds is never measured whole.
@@ -362,9 +335,9 @@ class TextLayout {
     return {line, width(line)};
   }
 
+  const TextAdvances& advances_;
   const QFontMetrics& metrics_;
   unsigned format_;
-  LineWidths& widths_;
 };
 
 // How far a glyph may reach past its advance (an italic's slant, a
@@ -446,7 +419,7 @@ PainterDc<Interface>::PainterDc(Size size, double dotsPerInchX, double dotsPerIn
       dotsPerInchX_(dotsPerInchX),
       dotsPerInchY_(dotsPerInchY),
       qfont_(toQFont(font_, dotsPerInchY)),
-      metrics_(qfont_) {}
+      advances_(qfont_) {}
 
 template <class Interface>
 void PainterDc<Interface>::preparePainter(QPainter& painter) {
@@ -460,9 +433,8 @@ void PainterDc<Interface>::setFont(const Font& font) {
   if (font == font_) return;
   font_ = font;
   qfont_ = toQFont(font_, dotsPerInchY_);
-  metrics_ = QFontMetrics(qfont_);
+  advances_ = TextAdvances(qfont_);
   measured_.width = -1;
-  lineWidths_.clear();
 }
 
 template <class Interface>
@@ -470,7 +442,7 @@ auto PainterDc<Interface>::measure(std::string_view text) const -> const Measure
   if (measured_.width < 0 || measured_.utf8 != text) {
     measured_.utf8.assign(text);
     measured_.text = toQString(text);
-    measured_.width = metrics_.horizontalAdvance(measured_.text);
+    measured_.width = advances_.of(measured_.text);
   }
   return measured_;
 }
@@ -643,13 +615,13 @@ void PainterDc<Interface>::roundRect(const Rect& rect, int cornerWidth, int corn
 
 template <class Interface>
 void PainterDc<Interface>::paintTextCell(Point origin, const QString& text, int width, const Rect* clip) {
-  const Rect cell = Rect::fromXywh(origin.x, origin.y, width, metrics_.height());
+  const Rect cell = Rect::fromXywh(origin.x, origin.y, width, metrics().height());
   // Italic overhang and underlines may reach a little past the cell.
-  Rect bounds = cell.inflated(std::max(2, metrics_.height() / 2));
+  Rect bounds = cell.inflated(std::max(2, metrics().height() / 2));
   if (clip) bounds = bounds.intersected(*clip);
   if (bounds.isEmpty()) return;
   TextCell textCell{text,
-                    QPoint(origin.x, origin.y + metrics_.ascent()),
+                    QPoint(origin.x, origin.y + metrics().ascent()),
                     toQRect(cell),
                     clip != nullptr && !toQRect(*clip).adjusted(GlyphOverhang, 0, -GlyphOverhang, 0).contains(toQRect(cell)),
                     clip ? toQRect(*clip) : QRect(),
@@ -657,12 +629,6 @@ void PainterDc<Interface>::paintTextCell(Point origin, const QString& text, int 
                     toQColor(bkColor_),
                     toQColor(textColor_),
                     qfont_};
-  if (QPainter* painter = openPainter()) {
-    if (bounds.intersected(deviceRect()).isEmpty()) return;
-    drawTextCell(*painter, textCell);
-    if (textCell.clipped) painter->setClipping(false);
-    return;
-  }
   const bool clipped = textCell.clipped;
   const PaintOperation operation = [textCell = std::move(textCell)](QPainter& painter) { drawTextCell(painter, textCell); };
   if (clipped) {
@@ -682,13 +648,13 @@ void PainterDc<Interface>::extTextOut(Point origin, unsigned options, const Rect
 
 template <class Interface>
 int PainterDc<Interface>::lineHeight(unsigned format) const {
-  const int leading = (format & dt::ExternalLeading) ? std::max(0, metrics_.leading()) : 0;
-  return metrics_.height() + leading;
+  const int leading = (format & dt::ExternalLeading) ? std::max(0, metrics().leading()) : 0;
+  return metrics().height() + leading;
 }
 
 template <class Interface>
 int PainterDc<Interface>::drawText(std::string_view text, Rect& rect, unsigned format) {
-  const TextLayout layout(metrics_, format, lineWidths_);
+  const TextLayout layout(advances_, format);
   const int height = lineHeight(format);
   // Measuring needs every line; drawing only those that reach into the part
   // of the rectangle on the device (lines above it still place the rest).
@@ -720,10 +686,11 @@ int PainterDc<Interface>::drawText(std::string_view text, Rect& rect, unsigned f
     PlacedText::Line out{QRect(x, y, line.width, height), {}};
     const QStringList pieces = line.text.split(u'\t');
     int position = 0;
+    // Only a piece followed by a tab places another: a line without tabs
+    // is not measured again.
     for (qsizetype i = 0; i < pieces.size(); ++i) {
-      out.pieces.push_back({QPoint(x + position, y + metrics_.ascent()), pieces[i]});
-      position += metrics_.horizontalAdvance(pieces[i]);
-      if (i + 1 < pieces.size()) position = layout.nextTabStop(position);
+      out.pieces.push_back({QPoint(x + position, y + metrics().ascent()), pieces[i]});
+      if (i + 1 < pieces.size()) position = layout.nextTabStop(position + layout.width(pieces[i]));
     }
     placed.lines.push_back(std::move(out));
     y += height;
@@ -734,12 +701,6 @@ int PainterDc<Interface>::drawText(std::string_view text, Rect& rect, unsigned f
   const QRect inner = placed.clip.adjusted(GlyphOverhang, 0, -GlyphOverhang, 0);
   placed.clipped = !std::all_of(placed.lines.begin(), placed.lines.end(),
                                 [&](const PlacedText::Line& line) { return inner.contains(line.cell); });
-  if (QPainter* painter = openPainter()) {
-    if (rect.intersected(deviceRect()).isEmpty()) return total;
-    drawPlacedText(*painter, placed);
-    painter->setClipping(false);
-    return total;
-  }
   const bool clipped = placed.clipped;
   const PaintOperation operation = [placed = std::move(placed)](QPainter& painter) { drawPlacedText(painter, placed); };
   if (clipped) {
@@ -752,7 +713,7 @@ int PainterDc<Interface>::drawText(std::string_view text, Rect& rect, unsigned f
 
 template <class Interface>
 Size PainterDc<Interface>::textExtent(std::string_view text) const {
-  return {measure(text).width, metrics_.height()};
+  return {measure(text).width, metrics().height()};
 }
 
 template <class Interface>

@@ -6,13 +6,13 @@
 // into a page recording that is replayed onto a printer when the page ends.
 #include <QFont>
 #include <QFontMetrics>
-#include <QHash>
 #include <QString>
 #include <functional>
 #include <initializer_list>
 #include <string>
 
 #include "host/Dc.h"
+#include "host/QtFont.h"
 
 class QPainter;
 class QImage;
@@ -24,24 +24,6 @@ namespace host {
 [[nodiscard]] QImage monochromeOf(const QImage& image);
 // Whether a pixel of a colour image turns black on a one-bit page.
 [[nodiscard]] bool isDarkPixel(unsigned int argb);
-
-// The widths of the lines a device measured lately in its current font: a
-// caption is measured for its lines and laid out again when it is drawn, and
-// the lines of a long text box are counted just before their page is drawn.
-// Holds runs of up to LongestKept characters, CharactersKept in all, and
-// starts again empty when it is full.
-class LineWidths {
- public:
-  [[nodiscard]] const int* find(QStringView line) const;
-  void remember(QStringView line, int width);
-  void clear();
-
- private:
-  static constexpr qsizetype LongestKept = 1024;
-  static constexpr qsizetype CharactersKept = 1 << 18;
-  QHash<QString, int> widths_;
-  qsizetype characters_ = 0;
-};
 
 // `Interface` is Dc or one of its extensions (RasterDc); the drawing calls
 // are implemented once here for both.
@@ -89,7 +71,7 @@ class PainterDc : public Interface {
   // Paints host-side drawing that has no call of its own (rich text, charts)
   // with the painter, on this device's terms: on a one-bit page it arrives in
   // black and white, on a printer page it is recorded with the page.
-  void paintOperation(const Rect& bounds, const PaintOperation& operation) { paint(bounds, operation); }
+  void paintOperation(const Rect& bounds, const PaintOperation& operation) { paintHostDrawing(bounds, operation); }
 
  protected:
   PainterDc(Size size, double dotsPerInchX, double dotsPerInchY);
@@ -102,12 +84,10 @@ class PainterDc : public Interface {
   // a device that keeps the drawing may run several of them in one painter
   // state.
   virtual void paintSelfContained(const Rect& bounds, const PaintOperation& operation) { paint(bounds, operation); }
-  // The painter of a device that draws at once and keeps one painter open
-  // between calls (a colour raster surface), or nullptr where every step goes
-  // through paint(). The painter is handed over at rest: no clip, no
-  // transform, normal composition, transparent background mode; whoever
-  // draws with it leaves it so (pen, brush and font may be changed).
-  [[nodiscard]] virtual QPainter* openPainter() { return nullptr; }
+  // The same for drawing from outside the device's own calls: it may read
+  // objects that change after it (a document, a chart), so a device that
+  // keeps its drawing for later paints this at once.
+  virtual void paintHostDrawing(const Rect& bounds, const PaintOperation& operation) { paint(bounds, operation); }
   // Fills a rectangle with one opaque colour. Devices may do this faster, or
   // take note of a fill that covers the whole page.
   virtual void fillSolid(const Rect& rect, Rgb color);
@@ -117,6 +97,7 @@ class PainterDc : public Interface {
 
   [[nodiscard]] Rect deviceRect() const { return Rect::fromXywh(0, 0, size_.width, size_.height); }
   [[nodiscard]] const QFont& qfont() const { return qfont_; }
+  [[nodiscard]] const QFontMetrics& metrics() const { return advances_.metrics(); }
 
  private:
   void fillWithBrush(const Rect& rect, const Brush& brush);
@@ -144,9 +125,8 @@ class PainterDc : public Interface {
   Rgb textColor_ = Rgb::black;
   Font font_;
   QFont qfont_;
-  QFontMetrics metrics_;
+  TextAdvances advances_;
   mutable MeasuredText measured_;
-  LineWidths lineWidths_;
   Pen pen_ = Pen::solid(Rgb::black);
   Brush brush_ = Brush::solid(Rgb::white);
   Point position_;

@@ -2,8 +2,12 @@
 // formatted text and measuring.
 #include <gtest/gtest.h>
 
+#include <QFontMetrics>
+#include <QStringList>
+
 #include "DrawingTestSupport.h"
 #include "host/Dc.h"
+#include "host/QtFont.h"
 #include "host/TextMetrics.h"
 
 using namespace drawingtest;
@@ -358,4 +362,27 @@ TEST(RasterFormattedText, WidthsMeasuredInOneFontAreNotReusedInAnother) {
   (void)dc->drawText("Remembered widths", large, dt::CalcRect);
   EXPECT_EQ(large.width(), dc->textExtent("Remembered widths").width);
   EXPECT_GT(large.width(), small.width());
+}
+
+// Widths are remembered for every measurer of a font: each run must still
+// come out as the font itself measures it, whatever was measured before it
+// in this font or another one.
+TEST(RasterFormattedText, RememberedWidthsAreTheFontsOwnForEveryRunAndFont) {
+  const QFont regular = host::toQFont(host::Font("Arial", 12), 96.0);
+  QFont bold = regular;
+  bold.setBold(true);
+  QFont italic = regular;
+  italic.setItalic(true);
+  const QFont larger = host::toQFont(host::Font("Arial", 13), 96.0);
+  const QStringList runs{"iiii", "WWWW", "Remembered widths", "", "\t", "Wi", "iW", "Remembered widths "};
+  for (int round = 0; round < 2; ++round) {
+    for (const QFont& font : {regular, bold, italic, larger}) {
+      const host::TextAdvances advances(font);
+      const QFontMetrics metrics(font);
+      for (const QString& run : runs) EXPECT_EQ(advances.of(run), metrics.horizontalAdvance(run)) << run.toStdString();
+    }
+  }
+  EXPECT_EQ(host::measureText(host::Font("Arial", 12), "WWWW").width, QFontMetrics(regular).horizontalAdvance("WWWW"));
+  auto dc = textSurface(100, 100);
+  EXPECT_EQ(dc->textExtent("WWWW").width, QFontMetrics(regular).horizontalAdvance("WWWW"));
 }
