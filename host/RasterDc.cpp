@@ -7,7 +7,9 @@
 #include <QPainter>
 #include <QPen>
 #include <algorithm>
+#include <functional>
 #include <optional>
+#include <vector>
 
 #include "host/PainterDc.h"
 #include "host/PictureImpl.h"
@@ -106,43 +108,37 @@ std::optional<QImage> toTwoColours(const QImage& image) {
   return mono;
 }
 
+// A raster surface keeps its drawing as the steps that paint it until its
+// pixels are wanted (read, copied or handed out as a picture): a long
+// preview draws thousands of pages of which a few are ever shown, and a page
+// kept as its drawing takes a fraction of its pixels' memory. The steps are
+// then painted in order on the blank page, exactly as if they had been
+// painted at once.
 class RasterSurface final : public PainterDc<RasterDc> {
  public:
   RasterSurface(Size size, RasterFormat format, double dotsPerInch)
-      : PainterDc<RasterDc>(size, dotsPerInch, dotsPerInch), format_(format) {
-    const int width = std::max(0, size.width);
-    const int height = std::max(0, size.height);
-    if (format == RasterFormat::Monochrome) {
-      image_ = QImage(width, height, QImage::Format_Mono);
-      image_.setColorTable({monoWhite, monoBlack});
-      image_.fill(0);
-    } else {
-      image_ = QImage(width, height, QImage::Format_RGB32);
-      image_.fill(Qt::white);
-    }
-  }
+      : PainterDc<RasterDc>(size, dotsPerInch, dotsPerInch), format_(format) {}
 
   [[nodiscard]] RasterFormat format() const override { return format_; }
   [[nodiscard]] Picture picture() const override {
+    paintPending();
     finishPainting();
     return pictureOf(image_);
   }
 
   [[nodiscard]] Rgb pixel(int x, int y) const override {
+    if (!deviceRect().contains(Point{x, y})) return Rgb::black;
+    paintPending();
     finishPainting();
-    if (!image_.valid(x, y)) return Rgb::black;
     const QRgb value = image_.pixel(x, y);
     return Rgb::fromRgb(qRed(value), qGreen(value), qBlue(value));
   }
 
+  // A page that still holds its drawing is smaller so than any image of it;
+  // it is compacted once its pixels are painted.
   void compact() override {
-    if (format_ != RasterFormat::Color || image_.format() != QImage::Format_RGB32) return;
-    finishPainting();
-    if (std::optional<QImage> twoColours = toTwoColours(image_)) {
-      image_ = std::move(*twoColours);
-    } else if (std::optional<QImage> indexed = toIndexed(image_)) {
-      image_ = std::move(*indexed);
-    }
+    kept_ = true;
+    if (pending_.empty()) compactPixels();
   }
 
   void copyFrom(const RasterDc& source, const Rect& sourceRect, Point destination) override {
@@ -161,15 +157,102 @@ class RasterSurface final : public PainterDc<RasterDc> {
   void paint(const Rect& bounds, const PaintOperation& operation) override {
     const Rect area = bounds.intersected(deviceRect());
     if (area.isEmpty()) return;
-    if (format_ == RasterFormat::Color) {
-      paintAtRest(operation);
-      return;
-    }
-    paintMonochrome(area, operation);
+    defer([this, area, operation] {
+      if (format_ == RasterFormat::Color) {
+        paintAtRest(operation);
+      } else {
+        paintMonochrome(area, operation);
+      }
+    });
   }
 
-  QPainter* openPainter() override {
-    if (format_ != RasterFormat::Color) return nullptr;
+  // Self-contained steps of a colour page run one after another in the open
+  // painter, without saving and restoring its state for each.
+  void paintSelfContained(const Rect& bounds, const PaintOperation& operation) override {
+    if (format_ != RasterFormat::Color) {
+      paint(bounds, operation);
+      return;
+    }
+    if (bounds.intersected(deviceRect()).isEmpty()) return;
+    defer([this, operation] { operation(*openPainter()); });
+  }
+
+  void paintHostDrawing(const Rect& bounds, const PaintOperation& operation) override {
+    paintPending();
+    paint(bounds, operation);
+    paintPending();
+  }
+
+  void fillSolid(const Rect& rect, Rgb color) override {
+    const Rect area = rect.intersected(deviceRect());
+    if (area.isEmpty()) return;
+    if (area == deviceRect()) {
+      // Nothing drawn before shows through a fill of the whole page.
+      startBlank(color);
+      return;
+    }
+    defer([this, area, color] { fillNow(area, color); });
+  }
+
+  void invert(const Rect& rect) override {
+    const Rect area = rect.intersected(deviceRect());
+    if (area.isEmpty()) return;
+    defer([this, area] { invertNow(area); });
+  }
+
+ private:
+  // Beyond this many steps a page is painted: its drawing would take more
+  // memory than its pixels.
+  static constexpr std::size_t MostPendingSteps = 4096;
+
+  void defer(std::function<void()> step) {
+    pending_.push_back(std::move(step));
+    if (pending_.size() >= MostPendingSteps) paintPending();
+  }
+
+  void paintPending() const {
+    if (image_.isNull()) makeBlankImage();
+    if (pending_.empty()) return;
+    std::vector<std::function<void()>> steps;
+    steps.swap(pending_);
+    for (const std::function<void()>& step : steps) step();
+    if (kept_) compactPixels();
+  }
+
+  void startBlank(Rgb color) {
+    finishPainting();
+    pending_.clear();
+    image_ = QImage();
+    blank_ = color;
+  }
+
+  void makeBlankImage() const {
+    const int width = std::max(0, size().width);
+    const int height = std::max(0, size().height);
+    if (format_ == RasterFormat::Monochrome) {
+      image_ = QImage(width, height, QImage::Format_Mono);
+      image_.setColorTable({monoWhite, monoBlack});
+      image_.fill(isDark(blank_) ? 1 : 0);
+    } else {
+      image_ = QImage(width, height, QImage::Format_RGB32);
+      image_.fill(QColor(blank_.red, blank_.green, blank_.blue));
+    }
+  }
+
+  void compactPixels() const {
+    if (format_ != RasterFormat::Color || image_.format() != QImage::Format_RGB32) return;
+    finishPainting();
+    if (std::optional<QImage> twoColours = toTwoColours(image_)) {
+      image_ = std::move(*twoColours);
+    } else if (std::optional<QImage> indexed = toIndexed(image_)) {
+      image_ = std::move(*indexed);
+    }
+  }
+
+  // The painter of a colour page, handed over at rest: no clip, no
+  // transform, normal composition, transparent background mode; whoever
+  // draws with it leaves it so (pen, brush and font may be changed).
+  QPainter* openPainter() const {
     if (!painter_) {
       expand();
       painter_.emplace(&image_);
@@ -181,9 +264,20 @@ class RasterSurface final : public PainterDc<RasterDc> {
     return &*painter_;
   }
 
-  void fillSolid(const Rect& rect, Rgb color) override {
-    const Rect area = rect.intersected(deviceRect());
-    if (area.isEmpty()) return;
+  // Any operation gets the painter as a new one would be: its changes are
+  // undone when it returns, and the pen, brush and font the self-contained
+  // steps left behind are put back to the painter's own.
+  void paintAtRest(const PaintOperation& operation) const {
+    QPainter& painter = *openPainter();
+    painter.save();
+    painter.setPen(freshPen_);
+    painter.setBrush(freshBrush_);
+    painter.setFont(freshFont_);
+    operation(painter);
+    painter.restore();
+  }
+
+  void fillNow(const Rect& area, Rgb color) const {
     if (format_ == RasterFormat::Color) {
       openPainter()->fillRect(QRect(area.left, area.top, area.width(), area.height()),
                               QColor(color.red, color.green, color.blue));
@@ -196,9 +290,7 @@ class RasterSurface final : public PainterDc<RasterDc> {
     }
   }
 
-  void invert(const Rect& rect) override {
-    const Rect area = rect.intersected(deviceRect());
-    if (area.isEmpty()) return;
+  void invertNow(const Rect& area) const {
     finishPainting();
     if (format_ == RasterFormat::Color) expand();
     for (int y = area.top; y < area.bottom; ++y) {
@@ -212,22 +304,8 @@ class RasterSurface final : public PainterDc<RasterDc> {
     }
   }
 
- private:
-  // Any operation gets the painter as a new one would be: its changes are
-  // undone when it returns, and the pen, brush and font the quick paths of
-  // the drawing calls left behind are put back to the painter's own.
-  void paintAtRest(const PaintOperation& operation) {
-    QPainter& painter = *openPainter();
-    painter.save();
-    painter.setPen(freshPen_);
-    painter.setBrush(freshBrush_);
-    painter.setFont(freshFont_);
-    operation(painter);
-    painter.restore();
-  }
-
   // A compacted colour page goes back to four bytes a pixel before it is drawn on.
-  void expand() {
+  void expand() const {
     if (image_.format() != QImage::Format_RGB32) image_ = image_.convertToFormat(QImage::Format_RGB32);
   }
 
@@ -239,7 +317,7 @@ class RasterSurface final : public PainterDc<RasterDc> {
   // The painter cannot draw on one bit per pixel: the operation is painted on
   // a colour copy of the affected area, which is then mapped back to black and
   // white by brightness. Storage stays at one bit per pixel.
-  void paintMonochrome(const Rect& area, const PaintOperation& operation) {
+  void paintMonochrome(const Rect& area, const PaintOperation& operation) const {
     QImage scratch = image_.copy(area.left, area.top, area.width(), area.height())
                          .convertToFormat(QImage::Format_RGB32);
     {
@@ -256,14 +334,19 @@ class RasterSurface final : public PainterDc<RasterDc> {
   }
 
   RasterFormat format_;
-  QImage image_;
-  // A colour surface keeps one painter open from its first drawing until its
+  // Reading the pixels is when the drawing kept so far is painted: the
+  // image, the steps and the painter change under the const readers.
+  mutable QImage image_;  // null until the first step is painted
+  Rgb blank_ = Rgb::white;
+  mutable std::vector<std::function<void()>> pending_;
+  bool kept_ = false;  // compact() was asked: the page is finished and kept
+  // A colour surface keeps one painter open while it paints until its
   // pixels are read: opening a painter costs more than most drawing calls.
   // Declared after the image, so that it ends before the image goes.
   mutable std::optional<QPainter> painter_;
-  QPen freshPen_;
-  QBrush freshBrush_;
-  QFont freshFont_;
+  mutable QPen freshPen_;
+  mutable QBrush freshBrush_;
+  mutable QFont freshFont_;
 };
 
 }  // namespace

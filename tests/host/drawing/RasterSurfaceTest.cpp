@@ -1,5 +1,6 @@
 // Raster surfaces as stores of pixels: monochrome pages at one bit per pixel,
-// copies between surfaces, stretched pictures and loaded images.
+// copies between surfaces, stretched pictures and loaded images, and drawing
+// kept until its pixels are wanted.
 #include <gtest/gtest.h>
 
 #include <QColor>
@@ -290,4 +291,113 @@ TEST(CompactedSurface, ABlankPageStaysBlank) {
   page->fillRect(Rect::fromLtrb(3, 3, 5, 5), Brush::solid(red));
   EXPECT_EQ(page->pixel(4, 4), red);
   EXPECT_EQ(page->pixel(6, 6), Rgb::white);
+}
+
+namespace {
+
+// A page of every kind of drawing step, in an order where each step lands on
+// what the steps before it drew: opaque and clipped text, tabs, hatches,
+// outlines, shapes, inversions, copies, pictures, a fill of the whole page
+// part way through and thousands of small fills. `afterEachStep` runs between
+// the steps.
+template <class AfterEachStep>
+void drawEveryKindOfStep(host::RasterDc& page, const host::RasterDc& source, AfterEachStep&& afterEachStep) {
+  page.fillRect(Rect::fromLtrb(0, 0, 40, 40), Brush::solid(blue));
+  afterEachStep();
+  page.fillRect(Rect::fromLtrb(0, 0, page.size().width, page.size().height), Brush::solid(Rgb::fromRgb(250, 250, 200)));
+  afterEachStep();
+  page.setFont(host::Font("Arial", 10));
+  page.setBkColor(green);
+  page.extTextOut({5, 5}, host::eto::Opaque, Rect::fromLtrb(0, 0, 150, 25), "Opaque words");
+  afterEachStep();
+  page.setBkMode(BkMode::Transparent);
+  page.setTextColor(red);
+  page.extTextOut({20, 30}, host::eto::Clipped, Rect::fromLtrb(20, 30, 70, 40), "Clipped in half");
+  afterEachStep();
+  Rect cell = Rect::fromLtrb(10, 50, 180, 120);
+  (void)page.drawText("Tab\tstops and a line that wraps at its words", cell,
+                      host::dt::WordBreak | host::dt::ExpandTabs | host::dt::Center);
+  afterEachStep();
+  page.setBkMode(BkMode::Opaque);
+  page.fillRect(Rect::fromLtrb(100, 10, 160, 45), Brush::hatched(host::HatchStyle::DiagonalCross, blue));
+  afterEachStep();
+  page.selectPen(Pen{host::PenStyle::DashDot, 1, red});
+  page.selectBrush(Brush::hollow());
+  page.rectangle(Rect::fromLtrb(5, 125, 120, 170));
+  afterEachStep();
+  page.selectPen(Pen::solid(blue, 3));
+  page.selectBrush(Brush::solid(green));
+  page.ellipse(Rect::fromLtrb(130, 125, 190, 175));
+  page.moveTo({0, 190});
+  page.lineTo({199, 140});
+  afterEachStep();
+  page.invertRect(Rect::fromLtrb(60, 60, 140, 150));
+  afterEachStep();
+  page.copyFrom(source, Rect::fromLtrb(0, 0, 30, 30), Point{160, 160});
+  page.stretchPicture(Rect::fromLtrb(0, 175, 60, 200), source.picture(), Rect::fromLtrb(0, 0, 30, 30));
+  afterEachStep();
+  for (int i = 0; i < 5000; ++i) page.fillRect(Rect::fromXywh(i % 200, 195 + i % 5, 1, 1), Brush::solid(Rgb::fromRgb(i % 256, 0, 0)));
+  afterEachStep();
+  page.setTextColor(Rgb::black);
+  page.extTextOut({90, 185}, 0, Rect{}, "last");
+}
+
+void expectSamePixels(const host::RasterDc& actual, const host::RasterDc& expected) {
+  for (int y = 0; y < expected.size().height; ++y)
+    for (int x = 0; x < expected.size().width; ++x)
+      ASSERT_EQ(actual.pixel(x, y), expected.pixel(x, y)) << x << "," << y;
+}
+
+}  // namespace
+
+// A surface paints its drawing when its pixels are read: the page must come
+// out the same whether it is read after every step or only at the end.
+TEST(KeptDrawing, APageReadOnlyAtTheEndEqualsOneReadAfterEveryStep) {
+  auto source = colourSurface(30, 30);
+  source->fillRect(Rect::fromLtrb(5, 5, 25, 25), Brush::solid(red));
+  for (host::RasterFormat format : {host::RasterFormat::Color, host::RasterFormat::Monochrome}) {
+    SCOPED_TRACE(format == host::RasterFormat::Color ? "colour" : "monochrome");
+    auto readEachTime = host::RasterDc::create({200, 200}, format);
+    auto readAtEnd = host::RasterDc::create({200, 200}, format);
+    drawEveryKindOfStep(*readEachTime, *source, [&] { (void)readEachTime->pixel(0, 0); });
+    drawEveryKindOfStep(*readAtEnd, *source, [] {});
+    expectSamePixels(*readAtEnd, *readEachTime);
+  }
+}
+
+TEST(KeptDrawing, CopiesAndPicturesTakeTheSourceAsItWasThen) {
+  auto source = colourSurface(20, 20);
+  source->fillRect(Rect::fromLtrb(0, 0, 20, 20), Brush::solid(red));
+  auto page = colourSurface(40, 20);
+  page->copyFrom(*source, Rect::fromLtrb(0, 0, 20, 20), Point{0, 0});
+  page->stretchPicture(Rect::fromLtrb(20, 0, 40, 20), source->picture(), Rect::fromLtrb(0, 0, 20, 20));
+  source->fillRect(Rect::fromLtrb(0, 0, 20, 20), Brush::solid(blue));
+  EXPECT_EQ(page->pixel(10, 10), red);
+  EXPECT_EQ(page->pixel(30, 10), red);
+}
+
+// Drawing from outside the device's own calls may read objects that change
+// later: it lands as they were when it was asked for.
+TEST(KeptDrawing, HostDrawingIsPaintedAsItsObjectsStoodWhenItWasAsked) {
+  auto page = colourSurface(10, 10);
+  QColor ink(255, 0, 0);
+  ASSERT_TRUE(host::paintWithPainter(*page, Rect::fromLtrb(0, 0, 10, 10),
+                                     [&ink](QPainter& painter) { painter.fillRect(QRect(0, 0, 10, 10), ink); }));
+  ink = QColor(0, 0, 255);
+  EXPECT_EQ(page->pixel(5, 5), red);
+}
+
+// A finished page kept for a preview is painted when it is shown, and kept
+// compact from then on; drawing on it again goes on as on any page.
+TEST(KeptDrawing, AFinishedPageIsCompactOnceItIsShown) {
+  auto page = host::RasterDc::create({794, 1123}, host::RasterFormat::Color);
+  page->setFont(host::Font("Arial", 10));
+  page->extTextOut({50, 50}, 0, Rect{}, "A page shown late");
+  page->compact();
+  const Picture shown = page->picture();
+  EXPECT_EQ(shown.depth(), 1);
+  EXPECT_EQ(inkBounds(shown).left, 50);
+  page->fillRect(Rect::fromLtrb(0, 0, 10, 10), Brush::solid(red));
+  EXPECT_EQ(page->pixel(5, 5), red);
+  EXPECT_EQ(page->pixel(50, 20), Rgb::white);
 }
