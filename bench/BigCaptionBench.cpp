@@ -4,6 +4,9 @@
 // a caption must cost what is drawn, not the length of the caption.
 #include <benchmark/benchmark.h>
 
+#include <QImage>
+#include <QPainter>
+#include <QPdfWriter>
 #include <cstdio>
 #include <filesystem>
 #include <memory>
@@ -13,6 +16,7 @@
 #include "JobBenchSupport.h"
 #include "host/Lang.h"
 #include "host/Printer.h"
+#include "host/QtFont.h"
 #include "host/Runtime.h"
 #include "host/model/Control.h"
 #include "layout/PrintJob.h"
@@ -24,12 +28,15 @@ namespace {
 constexpr std::size_t TenMegabytes = 10u * 1024u * 1024u;
 
 // Words of ordinary length on lines of about sixty characters, to 10 MB.
-std::string bigText() {
+// Each case numbers its lines from a base of its own (`numbersFrom`, whole
+// millions): widths measured by one case must not make the next look fast.
+std::string bigText(int numbersFrom) {
   std::string text;
   text.reserve(TenMegabytes + 64);
   char line[80];
   for (int i = 1; text.size() < TenMegabytes; ++i) {
-    std::snprintf(line, sizeof line, "%sLine %07d of the signed order notes, kept whole", i > 1 ? "\r\n" : "", i);
+    std::snprintf(line, sizeof line, "%sLine %07d of the signed order notes, kept whole", i > 1 ? "\r\n" : "",
+                  numbersFrom + i);
     text += line;
   }
   return text;
@@ -42,16 +49,16 @@ struct Form {
   host::ObjectRef control;
   std::shared_ptr<Vellora> vellora = std::make_shared<Vellora>();
 
-  explicit Form(Family family) {
+  Form(Family family, int numbersFrom) {
     if (family == Family::Label) {
       // Sized to its caption, as a label that must show its text whole is.
       control = form->addControl("Label", "Notes");
-      control->set("Caption", bigText());
+      control->set("Caption", bigText(numbersFrom));
       control->set("AutoSize", true);
     } else {
       control = form->addControl("TextBox", "Notes");
       control->set("MultiLine", true);
-      control->set("Text", bigText());
+      control->set("Text", bigText(numbersFrom));
     }
     control->set("Left", 600);
     control->set("Top", 300);
@@ -65,7 +72,7 @@ struct Form {
 
 // range(0): the family (0 label, 1 multi-line text box).
 void previewBigCaption(benchmark::State& state) {
-  Form form(static_cast<Family>(state.range(0)));
+  Form form(static_cast<Family>(state.range(0)), 1'000'000 * (1 + static_cast<int>(state.range(0))));
   int made = 0;
   double ownMegabytes = 0;
   for (auto _ : state) {
@@ -84,7 +91,7 @@ void previewBigCaption(benchmark::State& state) {
 }
 
 void printBigCaption(benchmark::State& state) {
-  Form form(static_cast<Family>(state.range(0)));
+  Form form(static_cast<Family>(state.range(0)), 1'000'000 * (3 + static_cast<int>(state.range(0))));
   host::Printer& printer = host::printer();
   int made = 0;
   double ownMegabytes = 0;
@@ -101,8 +108,76 @@ void printBigCaption(benchmark::State& state) {
   state.counters["own_MB"] = ownMegabytes;
 }
 
+// The practical limit for the text box: its lines drawn straight with
+// QPainter, one to a line and a page's worth to a page: on a letter page at
+// the preview's 96 dpi, made white again for each page (none is kept), and
+// on a QPdfWriter at the PDF printer's 600 dpi.
+template <class NextPage>
+int drawLinesStraight(QPainter& painter, int pageHeight, double dotsPerInch, NextPage&& nextPage) {
+  const std::string text = bigText(5'000'000);
+  painter.setFont(host::toQFont(host::Font(), dotsPerInch));
+  const int pitch = painter.fontMetrics().height();
+  const int margin = static_cast<int>(dotsPerInch / 2);
+  int pages = 1;
+  int y = margin;
+  std::size_t start = 0;
+  while (start < text.size()) {
+    std::size_t end = text.find("\r\n", start);
+    if (end == std::string::npos) end = text.size();
+    if (y + pitch > pageHeight - margin) {
+      nextPage();
+      ++pages;
+      y = margin;
+    }
+    painter.drawText(QPoint(margin, y + painter.fontMetrics().ascent()),
+                     QString::fromUtf8(text.data() + start, static_cast<qsizetype>(end - start)));
+    y += pitch;
+    start = end + 2;
+  }
+  return pages;
+}
+
+void QPainterOnImagePages(benchmark::State& state) {
+  int pages = 0;
+  double ownMegabytes = 0;
+  for (auto _ : state) {
+    benchsupport::ResidentGrowthMeter meter;
+    QImage page(816, 1056, QImage::Format_RGB32);
+    page.fill(Qt::white);
+    QPainter painter(&page);
+    painter.setRenderHint(QPainter::TextAntialiasing, false);
+    pages = drawLinesStraight(painter, page.height(), 96.0, [&] { painter.fillRect(page.rect(), Qt::white); });
+    painter.end();
+    ownMegabytes = meter.stop();
+  }
+  state.counters["pages"] = pages;
+  state.counters["own_MB"] = ownMegabytes;
+}
+
+void QPainterOnQPdfWriter(benchmark::State& state) {
+  const std::filesystem::path file = std::filesystem::temp_directory_path() / "vellora-bigcaption-qpainter.pdf";
+  int pages = 0;
+  double ownMegabytes = 0;
+  for (auto _ : state) {
+    benchsupport::ResidentGrowthMeter meter;
+    QPdfWriter writer(QString::fromStdString(file.string()));
+    writer.setResolution(600);
+    writer.setPageSize(QPageSize(QPageSize::Letter));
+    writer.setPageMargins(QMarginsF(0, 0, 0, 0));
+    QPainter painter(&writer);
+    pages = drawLinesStraight(painter, painter.viewport().height(), 600.0, [&] { writer.newPage(); });
+    painter.end();
+    ownMegabytes = meter.stop();
+  }
+  std::filesystem::remove(file);
+  state.counters["pages"] = pages;
+  state.counters["own_MB"] = ownMegabytes;
+}
+
 BENCHMARK(previewBigCaption)->ArgName("textBox")->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond)->Iterations(1);
 BENCHMARK(printBigCaption)->ArgName("textBox")->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond)->Iterations(1);
+BENCHMARK(QPainterOnImagePages)->Unit(benchmark::kMillisecond)->Iterations(1);
+BENCHMARK(QPainterOnQPdfWriter)->Unit(benchmark::kMillisecond)->Iterations(1);
 
 }  // namespace
 
