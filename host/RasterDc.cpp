@@ -134,10 +134,13 @@ class RasterSurface final : public PainterDc<RasterDc> {
     return Rgb::fromRgb(qRed(value), qGreen(value), qBlue(value));
   }
 
-  // A page that still holds its drawing is smaller so than any image of it;
-  // it is compacted once its pixels are painted.
+  // A finished page of few steps (a page of text) is kept as its drawing,
+  // smaller so than any image of it, and compacted once its pixels are
+  // painted; one of many steps (a page of table cells) takes less memory as
+  // its compacted pixels, and is painted now.
   void compact() override {
     kept_ = true;
+    if (pending_.size() > MostKeptSteps) paintPending();
     if (pending_.empty()) compactPixels();
   }
 
@@ -201,9 +204,11 @@ class RasterSurface final : public PainterDc<RasterDc> {
   }
 
  private:
-  // Beyond this many steps a page is painted: its drawing would take more
-  // memory than its pixels.
+  // Beyond this many steps a page being drawn is painted: its drawing would
+  // take more memory than its pixels. A finished page kept as its drawing
+  // holds at most MostKeptSteps, about the memory of its pixels at one bit.
   static constexpr std::size_t MostPendingSteps = 4096;
+  static constexpr std::size_t MostKeptSteps = 256;
 
   void defer(std::function<void()> step) {
     pending_.push_back(std::move(step));
