@@ -216,8 +216,9 @@ class RasterSurface final : public PainterDc<RasterDc> {
   }
 
   void paintPending() const {
-    if (image_.isNull()) makeBlankImage();
-    if (pending_.empty()) return;
+    const bool blank = image_.isNull();
+    if (blank) makeBlankImage();
+    if (pending_.empty() && !blank) return;
     std::vector<std::function<void()>> steps;
     steps.swap(pending_);
     for (const std::function<void()>& step : steps) step();

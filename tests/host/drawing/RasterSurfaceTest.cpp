@@ -286,6 +286,7 @@ TEST(CompactedSurface, APageOfTwoColoursKeepsEveryPixelInOneBit) {
 TEST(CompactedSurface, ABlankPageStaysBlank) {
   auto page = colourSurface(40, 30);
   page->compact();
+  EXPECT_EQ(page->picture().depth(), 1);
   EXPECT_EQ(page->pixel(0, 0), Rgb::white);
   EXPECT_EQ(page->pixel(39, 29), Rgb::white);
   page->fillRect(Rect::fromLtrb(3, 3, 5, 5), Brush::solid(red));
