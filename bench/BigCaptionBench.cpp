@@ -74,39 +74,12 @@ struct Form {
 // range(0): the family (0 label, 1 multi-line text box).
 void previewBigCaption(benchmark::State& state) {
   Form form(static_cast<Family>(state.range(0)), 1'000'000 * (1 + static_cast<int>(state.range(0))));
-  int made = 0;
-  double ownMegabytes = 0;
-  for (auto _ : state) {
-    benchsupport::ResidentGrowthMeter meter;
-    PrintJob& job = form.vellora->job();
-    benchsupport::startPreviewJob(job);
-    PrevTextBox(job);
-    made = static_cast<int>(job.PageStore.size());
-    ownMegabytes = meter.stop();
-    state.PauseTiming();
-    job.PageStore.clear();
-    state.ResumeTiming();
-  }
-  state.counters["pages"] = made;
-  state.counters["own_MB"] = ownMegabytes;
+  benchsupport::reportJob(state, benchsupport::runPreviewJobs(state, form.vellora->job(), PrevTextBox));
 }
 
 void printBigCaption(benchmark::State& state) {
   Form form(static_cast<Family>(state.range(0)), 1'000'000 * (3 + static_cast<int>(state.range(0))));
-  host::Printer& printer = host::printer();
-  int made = 0;
-  double ownMegabytes = 0;
-  for (auto _ : state) {
-    benchsupport::ResidentGrowthMeter meter;
-    PrintJob& job = form.vellora->job();
-    benchsupport::startPrintJob(job);
-    PrnTextBox(job);
-    made = printer.pagesInDocument();
-    printer.endDoc();
-    ownMegabytes = meter.stop();
-  }
-  state.counters["pages"] = made;
-  state.counters["own_MB"] = ownMegabytes;
+  benchsupport::reportJob(state, benchsupport::runPrintJobs(state, form.vellora->job(), PrnTextBox));
 }
 
 // The practical limit for the text box: its lines drawn straight with

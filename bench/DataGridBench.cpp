@@ -97,20 +97,7 @@ std::unique_ptr<TableForm> flexGridForm(int records) {
 // Prints the table once per iteration; the memory counted is the job's own
 // growth, the table's making excluded.
 void printTable(benchmark::State& state, const TableForm& table, void (*renderer)(PrintJob&)) {
-  host::Printer& printer = host::printer();
-  int pages = 0;
-  double ownMegabytes = 0;
-  for (auto _ : state) {
-    benchsupport::ResidentGrowthMeter meter;
-    PrintJob& job = table.control->job();
-    benchsupport::startPrintJob(job);
-    renderer(job);
-    pages = printer.pagesInDocument();
-    printer.endDoc();
-    ownMegabytes = meter.stop();
-  }
-  state.counters["pages"] = pages;
-  state.counters["own_MB"] = ownMegabytes;
+  benchsupport::reportJob(state, benchsupport::runPrintJobs(state, table.control->job(), renderer));
 }
 
 // range(0): records.

@@ -64,20 +64,7 @@ struct GridForm {
 // range(0): data rows.
 void FlexGridToPdfPrinter(benchmark::State& state) {
   GridForm form(static_cast<int>(state.range(0)));
-  host::Printer& printer = host::printer();
-  int pages = 0;
-  double ownMegabytes = 0;
-  for (auto _ : state) {
-    benchsupport::ResidentGrowthMeter meter;
-    PrintJob& job = form.control->job();
-    benchsupport::startPrintJob(job);
-    PrnFlexGrid(job);
-    pages = printer.pagesInDocument();
-    printer.endDoc();
-    ownMegabytes = meter.stop();
-  }
-  state.counters["pages"] = pages;
-  state.counters["own_MB"] = ownMegabytes;
+  benchsupport::reportJob(state, benchsupport::runPrintJobs(state, form.control->job(), PrnFlexGrid));
 }
 
 // The same cells drawn straight: a framed rectangle and a clipped caption
@@ -166,24 +153,11 @@ void QTextDocumentTableOnQPdfWriter(benchmark::State& state) {
 // The preview of the grid: time and memory per page kept in the page store.
 void FlexGridPreview(benchmark::State& state) {
   GridForm form(static_cast<int>(state.range(0)));
-  int pages = 0;
-  double peak = 0;
-  for (auto _ : state) {
-    benchsupport::ResidentGrowthMeter meter;
-    PrintJob& job = form.control->job();
-    benchsupport::startPreviewJob(job);
-    PrevFlexGrid(job);
-    pages = static_cast<int>(job.PageStore.size());
-    peak = meter.stop();
-    state.PauseTiming();
-    job.PageStore.clear();
-    state.ResumeTiming();
-  }
-  state.counters["pages"] = pages;
-  state.counters["ms_per_page"] = benchmark::Counter(pages, benchmark::Counter::kIsIterationInvariantRate |
-                                                                benchmark::Counter::kInvert);
-  state.counters["own_MB"] = peak;
-  state.counters["own_kB_per_page"] = peak * 1024 / std::max(pages, 1);
+  const benchsupport::JobFigures figures = benchsupport::runPreviewJobs(state, form.control->job(), PrevFlexGrid);
+  benchsupport::reportJob(state, figures);
+  state.counters["ms_per_page"] = benchmark::Counter(figures.pages, benchmark::Counter::kIsIterationInvariantRate |
+                                                                        benchmark::Counter::kInvert);
+  state.counters["own_kB_per_page"] = figures.ownMegabytes * 1024 / std::max(figures.pages, 1);
 }
 
 // The reads the renderer makes of one cell through the late-bound interface.

@@ -1,8 +1,13 @@
 #pragma once
 // What the benchmarks of one renderer share: the print control's job pointed
-// at the one control they measure, and a job started on a fresh page.
+// at the one control they measure, a job started on a fresh page, and the
+// job run once per iteration with the pages it made and the memory it took.
+#include <benchmark/benchmark.h>
+
 #include <cstdint>
 #include <memory>
+
+#include "BenchSupport.h"
 
 #include "host/Lang.h"
 #include "host/Object.h"
@@ -79,6 +84,53 @@ inline void startPreviewJob(PrintJob& job, std::int16_t colorMode = 2) {
   job.PageStore.clear();
   job.PageStore.push_back(std::make_unique<OffScreenDC>(job.drawing, &job));
   job.page().Initialize(nullptr, job.PageWidth, job.PageHeight, job.SurfaceColorMode);
+}
+
+// What the last run of a job made and the memory it took of its own.
+struct JobFigures {
+  int pages = 0;
+  double ownMegabytes = 0;
+};
+
+// Runs `renderer` as a print job on the current printer once per iteration;
+// each run's document is ended as part of it.
+template <class Renderer>
+JobFigures runPrintJobs(benchmark::State& state, PrintJob& job, Renderer&& renderer) {
+  host::Printer& printer = host::printer();
+  JobFigures figures;
+  for (auto _ : state) {
+    ResidentGrowthMeter meter;
+    startPrintJob(job);
+    renderer(job);
+    figures.pages = printer.pagesInDocument();
+    printer.endDoc();
+    figures.ownMegabytes = meter.stop();
+  }
+  return figures;
+}
+
+// Runs `renderer` as a preview job once per iteration; the pages are let go
+// between runs, outside the timing.
+template <class Renderer>
+JobFigures runPreviewJobs(benchmark::State& state, PrintJob& job, Renderer&& renderer, std::int16_t colorMode = 2) {
+  JobFigures figures;
+  for (auto _ : state) {
+    ResidentGrowthMeter meter;
+    startPreviewJob(job, colorMode);
+    renderer(job);
+    figures.pages = static_cast<int>(job.PageStore.size());
+    figures.ownMegabytes = meter.stop();
+    state.PauseTiming();
+    job.PageStore.clear();
+    state.ResumeTiming();
+  }
+  return figures;
+}
+
+// The counters every job benchmark reports.
+inline void reportJob(benchmark::State& state, const JobFigures& figures) {
+  state.counters["pages"] = figures.pages;
+  state.counters["own_MB"] = figures.ownMegabytes;
 }
 
 }  // namespace benchsupport

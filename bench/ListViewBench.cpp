@@ -49,41 +49,16 @@ struct ListForm {
 // range(0): items.
 void ListViewToPdfPrinter(benchmark::State& state) {
   ListForm form(static_cast<int>(state.range(0)));
-  host::Printer& printer = host::printer();
-  int pages = 0;
-  double ownMegabytes = 0;
-  for (auto _ : state) {
-    benchsupport::ResidentGrowthMeter meter;
-    benchsupport::startPrintJob(form.control->job());
-    PrnListView(form.control->job());
-    pages = printer.pagesInDocument();
-    printer.endDoc();
-    ownMegabytes = meter.stop();
-  }
-  state.counters["pages"] = pages;
-  state.counters["own_MB"] = ownMegabytes;
+  benchsupport::reportJob(state, benchsupport::runPrintJobs(state, form.control->job(), PrnListView));
 }
 
 // The preview of the list: time and memory per page kept in the page store.
 void ListViewPreview(benchmark::State& state) {
   ListForm form(static_cast<int>(state.range(0)));
-  int pages = 0;
-  double peak = 0;
-  for (auto _ : state) {
-    benchsupport::ResidentGrowthMeter meter;
-    PrintJob& job = form.control->job();
-    benchsupport::startPreviewJob(job);
-    PrevListView(job);
-    pages = static_cast<int>(job.PageStore.size());
-    peak = meter.stop();
-    state.PauseTiming();
-    job.PageStore.clear();
-    state.ResumeTiming();
-  }
-  state.counters["pages"] = pages;
-  state.counters["ms_per_page"] = benchmark::Counter(pages, benchmark::Counter::kIsIterationInvariantRate |
-                                                                benchmark::Counter::kInvert);
-  state.counters["own_MB"] = peak;
+  const benchsupport::JobFigures figures = benchsupport::runPreviewJobs(state, form.control->job(), PrevListView);
+  benchsupport::reportJob(state, figures);
+  state.counters["ms_per_page"] = benchmark::Counter(figures.pages, benchmark::Counter::kIsIterationInvariantRate |
+                                                                        benchmark::Counter::kInvert);
 }
 
 BENCHMARK(ListViewToPdfPrinter)->ArgName("items")->Arg(10000)->Arg(20000)->Unit(benchmark::kMillisecond)->Iterations(3);

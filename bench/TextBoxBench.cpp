@@ -59,42 +59,18 @@ void previewBox(benchmark::State& state) {
   const int pages = static_cast<int>(state.range(0));
   const auto colorMode = static_cast<std::int16_t>(state.range(1));
   Form form(pages * LinesPerPreviewPage);
-  int made = 0;
-  double ownMegabytes = 0;
-  for (auto _ : state) {
-    benchsupport::ResidentGrowthMeter meter;
-    PrintJob& job = form.control->job();
-    benchsupport::startPreviewJob(job, colorMode);
-    PrevTextBox(job);
-    made = static_cast<int>(job.PageStore.size());
-    ownMegabytes = meter.stop();
-    state.PauseTiming();
-    job.PageStore.clear();
-    state.ResumeTiming();
-  }
-  state.counters["pages"] = made;
-  state.counters["pages_per_second"] = benchmark::Counter(made, benchmark::Counter::kIsRate);
-  state.counters["own_MB"] = ownMegabytes;
+  const benchsupport::JobFigures figures =
+      benchsupport::runPreviewJobs(state, form.control->job(), PrevTextBox, colorMode);
+  benchsupport::reportJob(state, figures);
+  state.counters["pages_per_second"] = benchmark::Counter(figures.pages, benchmark::Counter::kIsRate);
 }
 
 void printBox(benchmark::State& state) {
   const int pages = static_cast<int>(state.range(0));
   Form form(pages * LinesPerPreviewPage);
-  host::Printer& printer = host::printer();
-  int made = 0;
-  double ownMegabytes = 0;
-  for (auto _ : state) {
-    benchsupport::ResidentGrowthMeter meter;
-    PrintJob& job = form.control->job();
-    benchsupport::startPrintJob(job);
-    PrnTextBox(job);
-    made = printer.pagesInDocument();
-    printer.endDoc();
-    ownMegabytes = meter.stop();
-  }
-  state.counters["pages"] = made;
-  state.counters["pages_per_second"] = benchmark::Counter(made, benchmark::Counter::kIsRate);
-  state.counters["own_MB"] = ownMegabytes;
+  const benchsupport::JobFigures figures = benchsupport::runPrintJobs(state, form.control->job(), PrnTextBox);
+  benchsupport::reportJob(state, figures);
+  state.counters["pages_per_second"] = benchmark::Counter(figures.pages, benchmark::Counter::kIsRate);
 }
 
 BENCHMARK(previewBox)
