@@ -630,7 +630,13 @@ void PainterDc<Interface>::paintTextCell(Point origin, const QString& text, int 
                     toQColor(textColor_),
                     qfont_};
   const bool clipped = textCell.clipped;
-  const PaintOperation operation = [textCell = std::move(textCell)](QPainter& painter) { drawTextCell(painter, textCell); };
+  paintText(bounds, clipped, [textCell = std::move(textCell)](QPainter& painter) { drawTextCell(painter, textCell); });
+}
+
+// Text with a clip of its own changes the painter's state; text without one
+// only sets its pen and font.
+template <class Interface>
+void PainterDc<Interface>::paintText(const Rect& bounds, bool clipped, const PaintOperation& operation) {
   if (clipped) {
     paint(bounds, operation);
   } else {
@@ -702,12 +708,7 @@ int PainterDc<Interface>::drawText(std::string_view text, Rect& rect, unsigned f
   placed.clipped = !std::all_of(placed.lines.begin(), placed.lines.end(),
                                 [&](const PlacedText::Line& line) { return inner.contains(line.cell); });
   const bool clipped = placed.clipped;
-  const PaintOperation operation = [placed = std::move(placed)](QPainter& painter) { drawPlacedText(painter, placed); };
-  if (clipped) {
-    paint(rect, operation);
-  } else {
-    paintSelfContained(rect, operation);
-  }
+  paintText(rect, clipped, [placed = std::move(placed)](QPainter& painter) { drawPlacedText(painter, placed); });
   return total;
 }
 

@@ -105,6 +105,7 @@ class PainterDc : public Interface {
   void styledPolyline(std::initializer_list<Point> points);
   void paintShape(const Rect& rect, const std::function<void(QPainter&, const QRectF&)>& draw);
   void paintTextCell(Point origin, const QString& text, int width, const Rect* clip);
+  void paintText(const Rect& bounds, bool clipped, const PaintOperation& operation);
   [[nodiscard]] int lineHeight(unsigned format) const;
 
   // The last text measured in the current font: a caption is usually

@@ -181,7 +181,6 @@ class RasterSurface final : public PainterDc<RasterDc> {
   }
 
   void paintHostDrawing(const Rect& bounds, const PaintOperation& operation) override {
-    paintPending();
     paint(bounds, operation);
     paintPending();
   }

@@ -190,6 +190,16 @@ Value fontMemberValue(std::string_view fontKey, const std::string& key, const QJ
 
 }  // namespace
 
+std::optional<QJsonValue> takeMember(std::vector<std::pair<std::string, QJsonValue>>& members,
+                                     std::string_view name) {
+  const auto member = std::find_if(members.begin(), members.end(),
+                                   [&](const auto& given) { return equalsNoCase(given.first, name); });
+  if (member == members.end()) return std::nullopt;
+  QJsonValue value = std::move(member->second);
+  members.erase(member);
+  return value;
+}
+
 Font fontFromMembers(const std::vector<std::pair<std::string, QJsonValue>>& members, const Font& start,
                      const MemberFailure& fail) {
   FontObject font(start);

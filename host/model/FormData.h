@@ -82,6 +82,10 @@ void writeJson(const Json& value, std::string& out, int depth = 0);
 using MemberFailure = std::function<void(const std::string& key, const std::string& problem)>;
 [[nodiscard]] Font fontFromMembers(const std::vector<std::pair<std::string, QJsonValue>>& members, const Font& start,
                                    const MemberFailure& fail);
+// Takes the member named `name` (without regard to case) out of an object's
+// members; what is left at the end can be refused as unknown.
+[[nodiscard]] std::optional<QJsonValue> takeMember(std::vector<std::pair<std::string, QJsonValue>>& members,
+                                                   std::string_view name);
 // A font as a form file keeps it: every key, or only those unlike `unlike`.
 [[nodiscard]] Json jsonOfFont(const Font& font, const Font* unlike);
 

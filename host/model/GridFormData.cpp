@@ -204,15 +204,7 @@ class GridCodec final : public FormDataCodec {
 
   static void applyCell(FlexGrid& grid, const FormDataReader& data, const QJsonValue& entry, const std::string& key) {
     auto members = data.members(entry, key);
-    auto take = [&](std::string_view name) -> std::optional<QJsonValue> {
-      for (auto member = members.begin(); member != members.end(); ++member) {
-        if (!equalsNoCase(member->first, name)) continue;
-        QJsonValue value = member->second;
-        members.erase(member);
-        return value;
-      }
-      return std::nullopt;
-    };
+    auto take = [&](std::string_view name) { return takeMember(members, name); };
     for (auto [name, limit] : {std::pair{"Row", grid.rows()}, std::pair{"Col", grid.cols()}}) {
       const std::string place = key + "." + name;
       auto given = take(name);

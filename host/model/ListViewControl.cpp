@@ -302,17 +302,6 @@ class ListViewCodec final : public FormDataCodec {
  private:
   using Members = std::vector<std::pair<std::string, QJsonValue>>;
 
-  // Takes one key out of an entry's members; what is left at the end is refused.
-  static std::optional<QJsonValue> take(Members& members, std::string_view name) {
-    for (auto member = members.begin(); member != members.end(); ++member) {
-      if (!equalsNoCase(member->first, name)) continue;
-      QJsonValue value = member->second;
-      members.erase(member);
-      return value;
-    }
-    return std::nullopt;
-  }
-
   // A text; a number or true/false is taken as the text it reads as.
   static std::string textOf(const FormDataReader& data, const QJsonValue& value, const std::string& key) {
     if (value.isDouble()) return numberText(value.toDouble());
@@ -323,13 +312,13 @@ class ListViewCodec final : public FormDataCodec {
   static void loadHeader(ListView& list, const FormDataReader& data, const QJsonValue& entry, const std::string& key) {
     Members members = data.members(entry, key);
     ColumnHeader& header = list.columnHeaders().add("");
-    if (auto text = take(members, "Text")) header.setText(textOf(data, *text, key + ".Text"));
-    if (auto width = take(members, "Width")) {
+    if (auto text = takeMember(members, "Text")) header.setText(textOf(data, *text, key + ".Text"));
+    if (auto width = takeMember(members, "Width")) {
       const double twips = data.number(*width, key + ".Width");
       if (twips < 0 || twips > 2147483647.0) data.fail(key + ".Width", "must be a width in twips, 0 or more");
       header.setWidth(static_cast<float>(twips));
     }
-    if (auto alignment = take(members, "Alignment")) {
+    if (auto alignment = takeMember(members, "Alignment")) {
       const double code = data.number(*alignment, key + ".Alignment");
       if (code != 0 && code != 1 && code != 2) data.fail(key + ".Alignment", "must be 0 (left), 1 (right) or 2 (centre)");
       header.setAlignment(static_cast<std::int16_t>(code));
@@ -340,8 +329,8 @@ class ListViewCodec final : public FormDataCodec {
   static void loadItem(ListView& list, const FormDataReader& data, const QJsonValue& entry, const std::string& key) {
     Members members = data.members(entry, key);
     ListItem& item = list.listItems().add("");
-    if (auto text = take(members, "Text")) item.setText(textOf(data, *text, key + ".Text"));
-    if (auto subItems = take(members, "SubItems")) {
+    if (auto text = takeMember(members, "Text")) item.setText(textOf(data, *text, key + ".Text"));
+    if (auto subItems = takeMember(members, "SubItems")) {
       const std::string subKey = key + ".SubItems";
       const std::vector<QJsonValue> texts = data.array(*subItems, subKey);
       const int room = std::max(list.columnHeaders().count() - 1, 0);
