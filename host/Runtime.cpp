@@ -23,6 +23,8 @@ void Runtime::setPrinters(std::vector<std::shared_ptr<PrinterDevice>> printers) 
   printer_.select(printers_.empty() ? nullptr : printers_.front());
 }
 
+bool hasRuntime() { return active != nullptr; }
+
 Runtime& runtime() {
   if (active == nullptr) throw std::logic_error("no host runtime is installed");
   return *active;

@@ -33,6 +33,9 @@ class Runtime {
   Runtime* previous_ = nullptr;
 };
 
+// Whether a runtime is installed (an application embedding the controls
+// installs one on first use when it has none of its own).
+[[nodiscard]] bool hasRuntime();
 // The active runtime; raises std::logic_error when none is installed (a bug).
 [[nodiscard]] Runtime& runtime();
 [[nodiscard]] inline Ui& ui() { return runtime().ui(); }

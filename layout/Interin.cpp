@@ -8,7 +8,7 @@
 #include "host/RasterDc.h"
 #include "host/Runtime.h"
 #include "host/Window.h"
-#include "host/model/Control.h"
+#include "host/FormView.h"
 #include "layout/PrintJob.h"
 #include "printctl/Vellora.h"
 
@@ -113,9 +113,9 @@ void Interin::Move(double left, double top, double width, double height) {
 // Copies the host form's picture (its hDC) into the window's own persistent
 // picture, SnapshotTop pixels down; the copy is cut to what the form has.
 void Interin::snapshotOfHostForm(double widthPixels, double heightPixels) {
-  const auto form = std::dynamic_pointer_cast<host::Form>(job_.HostForm.lock());
+  const host::ObjectRef form = job_.HostForm.lock();
   if (!form) host::raise(host::err::ObjectRequired);
-  const host::Picture picture = form->snapshot();
+  const host::Picture picture = host::formViewOf(*form).snapshot();
   const int width = std::min(static_cast<int>(host::roundHalfEven(widthPixels)), picture.width());
   const int height = std::min(static_cast<int>(host::roundHalfEven(heightPixels)), picture.height());
   if (width <= 0 || height <= 0) return;
@@ -134,9 +134,7 @@ void Interin::CoverFormWithProgress() {
   const double tx = twipsPerPixelX();
   const double ty = twipsPerPixelY();
   host::ObjectRef parent;
-  host::resume([&] {
-    if (host::Form* form = job_.control.form()) parent = form->self();
-  });
+  host::resume([&] { parent = job_.control.parentForm(); });
   const host::ObjectRef hostForm = job_.HostForm ? job_.HostForm.lock() : parent;
   if (!hostForm || !parent) return;
 

@@ -13,7 +13,7 @@
 #include "host/HostError.h"
 #include "host/Lang.h"
 #include "host/Runtime.h"
-#include "host/model/Control.h"
+#include "host/FormView.h"
 #include "layout/Pagination.h"
 #include "layout/WalkRules.h"
 #include "printctl/Vellora.h"
@@ -125,9 +125,10 @@ void CheckMdiParent(PrintJob& job, Object& parent) {
   job.ParentIsMdi = host::resume([&] { (void)parent.get("AutoShowChildren"); });
 }
 
-ObjectRef parentForm(Vellora& control) {
-  if (control.form() == nullptr) host::raise(host::err::ObjectRequired, "The control is not on a form");
-  return control.form()->self();
+ObjectRef parentForm(const Vellora& control) {
+  ObjectRef form = control.parentForm();
+  if (!form) host::raise(host::err::ObjectRequired, "The control is not on a form");
+  return form;
 }
 
 void setStopButton(PrintJob& job, host::Rgb color, const std::string& caption) {
@@ -409,9 +410,9 @@ void RestoreHostForm(PrintJob& job) {
 }
 
 const std::vector<ObjectRef>& formControls(const PrintJob& job) {
-  auto* form = dynamic_cast<host::Form*>(job.HostForm.get());
-  if (form == nullptr) host::raise(host::err::MemberNotFound, "Object doesn't support this property or method: Controls");
-  return form->controls();
+  const Object* form = job.HostForm.get();
+  if (form == nullptr) host::raise(host::err::ObjectRequired);
+  return host::formViewOf(*form).controls();
 }
 
 }  // namespace

@@ -187,7 +187,7 @@ void Prview::present() {
   });
   job_.CurrentPage = 0;
 
-  host::Form* parent = job_.control.form();
+  const host::ObjectRef parent = job_.control.parentForm();
   if (parent != nullptr) {
     int state = 0;
     resume([&] { state = parent->get("WindowState").toInteger(); });

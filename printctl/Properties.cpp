@@ -193,8 +193,9 @@ void Vellora::InitProperties() {
   // A new control's title font is the container's font with face Arial, 9 points.
   host::Font titles{"Arial", 9};
   host::resume([&] {
-    if (form() == nullptr) return;
-    auto ambient = std::dynamic_pointer_cast<host::FontObject>(form()->get("Font").toObject());
+    const host::ObjectRef owner = parentForm();
+    if (!owner) return;
+    auto ambient = std::dynamic_pointer_cast<host::FontObject>(owner->get("Font").toObject());
     if (ambient) titles = ambient->font();
   });
   titles.setName("Arial");

@@ -275,7 +275,7 @@ void Vellora::ShowPrintDialog() {
   host::Printer& printer = host::printer();
   host::PrintDialogRequest request;
   host::resume([&] {
-    if (form() != nullptr) request.ownerHandle = form()->get("hWnd").toLong();
+    if (const host::ObjectRef owner = parentForm()) request.ownerHandle = owner->get("hWnd").toLong();
   });
   for (const auto& device : host::runtime().printers())
     request.printers.push_back({device->deviceName(), device->driverName(), device->port()});

@@ -137,10 +137,10 @@ void Gauxel::About() {
 }
 
 void Gauxel::InitProperties() {
-  host::Form* parent = form();
+  const host::ObjectRef parent = parentForm();
   if (parent != nullptr) {
     int resizers = 0;
-    for (const auto& control : parent->controls())
+    for (const auto& control : host::formViewOf(*parent).controls())
       if (control->typeName() == "Gauxel") ++resizers;
     if (resizers >= 2) {
       host::ui().msgBox(std::string(AlreadyOnFormMessage), host::mb::OkOnly);
@@ -159,7 +159,7 @@ void Gauxel::InitProperties() {
 }
 
 void Gauxel::recordFormGeometry() {
-  const host::Form* parent = form();
+  const host::ObjectRef parent = parentForm();
   if (parent == nullptr) return;
   auto record = [&](std::int32_t& target, std::string_view property) {
     host::resume([&] { target = parent->get(property).toLong(); });
@@ -202,7 +202,7 @@ void Gauxel::Resize() {
 void Gauxel::Show() {
   ready_ = false;
   if (!userMode() || !stored("Enabled").toBool()) return;
-  host::Form* parent = form();
+  const host::ObjectRef parent = parentForm();
   if (parent == nullptr) return;
   const host::Size screen = host::ui().screen().pixels;
   const GauxelProperties standing = props();
@@ -234,7 +234,7 @@ void Gauxel::Show() {
 
 void Gauxel::Timer1_Timer() {
   if (!userMode() || !ready_) return;
-  host::Form* parent = form();
+  const host::ObjectRef parent = parentForm();
   if (parent == nullptr) return;
   std::int32_t height = LastH;
   std::int32_t width = LastW;

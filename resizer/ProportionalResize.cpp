@@ -13,7 +13,7 @@
 
 #include "host/HostError.h"
 #include "host/Lang.h"
-#include "host/model/Control.h"
+#include "host/FormView.h"
 #include "resizer/Gauxel.h"
 #include "resizer/Quotient.h"
 
@@ -74,11 +74,11 @@ ObjectRef columnOf(const host::Object& ctl, const ColumnCollection& columns, int
 
 void Gauxel::CaptureLayout() {
   if (!records_.empty()) return;  // the records are taken once
-  host::Form* parent = form();
+  const ObjectRef parent = parentForm();
   if (parent == nullptr) return;
   host::resume([&] { formTop_ = parent->get("Top").toDouble(); });
   host::resume([&] { formLeft_ = parent->get("Left").toDouble(); });
-  for (const ObjectRef& control : parent->controls()) {
+  for (const ObjectRef& control : host::formViewOf(*parent).controls()) {
     if (records_.size() >= MaximumRecords) break;
     captureControl(control);
   }
@@ -136,7 +136,7 @@ void Gauxel::captureControl(const ObjectRef& control) {
 
 void Gauxel::ScalePass() {
   if (records_.empty()) CaptureLayout();
-  if (host::Form* parent = form()) host::resume([&] { (void)parent->get("Height"); });
+  if (const ObjectRef parent = parentForm()) host::resume([&] { (void)parent->get("Height"); });
   faceEnabled_ = false;
   returning_ = !busy_ && returnsToPollLayout();
   if (!busy_) {
@@ -250,7 +250,7 @@ double Gauxel::ColumnFactor(double saved, double current) const {
 // --- a screen of another size ----------------------------------------------------------
 
 void Gauxel::AdaptToScreen() {
-  host::Form* parent = form();
+  const ObjectRef parent = parentForm();
   if (parent == nullptr) return;
   host::resume([&] { (void)parent->get("Width"); });
   host::resume([&] { (void)parent->get("Height"); });

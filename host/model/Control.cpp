@@ -124,6 +124,8 @@ UserControl::UserControl() {
   giveFont();
 }
 
+ObjectRef UserControl::parentForm() const { return form_ != nullptr ? form_->self() : site_.lock(); }
+
 void UserControl::PropertyChanged(std::string_view) { ++changes_; }
 
 }  // namespace host

@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "host/Font.h"
+#include "host/FormView.h"
 #include "host/Lang.h"
 #include "host/Object.h"
 #include "host/Picture.h"
@@ -204,7 +205,7 @@ class ScaleSpace {
 // object with Count and Item(i), i from 0, or Item(name)), Count. Methods:
 // Move, Show, Hide, Refresh. The client area is the outer size less a fixed
 // allowance for the frame and caption (none with BorderStyle 0).
-class Form : public PropertyObject {
+class Form : public PropertyObject, public FormView {
  public:
   Form();
   ~Form() override;
@@ -238,7 +239,7 @@ class Form : public PropertyObject {
   // container is not this form or one of its containers, or the control is
   // already on a form.
   void adopt(const ObjectRef& control, const ObjectRef& container = nullptr);
-  [[nodiscard]] const std::vector<ObjectRef>& controls() const { return controls_; }
+  [[nodiscard]] const std::vector<ObjectRef>& controls() const override { return controls_; }
   [[nodiscard]] ObjectRef control(std::string_view name) const;  // nullptr when absent
 
   // What loading the form from its file passed over (a component's stored
@@ -255,7 +256,7 @@ class Form : public PropertyObject {
   [[nodiscard]] const std::vector<std::shared_ptr<Form>>& children() const { return children_; }
   // The picture of its client area as the user sees it (hDC): the background
   // with every visible control drawn simply (boxes, texts, lines, pictures).
-  [[nodiscard]] Picture snapshot() const;
+  [[nodiscard]] Picture snapshot() const override;
   // Closing the form terminates its controls (component libraries get
   // Terminate) and unloads its child forms. Safe to call twice.
   void unload();

@@ -37,6 +37,14 @@ class UserControl : public Control {
   // The user clicks the control at `where` (twips from its top-left corner).
   virtual void click(Point /*where*/) {}
 
+  // The form the control sits on: the emulated form that holds it, or the
+  // form another host sited it on (a live Qt Widgets form); null when none.
+  // Reach its controls through host::formViewOf.
+  [[nodiscard]] ObjectRef parentForm() const;
+  // Sites the control on a form of another host. The control does not keep
+  // the form alive: the form owns its controls.
+  void siteOn(const ObjectRef& form) { site_ = form; }
+
   // Tells the container a property changed so the designer saves it.
   void PropertyChanged(std::string_view name);
   [[nodiscard]] int changesReported() const { return changes_; }
@@ -45,6 +53,7 @@ class UserControl : public Control {
   void setUserMode(bool running) { userMode_ = running; }
 
  private:
+  std::weak_ptr<Object> site_;
   int changes_ = 0;
   bool userMode_ = true;
 };
