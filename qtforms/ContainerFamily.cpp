@@ -1,0 +1,94 @@
+// Tab widgets, stacked widgets and tool boxes hold their pages' controls;
+// only the current page shows, so only its controls print (the others are
+// not visible on the form). A scroll area holds its content widget's
+// controls, placed as if the content were not scrolled, so the whole
+// content prints and not only what is scrolled into view.
+#include <QScrollArea>
+#include <QStackedWidget>
+#include <QTabBar>
+#include <QTabWidget>
+#include <QToolBox>
+
+#include "qtforms/Families.h"
+#include "qtforms/LiveForm.h"
+#include "qtforms/WidgetControl.h"
+
+using host::Args;
+using host::Value;
+
+namespace qtforms {
+
+namespace {
+
+class PagesControl final : public WidgetControl {
+ public:
+  // `pages` answers the pages and the current one; `tabHeight` the pixels of the row of tabs.
+  PagesControl(LiveForm& form, QWidget& pagesWidget, std::function<std::vector<QWidget*>()> pages,
+               std::function<int()> current, std::function<int()> tabHeight)
+      : WidgetControl(form, pagesWidget, "SSTab", host::Kind::Other) {
+    property("Tab", [current](Args) { return Value(static_cast<std::int16_t>(current())); });
+    property("Tabs", [pages](Args) { return Value(static_cast<std::int16_t>(pages().size())); });
+    property("TabHeight", [tabHeight](Args) { return Value(static_cast<float>(toTwips(tabHeight()))); });
+  }
+};
+
+std::vector<QWidget*> pagesOf(int count, const std::function<QWidget*(int)>& page) {
+  std::vector<QWidget*> pages;
+  for (int i = 0; i < count; ++i)
+    if (QWidget* widget = page(i)) pages.push_back(widget);
+  return pages;
+}
+
+class ScrollAreaControl final : public WidgetControl {
+ public:
+  ScrollAreaControl(LiveForm& form, QScrollArea& area) : WidgetControl(form, area, "ScrollArea", host::Kind::Other) {}
+
+  // The content counts from the viewport's top-left corner, unscrolled.
+  [[nodiscard]] QPoint positionOfChild(const QWidget& child) const override {
+    const auto& area = as<QScrollArea>();
+    const QWidget* content = area.widget();
+    if (content == nullptr || !content->isAncestorOf(&child)) return WidgetControl::positionOfChild(child);
+    return area.viewport()->mapTo(&area, QPoint()) + child.mapTo(content, QPoint());
+  }
+};
+
+}  // namespace
+
+Adapted adaptContainerFamily(LiveForm& form, QWidget& widget) {
+  if (auto* tabs = qobject_cast<QTabWidget*>(&widget)) {
+    QPointer<QTabWidget> guard(tabs);
+    auto pages = [guard] {
+      return guard ? pagesOf(guard->count(), [&](int i) { return guard->widget(i); }) : std::vector<QWidget*>();
+    };
+    auto control = std::make_shared<PagesControl>(
+        form, *tabs, pages, [guard] { return guard ? guard->currentIndex() : 0; },
+        [guard] { return guard && guard->tabBar() ? guard->tabBar()->height() : 0; });
+    return {control, Children::Adapted, pages()};
+  }
+  if (auto* stack = qobject_cast<QStackedWidget*>(&widget)) {
+    QPointer<QStackedWidget> guard(stack);
+    auto pages = [guard] {
+      return guard ? pagesOf(guard->count(), [&](int i) { return guard->widget(i); }) : std::vector<QWidget*>();
+    };
+    auto control = std::make_shared<PagesControl>(
+        form, *stack, pages, [guard] { return guard ? guard->currentIndex() : 0; }, [] { return 0; });
+    return {control, Children::Adapted, pages()};
+  }
+  if (auto* toolBox = qobject_cast<QToolBox*>(&widget)) {
+    QPointer<QToolBox> guard(toolBox);
+    auto pages = [guard] {
+      return guard ? pagesOf(guard->count(), [&](int i) { return guard->widget(i); }) : std::vector<QWidget*>();
+    };
+    auto control = std::make_shared<PagesControl>(
+        form, *toolBox, pages, [guard] { return guard ? guard->currentIndex() : 0; }, [] { return 0; });
+    return {control, Children::Adapted, pages()};
+  }
+  if (auto* area = qobject_cast<QScrollArea*>(&widget)) {
+    std::vector<QWidget*> holders;
+    if (area->widget() != nullptr) holders.push_back(area->widget());
+    return {std::make_shared<ScrollAreaControl>(form, *area), Children::Adapted, holders};
+  }
+  return {};
+}
+
+}  // namespace qtforms

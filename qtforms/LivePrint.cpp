@@ -1,0 +1,113 @@
+#include "qtforms/LivePrint.h"
+
+#include <QCoreApplication>
+#include <QGuiApplication>
+#include <QPrinterInfo>
+#include <algorithm>
+
+#include "host/HostError.h"
+#include "host/Runtime.h"
+#include "printctl/Vellora.h"
+#include "qtforms/LiveForm.h"
+
+namespace qtforms {
+
+namespace {
+
+std::unique_ptr<host::Runtime>& applicationRuntime() {
+  static std::unique_ptr<host::Runtime> runtime;
+  return runtime;
+}
+
+// The runtime goes before the application it draws with.
+void releaseRuntime() { applicationRuntime().reset(); }
+
+bool hasDisplay() {
+  const QString platform = QGuiApplication::platformName();
+  return !platform.isEmpty() && platform != QLatin1String("offscreen") && platform != QLatin1String("minimal");
+}
+
+// The installed printers with the system's default queue first, so that it
+// is the current printer; the built-in PDF printer when there is none.
+std::vector<std::shared_ptr<host::PrinterDevice>> printersWithSystemDefaultFirst() {
+  std::vector<std::shared_ptr<host::PrinterDevice>> printers = host::Printers::installed();
+  const std::string systemDefault = QPrinterInfo::defaultPrinterName().toStdString();
+  auto chosen = std::find_if(printers.begin(), printers.end(), [&](const auto& device) {
+    return !systemDefault.empty() && device->deviceName() == systemDefault;
+  });
+  if (chosen != printers.end()) std::rotate(printers.begin(), chosen, chosen + 1);
+  return printers;
+}
+
+std::shared_ptr<Vellora> newPrintControl() { return std::make_shared<Vellora>(); }
+
+// Puts the current printer back however the job ends.
+class CurrentPrinterKept {
+ public:
+  CurrentPrinterKept() : device_(host::printer().device()) {}
+  CurrentPrinterKept(const CurrentPrinterKept&) = delete;
+  CurrentPrinterKept& operator=(const CurrentPrinterKept&) = delete;
+  ~CurrentPrinterKept() { host::printer().select(device_); }
+
+ private:
+  std::shared_ptr<host::PrinterDevice> device_;
+};
+
+}  // namespace
+
+void ensureRuntime() {
+  if (host::hasRuntime()) return;
+  std::unique_ptr<host::Ui> ui;
+  if (hasDisplay()) {
+    ui = host::makeQtUi();
+  } else {
+    ui = std::make_unique<host::HeadlessUi>();
+  }
+  applicationRuntime() = std::make_unique<host::Runtime>(std::move(ui), printersWithSystemDefaultFirst());
+  qAddPostRoutine(releaseRuntime);
+}
+
+LivePrint::LivePrint(QWidget& form) : LivePrint(form, newPrintControl()) {
+  host::resume([&] { control_->set("Name", host::Value("Vellora1")); });
+  control_->InitProperties();
+}
+
+LivePrint::LivePrint(QWidget& form, std::shared_ptr<Vellora> control) : form_(&form), control_(std::move(control)) {
+  ensureRuntime();
+  adaptForm();
+}
+
+LivePrint::~LivePrint() = default;
+
+void LivePrint::adaptForm() {
+  if (!form_) host::raise(host::err::ObjectVariableNotSet, "Object variable not set: the form is gone");
+  live_ = LiveForm::adapt(*form_, Writes::KeptByAdapter);
+  control_->siteOn(live_);
+}
+
+template <class Job>
+bool LivePrint::runJob(Job job) {
+  // A job asked for while one runs is refused by the control itself; the
+  // running job keeps the adapters it started with.
+  if (!control_->JobRunning()) adaptForm();
+  return job();
+}
+
+bool LivePrint::print() {
+  return runJob([&] { return control_->LVPrint(); });
+}
+
+bool LivePrint::preview() {
+  return runJob([&] { return control_->Preview(); });
+}
+
+bool LivePrint::printToPdf(const std::filesystem::path& file) {
+  if (control_->JobRunning()) return false;
+  CurrentPrinterKept kept;
+  host::printer().select(host::makePdfPrinter(file));
+  return print();
+}
+
+void LivePrint::stopPrint() { control_->StopPrint(); }
+
+}  // namespace qtforms

@@ -1,0 +1,2 @@
+// Tests of the live form adapter (being written).
+#include <gtest/gtest.h>
