@@ -39,7 +39,11 @@ std::vector<std::shared_ptr<host::PrinterDevice>> printersWithSystemDefaultFirst
   return printers;
 }
 
-std::shared_ptr<Vellora> newPrintControl() { return std::make_shared<Vellora>(); }
+// The control measures with the screen when it is made: the runtime comes first.
+std::shared_ptr<Vellora> newPrintControl() {
+  ensureRuntime();
+  return std::make_shared<Vellora>();
+}
 
 // Puts the current printer back however the job ends.
 class CurrentPrinterKept {

@@ -73,7 +73,9 @@ class LabelControl final : public WidgetControl {
              [this](Args) { return Value(std::int16_t(as<QLabel>().frameShape() == QFrame::NoFrame ? 0 : 1)); });
     // A label that fills its background is opaque (1); otherwise the form shows through (0).
     property("BackStyle", [this](Args) { return Value(std::int16_t(as<QLabel>().autoFillBackground() ? 1 : 0)); });
-    property("AutoSize", [](Args) { return Value(false); });
+    // A label that does not wrap shows its caption on one line whatever its
+    // width, as an auto-sized label does: on paper it widens to the device's font.
+    property("AutoSize", [this](Args) { return Value(!as<QLabel>().wordWrap()); });
     property("UseMnemonic", [this](Args) { return Value(as<QLabel>().buddy() != nullptr); });
   }
 };
@@ -90,6 +92,8 @@ class FieldControl final : public WidgetControl {
     property("BorderStyle", [this](Args) { return Value(std::int16_t(as<Field>().hasFrame() ? 1 : 0)); });
     property("MultiLine", [](Args) { return Value(false); });
     property("ScrollBars", [](Args) { return Value(std::int16_t{0}); });
+    // What a user types into shows the palette's base and text colours.
+    colorsFrom(QPalette::Base, QPalette::Text);
     method("SendMessage", [this](Args args) {
       if (args.empty()) host::raise(host::err::InvalidProcedureCall, "Wrong number of arguments: SendMessage");
       return oneLineMessage(args[0].toLong(), text());
@@ -166,6 +170,8 @@ class EditorControl final : public WidgetControl {
       return Value(std::int16_t(as<QAbstractScrollArea>().frameShape() == QFrame::NoFrame ? 0 : 1));
     });
     property("MultiLine", [](Args) { return Value(true); });
+    // What a user types into shows the palette's base and text colours.
+    colorsFrom(QPalette::Base, QPalette::Text);
     property("ScrollBars", [this](Args) { return Value(std::int16_t(wrapWidth_() > 0 ? 2 : 3)); });
     method("SendMessage", [this](Args args) {
       if (args.size() < 2) host::raise(host::err::InvalidProcedureCall, "Wrong number of arguments: SendMessage");

@@ -122,6 +122,11 @@ void WidgetControl::property(std::string_view name, Getter get, Setter set, Chan
   properties_[std::string(name)] = Entry{std::move(get), std::move(set), changes};
 }
 
+void WidgetControl::colorsFrom(QPalette::ColorRole background, QPalette::ColorRole foreground) {
+  property("BackColor", [this, background](Args) { return Value(hostColor(widget().palette().color(background))); });
+  property("ForeColor", [this, foreground](Args) { return Value(hostColor(widget().palette().color(foreground))); });
+}
+
 void WidgetControl::method(std::string_view name, Method method) { methods_[std::string(name)] = std::move(method); }
 
 Value WidgetControl::get(std::string_view name, Args index) const {

@@ -90,6 +90,9 @@ class WidgetControl : public host::Object {
   using Method = std::function<host::Value(host::Args)>;
   void method(std::string_view name, Method method);
   [[nodiscard]] bool writesReachWidget() const;
+  // BackColor and ForeColor from these roles of the widget's palette (by
+  // default its background and foreground roles).
+  void colorsFrom(QPalette::ColorRole background, QPalette::ColorRole foreground);
   // The widget's geometry can be set: it is not placed by a Qt layout.
   [[nodiscard]] bool placedByHand() const;
 
