@@ -203,7 +203,10 @@ std::shared_ptr<LiveForm> LiveForm::activeChild() const {
   QMdiSubWindow* active = area->activeSubWindow();
   if (active == nullptr && !area->subWindowList().isEmpty()) active = area->subWindowList().first();
   if (active == nullptr || active->widget() == nullptr) return nullptr;
-  return adapt(*active->widget(), writes_);
+  // The form keeps its child's adapter: those who reach the child through
+  // ActiveForm (a print job) hold no reference of their own.
+  if (!activeChild_ || activeChild_->form_ != active->widget()) activeChild_ = adapt(*active->widget(), writes_);
+  return activeChild_;
 }
 
 double LiveForm::clientWidthTwips() const { return widget().width() * TwipsPerPixel; }

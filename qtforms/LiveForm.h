@@ -60,6 +60,7 @@ class LiveForm final : public host::Object, public host::FormView {
   Writes writes_;
   bool mdiChild_ = false;
   QPointer<QWidget> mdiArea_;
+  mutable std::shared_ptr<LiveForm> activeChild_;
   std::vector<host::ObjectRef> controls_;
   std::vector<std::pair<QPointer<QWidget>, host::ObjectRef>> adapters_;
   std::int16_t scaleMode_ = 1;
