@@ -15,17 +15,13 @@
 #include <filesystem>
 #include <memory>
 
+#include "qtforms/AppRuntime.h"
+
 class Vellora;
 
 namespace qtforms {
 
 class LiveForm;
-
-// Installs a host runtime for the application (the Qt user interface, the
-// installed printers with the system's default queue as the current
-// printer) unless one is installed already. Idempotent; call it from the
-// thread that owns the QApplication.
-void ensureRuntime();
 
 class LivePrint {
  public:
