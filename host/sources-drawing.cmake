@@ -3,7 +3,8 @@ target_sources(vellorahost PRIVATE
   Dc.cpp
   PainterDc.cpp
   RasterDc.cpp
-  Picture.cpp)
+  Picture.cpp
+  PagedDocument.cpp)
 target_sources(vellorahost PRIVATE
   Printer.cpp
   printers/PageRecording.cpp

@@ -18,6 +18,8 @@
 
 namespace host {
 
+class PagedDocument;
+
 class RichTextBox final : public Control, public FormatRangeControl {
  public:
   RichTextBox();
@@ -48,13 +50,12 @@ class RichTextBox final : public Control, public FormatRangeControl {
   std::int32_t formatRange(const FormatRange& request) override;
   void releaseFormatRange() override;
 
-  struct Document;  // host-side details (the Qt document and its layout)
-
  private:
   // A document changed after a page was drawn from it gets a fresh one: a
   // printed page still to be delivered keeps the text it showed.
-  Document& freshDocument();
-  std::shared_ptr<Document> document_;
+  PagedDocument& freshDocument();
+  std::shared_ptr<PagedDocument> document_;
+  std::uint64_t revision_ = 0;
   std::filesystem::path source_;
   std::uint64_t sourceRevision_ = 0;
 };
