@@ -36,7 +36,12 @@ class Resizer::Private {
     engine_ = std::make_shared<Gauxel>();
     host::resume([&] { engine_->set("Name", host::Value("Gauxel1")); });
     GauxelEvents& events = engine_->events();
-    events.Zoom = [this] { emit owner_.zoomed(); };
+    // Every scaling pass ends with the Zoom event: the widgets take the
+    // geometry the pass gave them, once each.
+    events.Zoom = [this] {
+      if (live_) live_->applyGeometry();
+      emit owner_.zoomed();
+    };
     events.Adapt = [this] { emit owner_.adapted(); };
     events.Resize = [this] { emit owner_.resized(); };
     qtforms::registerEngineControl(owner_, engine_);
@@ -85,6 +90,7 @@ class Resizer::Private {
     recordDesignUnlessGiven(*form);
     form_ = form;
     live_ = qtforms::LiveForm::adapt(*form, qtforms::Writes::ToWidgets);
+    live_->deferGeometry(true);
     engine_->siteOn(live_);
     engine_->ReadProperties(bag_);
     engine_->Show();

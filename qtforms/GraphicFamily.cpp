@@ -76,7 +76,7 @@ class RuleControl final : public WidgetControl {
   // The two ends in pixels of the container.
   [[nodiscard]] std::pair<QPoint, QPoint> ends() const {
     const QPoint at = positionInContainer();
-    const QSize size = widget().size();
+    const QSize size = geometryNow().size();
     if (horizontal()) {
       const int y = at.y() + size.height() / 2;
       return {QPoint(at.x(), y), QPoint(at.x() + size.width(), y)};
@@ -91,16 +91,16 @@ class RuleControl final : public WidgetControl {
     auto [one, two] = ends();
     QPoint& end = first ? one : two;
     (axis == 0 ? end.rx() : end.ry()) = toPixels(value.toDouble());
-    const QSize size = widget().size();
+    const QSize size = geometryNow().size();
     const QRect span = QRect(one, two).normalized();
     if (horizontal()) {
       set("Left", Value(toTwips(span.left())));
       set("Top", Value(toTwips(span.top() - size.height() / 2)));
-      widget().resize(std::max(1, span.width()), size.height());
+      set("Width", Value(toTwips(std::max(1, span.width()))));
     } else {
       set("Left", Value(toTwips(span.left() - size.width() / 2)));
       set("Top", Value(toTwips(span.top())));
-      widget().resize(size.width(), std::max(1, span.height()));
+      set("Height", Value(toTwips(std::max(1, span.height()))));
     }
   }
 };

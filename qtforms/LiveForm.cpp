@@ -191,6 +191,13 @@ void LiveForm::collect(QWidget& parent, const ObjectRef& container) {
   }
 }
 
+void LiveForm::applyGeometry() {
+  // Containers first: their children's places count from them.
+  for (const auto& [widget, control] : adapters_) {
+    if (auto* adapter = dynamic_cast<WidgetControl*>(control.get())) adapter->applyGeometry();
+  }
+}
+
 ObjectRef LiveForm::adapterOf(const QWidget& widget) const {
   for (const auto& [key, control] : adapters_)
     if (key == &widget) return control;

@@ -47,6 +47,13 @@ class LiveForm final : public host::Object, public host::FormView {
   // The adapter of a widget on this form; nullptr for a widget that has none
   // (a layout holder, a widget inside a table).
   [[nodiscard]] host::ObjectRef adapterOf(const QWidget& widget) const;
+  // While deferred, geometry writes to the widgets are gathered on their
+  // adapters and read back from there; applyGeometry sets each widget's
+  // geometry once. Qt lays out and repaints a widget on every move and
+  // resize, and a scaling pass writes four values a widget.
+  void deferGeometry(bool defer) { defersGeometry_ = defer; }
+  [[nodiscard]] bool defersGeometry() const { return defersGeometry_; }
+  void applyGeometry();
   // The active child of a multiple-document form; nullptr when it has none.
   [[nodiscard]] std::shared_ptr<LiveForm> activeChild() const;
 
@@ -64,6 +71,7 @@ class LiveForm final : public host::Object, public host::FormView {
   std::vector<host::ObjectRef> controls_;
   std::vector<std::pair<QPointer<QWidget>, host::ObjectRef>> adapters_;
   std::int16_t scaleMode_ = 1;
+  bool defersGeometry_ = false;
   std::int32_t hWnd_;
   std::int32_t hDC_;
   host::ObjectRef font_;

@@ -106,8 +106,27 @@ host::ObjectRef WidgetControl::container() const {
 QPoint WidgetControl::positionOfChild(const QWidget& child) const { return child.mapTo(&widget(), QPoint()); }
 
 QPoint WidgetControl::positionInContainer() const {
-  if (auto holder = std::dynamic_pointer_cast<WidgetControl>(container_.lock())) return holder->positionOfChild(widget());
-  return widget().mapTo(&form_.widget(), QPoint());
+  auto holder = std::dynamic_pointer_cast<WidgetControl>(container_.lock());
+  const QPoint shown = holder ? holder->positionOfChild(widget()) : widget().mapTo(&form_.widget(), QPoint());
+  if (!pendingGeometry_) return shown;
+  return shown - widget().pos() + pendingGeometry_->topLeft();
+}
+
+QRect WidgetControl::geometryNow() const { return pendingGeometry_ ? *pendingGeometry_ : widget().geometry(); }
+
+void WidgetControl::setGeometryNow(const QRect& geometry) {
+  if (form_.defersGeometry()) {
+    pendingGeometry_ = geometry;
+  } else {
+    widget().setGeometry(geometry);
+  }
+}
+
+void WidgetControl::applyGeometry() {
+  if (!pendingGeometry_ || !widget_) return;
+  const QRect geometry = *pendingGeometry_;
+  pendingGeometry_.reset();
+  if (widget_->geometry() != geometry) widget_->setGeometry(geometry);
 }
 
 bool WidgetControl::writesReachWidget() const { return form_.writes() == Writes::ToWidgets; }
@@ -163,8 +182,9 @@ Value WidgetControl::call(std::string_view name, Args args) {
 void WidgetControl::moveTo(const QPoint& inContainer) {
   // The parent's origin lies where the container counts the widget's own
   // position from, less the widget's place in its parent.
-  const QPoint parentOrigin = positionInContainer() - widget().pos();
-  widget().move(inContainer - parentOrigin);
+  const QRect now = geometryNow();
+  const QPoint parentOrigin = positionInContainer() - now.topLeft();
+  setGeometryNow(QRect(inContainer - parentOrigin, now.size()));
 }
 
 void WidgetControl::declareCommon() {
@@ -180,13 +200,19 @@ void WidgetControl::declareCommon() {
            [this](const Value& v, Args) {
              if (placedByHand()) moveTo(QPoint(positionInContainer().x(), toPixels(v.toDouble())));
            });
-  property("Width", [this](Args) { return Value(toTwips(widget().width())); },
+  property("Width", [this](Args) { return Value(toTwips(geometryNow().width())); },
            [this](const Value& v, Args) {
-             if (placedByHand()) widget().resize(std::max(0, toPixels(v.toDouble())), widget().height());
+             if (!placedByHand()) return;
+             QRect now = geometryNow();
+             now.setWidth(std::max(0, toPixels(v.toDouble())));
+             setGeometryNow(now);
            });
-  property("Height", [this](Args) { return Value(toTwips(widget().height())); },
+  property("Height", [this](Args) { return Value(toTwips(geometryNow().height())); },
            [this](const Value& v, Args) {
-             if (placedByHand()) widget().resize(widget().width(), std::max(0, toPixels(v.toDouble())));
+             if (!placedByHand()) return;
+             QRect now = geometryNow();
+             now.setHeight(std::max(0, toPixels(v.toDouble())));
+             setGeometryNow(now);
            });
   property("Font", [this](Args) { return Value(font_); });
   property("BackColor", [this](Args) { return Value(hostColor(widget().palette().color(widget().backgroundRole()))); });

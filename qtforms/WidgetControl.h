@@ -11,6 +11,7 @@
 #include <QPointer>
 #include <QWidget>
 #include <functional>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <unordered_map>
@@ -76,6 +77,10 @@ class WidgetControl : public host::Object {
   [[nodiscard]] virtual QPoint positionOfChild(const QWidget& child) const;
   // The control's place in its container, in pixels.
   [[nodiscard]] QPoint positionInContainer() const;
+  // The widget's geometry in its parent, as the last writes left it.
+  [[nodiscard]] QRect geometryNow() const;
+  // Applies the geometry writes the form gathered (see LiveForm::deferGeometry).
+  void applyGeometry();
 
  protected:
   using Getter = std::function<host::Value(host::Args)>;
@@ -104,6 +109,7 @@ class WidgetControl : public host::Object {
   };
   void declareCommon();
   void moveTo(const QPoint& inContainer);
+  void setGeometryNow(const QRect& geometry);
 
   LiveForm& form_;
   QPointer<QWidget> widget_;
@@ -117,6 +123,7 @@ class WidgetControl : public host::Object {
   // Values a print job wrote, read back instead of the widget's own.
   std::unordered_map<std::string, host::Value, host::NoCaseHash, host::NoCaseEqual> kept_;
   host::ObjectRef font_;
+  std::optional<QRect> pendingGeometry_;
 };
 
 }  // namespace qtforms
