@@ -4,6 +4,7 @@
 #include <QDir>
 #include <QPluginLoader>
 #include <QUiLoader>
+#include <QtDesigner/QFormBuilder>
 #include <QtUiPlugin/QDesignerCustomWidgetCollectionInterface>
 #include <gtest/gtest.h>
 
@@ -72,6 +73,44 @@ TEST(DesignerPlugin, AUiFormKeepsTheControlsPropertiesThroughQUiLoader) {
   ASSERT_NE(resizer, nullptr);
   EXPECT_TRUE(resizer->isResizing());
   EXPECT_EQ(resizer->designWidth(), 6000);
+}
+
+TEST(DesignerPlugin, PropertiesSavedIntoAUiFileComeBackWhenItIsLoaded) {
+  QWidget form;
+  form.setObjectName("Invoices");
+  auto* control = new vellora::PrintControl(&form);
+  control->setObjectName("printControl");
+  control->setTopTitle("Invoices");
+  control->setFootTitle("Sheet :");
+  control->setCopies(3);
+  control->setOrientation(1);
+  auto* resizer = new vellora::Resizer(&form);
+  resizer->setObjectName("resizer");
+  resizer->setResizing(true);
+
+  QFormBuilder builder;
+  builder.clearPluginPaths();
+  builder.addPluginPath(VELLORA_DESIGNER_PLUGINS);
+  QBuffer saved;
+  saved.open(QIODevice::WriteOnly);
+  builder.save(&saved, &form);
+  saved.close();
+
+  QUiLoader loader;
+  loader.clearPluginPaths();
+  loader.addPluginPath(VELLORA_DESIGNER_PLUGINS);
+  saved.open(QIODevice::ReadOnly);
+  std::unique_ptr<QWidget> loaded(loader.load(&saved));
+  ASSERT_TRUE(loaded) << loader.errorString().toStdString();
+  auto* again = loaded->findChild<vellora::PrintControl*>("printControl");
+  ASSERT_NE(again, nullptr) << saved.data().toStdString();
+  EXPECT_EQ(again->topTitle(), "Invoices");
+  EXPECT_EQ(again->footTitle(), "Sheet :");
+  EXPECT_DOUBLE_EQ(again->copies(), 3);
+  EXPECT_EQ(again->orientation(), 1);
+  auto* resizerAgain = loaded->findChild<vellora::Resizer*>("resizer");
+  ASSERT_NE(resizerAgain, nullptr);
+  EXPECT_TRUE(resizerAgain->isResizing());
 }
 
 }  // namespace
