@@ -245,7 +245,11 @@ std::variant<Options, UsageError> parse(const std::vector<std::string>& argument
   }
   if (options.form.empty()) return UsageError{"no form file given"};
   if (auto refused = checkResizeCommands(options)) return *refused;
-  if (options.command == Command::Resize || options.command == Command::Run) return options;
+  if (options.command == Command::Resize || options.command == Command::Run) {
+    // The resizer keeps its recorded layout in the form file it resizes.
+    if (isUiForm(options.form)) return UsageError{"resize and run take a JSON form file, not a .ui form"};
+    return options;
+  }
   if (options.command == Command::Print) {
     const int outputs = (options.pdf ? 1 : 0) + (options.printer ? 1 : 0) + (options.png ? 1 : 0);
     if (outputs > 1) return UsageError{"give at most one of --pdf, --printer and --png"};
@@ -258,8 +262,10 @@ std::variant<Options, UsageError> parse(const std::vector<std::string>& argument
   return options;
 }
 
+bool isUiForm(const std::filesystem::path& form) { return host::equalsNoCase(form.extension().string(), ".ui"); }
+
 std::string helpText() {
-  return R"(vellora: prints and previews a form file with its print control.
+  return R"(vellora: prints and previews a form with its print control.
 
 Usage:
   vellora print FORM [--pdf PATH | --printer NAME | --png DIR] [--dialog [ANSWER]] [--set PROPERTY=VALUE]...
@@ -346,17 +352,22 @@ Options:
                     with their outcome, the number of pages and the output
                     written.
 
-The form file is a JSON form. Its print control is used with its saved
-settings; a form without one gets a print control with default settings.
-resize and run need a form with a resizer (a control of Type "Gauxel").
+FORM is a JSON form file, or for print and preview a Qt Designer form (a
+.ui file). A JSON form's print control is used with its saved settings; a
+form without one gets a print control with default settings. A .ui form is
+loaded as live Qt widgets and printed as they show (widget classes that Qt's
+UI loader cannot make are refused, with the line that names them); it is
+printed with a print control of default settings, which --set adjusts.
+resize and run need a JSON form with a resizer (a control of Type "Gauxel").
 Progress ("page N") and message boxes are written to standard error.
 
 Exit status:
   0  the job ran to its end
   1  the job ended without result (cancelled, stopped, no printer, the
      printer refused the document)
-  2  bad arguments, or the form file could not be read (resize, run: or it
-     has no resizer, or an output could not be written)
+  2  bad arguments, or the form could not be read (a .ui form: or it is not
+     well-formed or names an unknown widget class; resize, run: or it has
+     no resizer, or an output could not be written)
 )";
 }
 

@@ -70,6 +70,10 @@ struct UsageError {
 // cannot be taken.
 [[nodiscard]] std::variant<host::PrintDialogScript, UsageError> parseDialogAnswer(const std::string& text);
 
+// Whether a form is a Qt Designer form (a .ui file, in any letter case)
+// rather than a JSON form file.
+[[nodiscard]] bool isUiForm(const std::filesystem::path& form);
+
 // The full help text.
 [[nodiscard]] std::string helpText();
 

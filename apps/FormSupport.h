@@ -12,6 +12,23 @@ class Vellora;
 
 namespace app {
 
+// A form that a print or preview job runs on, with its print control: an
+// emulated form from a JSON form file, or a live widget form from a .ui file.
+// The job's own code (options, outputs, report) never tells them apart.
+// Ending it ends the form's controls as unloading the form would.
+class JobForm {
+ public:
+  JobForm() = default;
+  JobForm(const JobForm&) = delete;
+  JobForm& operator=(const JobForm&) = delete;
+  virtual ~JobForm() = default;
+
+  [[nodiscard]] virtual Vellora& control() = 0;
+  // LVPrint and Preview, on the form as it stands when the job starts.
+  virtual bool print() = 0;
+  virtual bool preview() = 0;
+};
+
 // The control libraries beside this program serve the forms it loads.
 void registerOwnComponents(const std::filesystem::path& folder);
 

@@ -1,4 +1,5 @@
-// vellora: prints or previews a form file through its print control.
+// vellora: prints or previews a form (a JSON form file or a Qt Designer
+// .ui form) through its print control.
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -22,6 +23,7 @@
 #include "apps/CommandLine.h"
 #include "apps/FormSupport.h"
 #include "apps/ResizerCommands.h"
+#include "apps/UiForms.h"
 #include "host/HostError.h"
 #include "host/Lang.h"
 #include "host/Runtime.h"
@@ -209,67 +211,87 @@ void runPreviewWindow(Vellora& control, JobRecord& record) {
   if (printed) addOutput(record, outputOf(*host::printer().device()), printedPages(control));
 }
 
-int runJob(const cli::Options& options, const fs::path& programDir) {
+// A form file's emulated form with its print control.
+class FileJobForm final : public app::JobForm {
+ public:
+  FileJobForm(std::shared_ptr<host::Form> form, std::shared_ptr<Vellora> control)
+      : form_(std::move(form)), control_(std::move(control)) {}
+  ~FileJobForm() override { form_->unload(); }
+
+  Vellora& control() override { return *control_; }
+  bool print() override { return control_->LVPrint(); }
+  bool preview() override { return control_->Preview(); }
+
+ private:
+  std::shared_ptr<host::Form> form_;
+  std::shared_ptr<Vellora> control_;
+};
+
+// The form file's form; nullptr after saying why.
+std::unique_ptr<app::JobForm> openFormFile(const fs::path& file, const fs::path& programDir) {
   registerOwnComponents(programDir);
-  std::shared_ptr<host::Form> form;
-  try {
-    form = host::loadFormFile(options.form);
-  } catch (const host::FormFileError& error) {
-    std::cerr << "vellora: " << error.what() << std::endl;
-    return exitBadInput;
-  } catch (const host::HostError& error) {
-    std::cerr << "vellora: " << options.form.string() << ": " << error.what() << std::endl;
-    return exitBadInput;
-  }
+  std::shared_ptr<host::Form> form = app::loadFormOrSayWhy(file);
+  if (!form) return nullptr;
   for (const std::string& note : form->loadNotes())
-    std::cerr << "vellora: " << options.form.string() << ": " << note << std::endl;
+    std::cerr << "vellora: " << file.string() << ": " << note << std::endl;
   std::shared_ptr<Vellora> control = printControlOf(*form);
   if (!control) {
-    std::cerr << "vellora: " << options.form.string() << ": its print control comes from another library than "
+    std::cerr << "vellora: " << file.string() << ": its print control comes from another library than "
               << (programDir / "libVelloractl.so").string() << std::endl;
-    return exitBadInput;
+    form->unload();
+    return nullptr;
   }
+  return std::make_unique<FileJobForm>(std::move(form), std::move(control));
+}
 
-  JobRecord record;
-  subscribe(*control, record);
+// Sets the print control up as the options ask; false after saying why not.
+bool applyOptions(const cli::Options& options, Vellora& control) {
   for (const auto& [property, value] : options.settings) {
     if (!Vellora::isOwnProperty(property)) {
       std::cerr << "vellora: the print control has no property " << property << std::endl;
-      return exitBadInput;
+      return false;
     }
     try {
-      control->set(property, host::Value(value));
+      control.set(property, host::Value(value));
     } catch (const host::HostError& error) {
       std::cerr << "vellora: --set " << property << "=" << value << ": " << error.what() << std::endl;
-      return exitBadInput;
+      return false;
     }
   }
   if (options.printer) {
-    control->setPrinterName(*options.printer);
-    if (!host::equalsNoCase(control->props().PrinterName, *options.printer)) {
+    control.setPrinterName(*options.printer);
+    if (!host::equalsNoCase(control.props().PrinterName, *options.printer)) {
       std::cerr << "vellora: no printer named " << *options.printer << " (see vellora printers)" << std::endl;
-      return exitBadInput;
+      return false;
     }
   }
-
   if (options.dialog) {
     if (options.dialogAnswer) {
       if (options.dialogAnswer->printer && !installedPrinter(*options.dialogAnswer->printer)) {
         std::cerr << "vellora: --dialog: no printer named " << *options.dialogAnswer->printer
                   << " (see vellora printers)" << std::endl;
-        return exitBadInput;
+        return false;
       }
       host::ui().setPrintDialogScript(*options.dialogAnswer);
     }
-    control->setShowPrinterAlways(true);
+    control.setShowPrinterAlways(true);
   }
+  return true;
+}
 
+// Runs the print or preview job on either kind of form and writes its
+// outputs and report.
+int runJob(const cli::Options& options, app::JobForm& form) {
+  Vellora& control = form.control();
+  JobRecord record;
+  subscribe(control, record);
+  if (!applyOptions(options, control)) return exitBadInput;
   std::optional<std::string> writeFailure;
   if (options.command == cli::Command::Print) {
-    record.result = control->LVPrint();
+    record.result = form.print();
     for (const host::PrintDialogRecord& dialog : host::ui().printDialogs())
       std::cerr << "vellora: " << dialogSummary(dialog) << std::endl;
-    tellHowTheJobEnded(*control, record.result);
+    tellHowTheJobEnded(control, record.result);
     if (options.png) {
       auto memory = std::dynamic_pointer_cast<host::MemoryPrinter>(host::printer().device());
       if (memory) {
@@ -278,14 +300,14 @@ int runJob(const cli::Options& options, const fs::path& programDir) {
       }
       record.output = options.png->string();
     } else {
-      record.pages = record.result ? printedPages(*control) : 0;
+      record.pages = record.result ? printedPages(control) : 0;
       // The printer may have changed in the print dialog.
       record.output = outputOf(*host::printer().device());
     }
   } else {
-    record.result = control->Preview();
-    tellHowTheJobEnded(*control, record.result);
-    const std::vector<host::Picture> pages = previewPages(*control);
+    record.result = form.preview();
+    tellHowTheJobEnded(control, record.result);
+    const std::vector<host::Picture> pages = previewPages(control);
     record.pages = static_cast<int>(pages.size());
     if (options.window && host::ui().hasDisplay()) {
       record.output = "window";
@@ -302,13 +324,12 @@ int runJob(const cli::Options& options, const fs::path& programDir) {
   }
   if (record.result || record.output == "window") addOutput(record, record.output, record.pages);
   if (options.command == cli::Command::Preview && record.output == "window" && record.result) {
-    runPreviewWindow(*control, record);
+    runPreviewWindow(control, record);
   }
 
   if (options.report && !writeReport(*options.report, record)) {
     std::cerr << "vellora: cannot write the report " << options.report->string() << std::endl;
   }
-  form->unload();
   return record.result ? exitCompleted : exitEndedFalse;
 }
 
@@ -398,5 +419,9 @@ int main(int argc, char** argv) {
     ui = std::make_unique<host::HeadlessUi>();
   }
   host::Runtime runtime(std::move(ui), jobPrinters(options));
-  return runJob(options, programFolder(argv[0]));
+  const std::unique_ptr<app::JobForm> form = cli::isUiForm(options.form)
+                                                 ? app::openUiForm(options.form)
+                                                 : openFormFile(options.form, programFolder(argv[0]));
+  if (!form) return exitBadInput;
+  return runJob(options, *form);
 }

@@ -1,0 +1,142 @@
+#include "apps/UiForms.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QSet>
+#include <QUiLoader>
+#include <QWidget>
+#include <QXmlStreamReader>
+
+#include <iostream>
+#include <optional>
+#include <string>
+
+#include "host/HostError.h"
+#include "printctl/Vellora.h"
+#include "qtforms/LiveForm.h"
+#include "qtforms/LivePrint.h"
+
+namespace fs = std::filesystem;
+
+namespace app {
+
+namespace {
+
+// The classes the loader can make: Qt's own and those of every Designer
+// plugin on its path (Qt's designer plugin folder and the designer folder
+// beside this program).
+struct KnownClasses {
+  QSet<QString> widgets;
+  QSet<QString> layouts;
+};
+
+KnownClasses knownClasses(const QUiLoader& loader) {
+  const QStringList widgets = loader.availableWidgets();
+  const QStringList layouts = loader.availableLayouts();
+  KnownClasses known{QSet<QString>(widgets.begin(), widgets.end()), QSet<QString>(layouts.begin(), layouts.end())};
+  // Designer's horizontal and vertical lines: the loader makes them as
+  // frames, though it does not list them.
+  known.widgets.insert(QStringLiteral("Line"));
+  return known;
+}
+
+std::string placeIn(const fs::path& file, const QXmlStreamReader& reader) {
+  return file.string() + ", line " + std::to_string(reader.lineNumber());
+}
+
+// What is wrong with the element the reader stands on, `depth` levels down
+// (the root is 1).
+std::optional<std::string> elementProblem(const QXmlStreamReader& reader, int depth, const KnownClasses& known) {
+  const QString name = reader.name().toString();
+  if (depth == 1) {
+    if (name == u"ui") return std::nullopt;
+    return "not a Qt Designer form: its root element is <" + name.toStdString() + ">, not <ui>";
+  }
+  const bool widget = name == u"widget";
+  if (!widget && name != u"layout") return std::nullopt;
+  const QString className = reader.attributes().value(QLatin1String("class")).toString();
+  if (className.isEmpty()) return "a <" + name.toStdString() + "> without a class";
+  if ((widget ? known.widgets : known.layouts).contains(className)) return std::nullopt;
+  return std::string("unknown ") + (widget ? "widget" : "layout") + " class \"" + className.toStdString() +
+         "\": neither Qt's UI loader nor a Designer plugin on its path makes it";
+}
+
+// Why the .ui text cannot be loaded, as "FILE, line N: ..."; nothing when it can.
+std::optional<std::string> uiFormProblem(QIODevice& source, const fs::path& file, const KnownClasses& known) {
+  QXmlStreamReader reader(&source);
+  int depth = 0;
+  bool hasForm = false;
+  while (!reader.atEnd()) {
+    const QXmlStreamReader::TokenType token = reader.readNext();
+    if (token == QXmlStreamReader::EndElement) --depth;
+    if (token != QXmlStreamReader::StartElement) continue;
+    ++depth;
+    if (auto problem = elementProblem(reader, depth, known)) return placeIn(file, reader) + ": " + *problem;
+    hasForm = hasForm || (depth == 2 && reader.name() == u"widget");
+  }
+  if (reader.hasError()) {
+    return placeIn(file, reader) + ", column " + std::to_string(reader.columnNumber()) +
+           ": not well-formed: " + reader.errorString().toStdString();
+  }
+  if (!hasForm) return file.string() + ": the form holds no top-level <widget>";
+  return std::nullopt;
+}
+
+// The print control a live form holds as a widget of its own; a new one of
+// default settings when it holds none.
+std::unique_ptr<qtforms::LivePrint> livePrintOf(QWidget& form) {
+  for (QWidget* widget : form.findChildren<QWidget*>()) {
+    if (auto control = std::dynamic_pointer_cast<Vellora>(qtforms::engineControlOf(*widget)))
+      return std::make_unique<qtforms::LivePrint>(form, control);
+  }
+  return std::make_unique<qtforms::LivePrint>(form);
+}
+
+// The loaded widgets and the print control sited on them.
+class UiJobForm final : public JobForm {
+ public:
+  explicit UiJobForm(std::unique_ptr<QWidget> form) : form_(std::move(form)), print_(livePrintOf(*form_)) {}
+  // The control's windows (preview, progress) end with the form, as when an
+  // emulated form is unloaded.
+  ~UiJobForm() override { print_->control().Terminate(); }
+
+  Vellora& control() override { return print_->control(); }
+  bool print() override { return print_->print(); }
+  bool preview() override { return print_->preview(); }
+
+ private:
+  std::unique_ptr<QWidget> form_;
+  std::unique_ptr<qtforms::LivePrint> print_;
+};
+
+}  // namespace
+
+std::unique_ptr<JobForm> openUiForm(const fs::path& file) {
+  QFile source(QString::fromStdString(file.string()));
+  if (!source.open(QIODevice::ReadOnly)) {
+    std::cerr << "vellora: cannot read the form file " << file.string() << std::endl;
+    return nullptr;
+  }
+  QUiLoader loader;
+  if (auto problem = uiFormProblem(source, file, knownClasses(loader))) {
+    std::cerr << "vellora: " << *problem << std::endl;
+    return nullptr;
+  }
+  source.seek(0);
+  // Pictures and other files the form names are found beside it.
+  loader.setWorkingDirectory(QFileInfo(source).absoluteDir());
+  std::unique_ptr<QWidget> form(loader.load(&source));
+  if (!form) {
+    std::cerr << "vellora: " << file.string() << ": " << loader.errorString().toStdString() << std::endl;
+    return nullptr;
+  }
+  try {
+    return std::make_unique<UiJobForm>(std::move(form));
+  } catch (const host::HostError& error) {
+    std::cerr << "vellora: " << file.string() << ": " << error.what() << std::endl;
+    return nullptr;
+  }
+}
+
+}  // namespace app

@@ -1,0 +1,20 @@
+#pragma once
+// Qt Designer forms (.ui files) for vellora print and preview. A .ui file is
+// checked before it is loaded, so that one that is not well-formed, or names
+// a widget class the UI loader cannot make, is refused with its line and
+// nothing is printed: the loader itself would only warn and go on with a
+// form that lacks the widget. A checked file is loaded as live widgets and
+// printed through the live forms host.
+#include <filesystem>
+#include <memory>
+
+#include "apps/FormSupport.h"
+
+namespace app {
+
+// The .ui form as live widgets for a job, with a print control of default
+// settings (or the print control widget it holds); nullptr after saying why
+// on standard error. Needs the QApplication.
+[[nodiscard]] std::unique_ptr<JobForm> openUiForm(const std::filesystem::path& file);
+
+}  // namespace app
