@@ -353,11 +353,13 @@ Options:
                     written.
 
 FORM is a JSON form file, or for print and preview a Qt Designer form (a
-.ui file). A JSON form's print control is used with its saved settings; a
-form without one gets a print control with default settings. A .ui form is
-loaded as live Qt widgets and printed as they show (widget classes that Qt's
-UI loader cannot make are refused, with the line that names them); it is
-printed with a print control of default settings, which --set adjusts.
+.ui file, loaded as live Qt widgets and printed as they show). A form's
+print control (in a .ui form a vellora::PrintControl widget, made by the
+project's Designer plugin) is used with its saved settings; a form without
+one gets a print control with default settings. --set applies on top. A .ui
+file that is not well-formed, or names a widget or layout class that neither
+Qt's UI loader nor a Designer plugin on its path makes, is refused with the
+file, line and class, and nothing is printed.
 resize and run need a JSON form with a resizer (a control of Type "Gauxel").
 Progress ("page N") and message boxes are written to standard error.
 

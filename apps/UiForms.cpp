@@ -11,6 +11,7 @@
 #include <iostream>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "host/HostError.h"
 #include "printctl/Vellora.h"
@@ -23,9 +24,20 @@ namespace app {
 
 namespace {
 
+// The loader's plugin path takes the project's own Designer plugin (the
+// print control and resizer widgets) where the build puts it and where an
+// install beside this program does, besides Qt's designer plugin folder.
+void addOwnPluginFolders(QUiLoader& loader, const fs::path& programDir) {
+  for (const fs::path& folder : {programDir / ".." / "plugins" / "designer",
+                                 programDir / ".." / "lib" / "qt6" / "plugins" / "designer"}) {
+    std::error_code error;
+    const fs::path found = fs::canonical(folder, error);
+    if (!error && fs::is_directory(found, error)) loader.addPluginPath(QString::fromStdString(found.string()));
+  }
+}
+
 // The classes the loader can make: Qt's own and those of every Designer
-// plugin on its path (Qt's designer plugin folder and the designer folder
-// beside this program).
+// plugin on its path.
 struct KnownClasses {
   QSet<QString> widgets;
   QSet<QString> layouts;
@@ -62,22 +74,50 @@ std::optional<std::string> elementProblem(const QXmlStreamReader& reader, int de
          "\": neither Qt's UI loader nor a Designer plugin on its path makes it";
 }
 
+// A <widget> element still open where the reader stands.
+struct OpenWidget {
+  std::string className;
+  std::string name;
+  qint64 line = 0;
+};
+
+// Where in the form a fault lies: the innermost widget still open, so that
+// the user finds it also when the fault is a missing end tag further down.
+std::string insideOf(const std::vector<OpenWidget>& open) {
+  if (open.empty()) return "";
+  const OpenWidget& widget = open.back();
+  return ", inside the " + widget.className + " \"" + widget.name + "\" begun on line " + std::to_string(widget.line);
+}
+
 // Why the .ui text cannot be loaded, as "FILE, line N: ..."; nothing when it can.
 std::optional<std::string> uiFormProblem(QIODevice& source, const fs::path& file, const KnownClasses& known) {
   QXmlStreamReader reader(&source);
-  int depth = 0;
+  std::vector<bool> elements;  // for each open element: whether it is a <widget>
+  std::vector<OpenWidget> widgets;
   bool hasForm = false;
   while (!reader.atEnd()) {
     const QXmlStreamReader::TokenType token = reader.readNext();
-    if (token == QXmlStreamReader::EndElement) --depth;
+    if (token == QXmlStreamReader::EndElement && !elements.empty()) {
+      if (elements.back()) widgets.pop_back();
+      elements.pop_back();
+    }
     if (token != QXmlStreamReader::StartElement) continue;
-    ++depth;
+    const int depth = static_cast<int>(elements.size()) + 1;
     if (auto problem = elementProblem(reader, depth, known)) return placeIn(file, reader) + ": " + *problem;
-    hasForm = hasForm || (depth == 2 && reader.name() == u"widget");
+    const bool widget = reader.name() == u"widget";
+    elements.push_back(widget);
+    if (widget) {
+      const QXmlStreamAttributes attributes = reader.attributes();
+      widgets.push_back({attributes.value(QLatin1String("class")).toString().toStdString(),
+                         attributes.value(QLatin1String("name")).toString().toStdString(), reader.lineNumber()});
+    }
+    hasForm = hasForm || (depth == 2 && widget);
   }
   if (reader.hasError()) {
+    QString error = reader.errorString();
+    if (error.endsWith(u'.')) error.chop(1);
     return placeIn(file, reader) + ", column " + std::to_string(reader.columnNumber()) +
-           ": not well-formed: " + reader.errorString().toStdString();
+           ": not well-formed: " + error.toStdString() + insideOf(widgets);
   }
   if (!hasForm) return file.string() + ": the form holds no top-level <widget>";
   return std::nullopt;
@@ -112,13 +152,14 @@ class UiJobForm final : public JobForm {
 
 }  // namespace
 
-std::unique_ptr<JobForm> openUiForm(const fs::path& file) {
+std::unique_ptr<JobForm> openUiForm(const fs::path& file, const fs::path& programDir) {
   QFile source(QString::fromStdString(file.string()));
   if (!source.open(QIODevice::ReadOnly)) {
     std::cerr << "vellora: cannot read the form file " << file.string() << std::endl;
     return nullptr;
   }
   QUiLoader loader;
+  addOwnPluginFolders(loader, programDir);
   if (auto problem = uiFormProblem(source, file, knownClasses(loader))) {
     std::cerr << "vellora: " << *problem << std::endl;
     return nullptr;

@@ -12,9 +12,11 @@
 
 namespace app {
 
-// The .ui form as live widgets for a job, with a print control of default
-// settings (or the print control widget it holds); nullptr after saying why
-// on standard error. Needs the QApplication.
-[[nodiscard]] std::unique_ptr<JobForm> openUiForm(const std::filesystem::path& file);
+// The .ui form as live widgets for a job, with the print control widget it
+// holds, or else a print control of default settings; nullptr after saying
+// why on standard error. The project's widgets come from its Designer plugin
+// beside the program in `programDir`. Needs the QApplication.
+[[nodiscard]] std::unique_ptr<JobForm> openUiForm(const std::filesystem::path& file,
+                                                  const std::filesystem::path& programDir);
 
 }  // namespace app

@@ -420,7 +420,7 @@ int main(int argc, char** argv) {
   }
   host::Runtime runtime(std::move(ui), jobPrinters(options));
   const std::unique_ptr<app::JobForm> form = cli::isUiForm(options.form)
-                                                 ? app::openUiForm(options.form)
+                                                 ? app::openUiForm(options.form, programFolder(argv[0]))
                                                  : openFormFile(options.form, programFolder(argv[0]));
   if (!form) return exitBadInput;
   return runJob(options, *form);
