@@ -724,11 +724,15 @@ std::uint32_t PainterDc<Interface>::fontLanguageInfo() const {
 
 template <class Interface>
 void PainterDc<Interface>::stretchPicture(const Rect& dest, const Picture& source, const Rect& sourceRect) {
-  const QImage image = imageOf(source);
+  QImage image = imageOf(source);
   if (image.isNull() || dest.isEmpty() || sourceRect.isEmpty()) return;
-  paint(dest, [image, target = toQRect(dest), from = toQRect(sourceRect)](QPainter& painter) {
-    painter.drawImage(target, image, from);
-  });
+  // The source rectangle is in host pixels; a picture of more stored pixels
+  // than that gives every one of them to the copy (a sharper print).
+  const int ratio = source.pixelRatio();
+  image.setDevicePixelRatio(1);
+  const QRect from(sourceRect.left * ratio, sourceRect.top * ratio, sourceRect.width() * ratio,
+                   sourceRect.height() * ratio);
+  paint(dest, [image, target = toQRect(dest), from](QPainter& painter) { painter.drawImage(target, image, from); });
 }
 
 template class PainterDc<Dc>;

@@ -48,12 +48,19 @@ bool Picture::isNull() const { return !impl_ || impl_->image.isNull(); }
 
 Size Picture::size() const {
   if (isNull()) return {};
-  return {impl_->image.width(), impl_->image.height()};
+  const int ratio = pixelRatio();
+  return {impl_->image.width() / ratio, impl_->image.height() / ratio};
+}
+
+int Picture::pixelRatio() const {
+  if (isNull()) return 1;
+  return std::max(1, static_cast<int>(impl_->image.devicePixelRatio() + 0.5));
 }
 
 Rgb Picture::pixel(int x, int y) const {
-  if (isNull() || !impl_->image.valid(x, y)) return Rgb::black;
-  const QRgb value = impl_->image.pixel(x, y);
+  const int ratio = pixelRatio();
+  if (isNull() || x < 0 || y < 0 || !impl_->image.valid(x * ratio, y * ratio)) return Rgb::black;
+  const QRgb value = impl_->image.pixel(x * ratio, y * ratio);
   return Rgb::fromRgb(qRed(value), qGreen(value), qBlue(value));
 }
 

@@ -25,10 +25,16 @@ class Picture {
   [[nodiscard]] static Picture filled(Size size, Rgb color);
 
   [[nodiscard]] bool isNull() const;
+  // The size in the host's pixels (15 twips each), the size it shows at.
   [[nodiscard]] Size size() const;
   [[nodiscard]] int width() const { return size().width; }
   [[nodiscard]] int height() const { return size().height; }
-  [[nodiscard]] Rgb pixel(int x, int y) const;  // black outside the picture
+  // Stored pixels per host pixel along each axis: 1, or more for a picture
+  // made to print sharper than the screen shows it (a live widget rendered
+  // for printing). A stretched copy takes every stored pixel it covers.
+  [[nodiscard]] int pixelRatio() const;
+  // The colour at a host pixel (its top-left stored pixel); black outside the picture.
+  [[nodiscard]] Rgb pixel(int x, int y) const;
   // Bits per pixel of the stored pixels (1 for a monochrome page).
   [[nodiscard]] int depth() const;
   // Bytes the pixels occupy.

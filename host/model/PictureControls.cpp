@@ -1,9 +1,11 @@
 // Picture boxes and image controls, and the handles their pictures go by.
+#include <QPainter>
 #include <algorithm>
 #include <map>
 
 #include "host/HostError.h"
 #include "host/Lang.h"
+#include "host/PictureImpl.h"
 #include "host/RasterDc.h"
 #include "host/model/Families.h"
 #include "host/model/Pictures.h"
@@ -94,6 +96,25 @@ Picture pictureFromHandle(std::int32_t handle) {
 
 // --- PictureBox -------------------------------------------------------------
 
+namespace {
+
+// The client area holding a picture of more stored pixels than host pixels,
+// at the picture's resolution: the picture box hands it on as sharp as it is.
+Picture displayedSharp(Size client, const Picture& picture, Rgb back) {
+  const int ratio = picture.pixelRatio();
+  QImage shown(client.width * ratio, client.height * ratio, QImage::Format_RGB32);
+  shown.fill(QColor(back.red, back.green, back.blue));
+  QImage source = imageOf(picture);
+  source.setDevicePixelRatio(1);
+  QPainter painter(&shown);
+  painter.drawImage(QPoint(0, 0), source);
+  painter.end();
+  shown.setDevicePixelRatio(ratio);
+  return pictureOf(std::move(shown));
+}
+
+}  // namespace
+
 PictureBox::PictureBox() {
   holdsControls_ = true;
   declareExtender();
@@ -137,6 +158,8 @@ Picture PictureBox::displayedImage() const {
   Size client{static_cast<int>(Int(clientWidthTwips() / TwipsPerPixel)),
               static_cast<int>(Int(clientHeightTwips() / TwipsPerPixel))};
   if (client.isEmpty()) return Picture();
+  const Picture& held = picture_.picture();
+  if (held.pixelRatio() > 1) return displayedSharp(client, held, colorFromHost(stored("BackColor").toLong()));
   auto surface = RasterDc::create(client, RasterFormat::Color);
   surface->fillRect(Rect::fromXywh(0, 0, client.width, client.height),
                     Brush::solid(colorFromHost(stored("BackColor").toLong())));
