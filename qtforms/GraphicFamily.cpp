@@ -3,6 +3,7 @@
 // print as lines.
 #include <QFrame>
 #include <QGroupBox>
+#include <typeinfo>
 
 #include "qtforms/Families.h"
 #include "qtforms/LiveForm.h"
@@ -109,8 +110,9 @@ class RuleControl final : public WidgetControl {
 
 Adapted adaptGraphicFamily(LiveForm& form, QWidget& widget) {
   if (auto* box = qobject_cast<QGroupBox*>(&widget)) return {std::make_shared<GroupBoxControl>(form, *box), Children::Adapted, {}};
-  // Only frames of the plain QFrame class: labels, editors and views are frames too.
-  if (widget.metaObject() != &QFrame::staticMetaObject) return {};
+  // Only frames of the plain QFrame class: labels, editors and views are
+  // frames too, and so is a subclass that paints itself (Q_OBJECT or not).
+  if (typeid(widget) != typeid(QFrame)) return {};
   auto& frame = static_cast<QFrame&>(widget);
   switch (frame.frameShape()) {
     case QFrame::HLine:

@@ -6,6 +6,7 @@
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QWindow>
+#include <typeinfo>
 
 #include "host/HostError.h"
 #include "host/Lang.h"
@@ -175,8 +176,9 @@ void LiveForm::collect(QWidget& parent, const ObjectRef& container) {
       // A widget of no known family: a holder of other widgets is walked
       // through; one that only paints itself prints as its picture.
       const bool holdsWidgets = !widget->findChildren<QWidget*>(Qt::FindDirectChildrenOnly).isEmpty();
-      const bool plainHolder = widget->metaObject() == &QWidget::staticMetaObject ||
-                               widget->metaObject() == &QFrame::staticMetaObject;
+      // A subclass without Q_OBJECT shares its base's meta-object: only the
+      // dynamic type tells a plain holder from a widget that paints itself.
+      const bool plainHolder = typeid(*widget) == typeid(QWidget) || typeid(*widget) == typeid(QFrame);
       if (holdsWidgets || plainHolder) {
         collect(*widget, container);
         continue;

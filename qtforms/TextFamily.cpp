@@ -4,6 +4,8 @@
 #include <QAbstractSpinBox>
 #include <QComboBox>
 #include <QLabel>
+#include <QMovie>
+#include <QPicture>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QScrollBar>
@@ -278,7 +280,8 @@ class ComboControl final : public WidgetControl {
 
 std::shared_ptr<WidgetControl> adaptTextFamily(LiveForm& form, QWidget& widget) {
   if (auto* label = qobject_cast<QLabel*>(&widget)) {
-    if (!label->pixmap().isNull() && label->text().isEmpty()) return nullptr;  // a picture
+    const bool picture = !label->pixmap().isNull() || label->movie() != nullptr || !label->picture().isNull();
+    if (picture && label->text().isEmpty()) return nullptr;  // the picture family's
     return std::make_shared<LabelControl>(form, *label);
   }
   // What the field shows: a password masked, a spin box's prefix and suffix,
