@@ -42,11 +42,16 @@ OrderEntryWindow::OrderEntryWindow(int orderLines) {
   form_.setupUi(form);
   setCentralWidget(form);
   setWindowTitle(form->windowTitle());
+  // The size the form prints at also when the window is never shown.
+  resize(700, 900);
   fillOrderLines(orderLines);
   form_.deliverySchedule->expandAll();
   addFileMenu();
   // The print control prints the form itself, not the window's menu bar.
   printing_ = std::make_unique<qtforms::LivePrint>(*form);
+  // However wide the user makes the window, the order lines print whole
+  // across the page, shrunk to its width rather than split over more pages.
+  printing_->control().set("GridToFit", host::Value(std::int32_t{vellora::Shrink}));
 }
 
 OrderEntryWindow::~OrderEntryWindow() = default;
@@ -65,7 +70,11 @@ void OrderEntryWindow::fillOrderLines(int count) {
     setCell(table, row, 4, QString::number(quantity * article.unitPrice, 'f', 2), right);
   }
   table.verticalHeader()->hide();
-  table.resizeColumnsToContents();
+  // Widths with room to spare: the printer's font may run a little wider
+  // than the screen's, and a cell that does not fit wraps on paper.
+  constexpr std::array<int, 5> columnWidths{90, 240, 50, 80, 90};
+  for (std::size_t column = 0; column < columnWidths.size(); ++column)
+    table.setColumnWidth(static_cast<int>(column), columnWidths[column]);
   table.horizontalHeader()->setStretchLastSection(true);
 }
 

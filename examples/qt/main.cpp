@@ -42,7 +42,6 @@ int main(int argc, char** argv) {
     std::cerr << "order-entry: the order could not be printed to " << *pdf << std::endl;
     return 1;
   }
-  window.resize(800, 900);
   window.show();
   return QApplication::exec();
 }
