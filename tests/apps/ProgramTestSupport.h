@@ -58,7 +58,11 @@ class ProgramTest : public testing::Test {
   Outcome run(const std::vector<std::string>& arguments) { return runWith("", arguments); }
   // Runs with a prefix before the program (e.g. "env -u DISPLAY").
   Outcome runWith(const std::string& prefix, const std::vector<std::string>& arguments) {
-    std::string command = "cd " + quoted(folder_.string()) + " && " + prefix + " " + quoted(program.string());
+    return runProgram(program, prefix, arguments);
+  }
+  // Runs another program of the build the same way.
+  Outcome runProgram(const fs::path& other, const std::string& prefix, const std::vector<std::string>& arguments) {
+    std::string command = "cd " + quoted(folder_.string()) + " && " + prefix + " " + quoted(other.string());
     for (const std::string& argument : arguments) command += " " + quoted(argument);
     command += " >out.txt 2>err.txt";
     const int raw = std::system(command.c_str());
