@@ -12,7 +12,7 @@ action=${1:-build}
 
 packages=(
   cmake g++ ninja-build pkg-config
-  qt6-base-dev qt6-base-dev-tools libqt6sql6-sqlite qt6-charts-dev libqt6opengl6-dev
+  qt6-base-dev qt6-base-dev-tools qt6-tools-dev libqt6sql6-sqlite qt6-charts-dev libqt6opengl6-dev
   fonts-liberation2 fonts-dejavu-core
   cups libcups2-dev printer-driver-cups-pdf poppler-utils sqlite3
   libgtest-dev libgmock-dev libbenchmark-dev
