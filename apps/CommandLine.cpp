@@ -247,7 +247,6 @@ std::variant<Options, UsageError> parse(const std::vector<std::string>& argument
   if (auto refused = checkResizeCommands(options)) return *refused;
   if (options.command == Command::Resize || options.command == Command::Run) {
     // The resizer keeps its recorded layout in the form file it resizes.
-    if (isUiForm(options.form)) return UsageError{"resize and run take a JSON form file, not a .ui form"};
     return options;
   }
   if (options.command == Command::Print) {
@@ -352,15 +351,20 @@ Options:
                     with their outcome, the number of pages and the output
                     written.
 
-FORM is a JSON form file, or for print and preview a Qt Designer form (a
-.ui file, loaded as live Qt widgets and printed as they show). A form's
+FORM is a JSON form file, or a Qt Designer form (a .ui file, loaded as live
+Qt widgets and printed as they show). A form's
 print control (in a .ui form a vellora::PrintControl widget, made by the
 project's Designer plugin) is used with its saved settings; a form without
 one gets a print control with default settings. --set applies on top. A .ui
 file that is not well-formed, or names a widget or layout class that neither
 Qt's UI loader nor a Designer plugin on its path makes, is refused with the
 file, line and class, and nothing is printed.
-resize and run need a JSON form with a resizer (a control of Type "Gauxel").
+resize and run need a JSON form with a resizer (a control of Type "Gauxel"),
+or a .ui form: its vellora::Resizer widget is at work on its live widgets (a
+.ui form without one gets one that follows the form's size); widgets placed
+by hand move and size with the form, those in a Qt layout keep to their
+layout and scale their font. resize --out takes JSON forms only (Qt Designer
+saves .ui forms).
 Progress ("page N") and message boxes are written to standard error.
 
 Exit status:
@@ -368,8 +372,8 @@ Exit status:
   1  the job ended without result (cancelled, stopped, no printer, the
      printer refused the document)
   2  bad arguments, or the form could not be read (a .ui form: or it is not
-     well-formed or names an unknown widget class; resize, run: or it has
-     no resizer, or an output could not be written)
+     well-formed or names an unknown widget class; resize, run: or a JSON
+     form has no resizer, or an output could not be written)
 )";
 }
 

@@ -12,7 +12,22 @@ namespace fs = std::filesystem;
 
 namespace app {
 
-void registerOwnComponents(const fs::path& folder) {
+namespace {
+
+// The control libraries beside the program in the build, or in the library
+// folder of an installation (<prefix>/bin/vellora, <prefix>/lib/...).
+fs::path controlLibraryFolder(const fs::path& programFolder) {
+  for (const fs::path& folder : {programFolder, programFolder / ".." / "lib"}) {
+    std::error_code error;
+    if (fs::exists(folder / host::knownControlLibraries[0].second, error)) return fs::weakly_canonical(folder);
+  }
+  return programFolder;
+}
+
+}  // namespace
+
+void registerOwnComponents(const fs::path& programFolder) {
+  const fs::path folder = controlLibraryFolder(programFolder);
   host::ensureComponentsRegistered(folder);
   for (const auto& [className, library] : host::knownControlLibraries) {
     const fs::path ours = folder / library;

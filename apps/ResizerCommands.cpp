@@ -13,6 +13,7 @@
 
 #include "apps/FormSupport.h"
 #include "apps/FormWindow.h"
+#include "apps/UiResizerCommands.h"
 #include "host/HostError.h"
 #include "host/Lang.h"
 #include "host/QtKit.h"
@@ -58,8 +59,9 @@ std::optional<ResizableForm> loadResizable(const fs::path& file, const fs::path&
   return ResizableForm{form, resizer};
 }
 
-// One line per step: what was done and where the resizer stands.
-void reportStep(const std::string& step, const host::Form& form, const Gauxel& resizer) {
+}  // namespace
+
+void reportResizerStep(const std::string& step, const host::Object& form, const Gauxel& resizer) {
   const GauxelProperties standing = resizer.props();
   const GauxelRatios& ratios = resizer.ratios();
   std::cout << step << ": ScaleWidth " << host::numberText(form.get("ScaleWidth").toDouble()) << " ScaleHeight "
@@ -68,6 +70,8 @@ void reportStep(const std::string& step, const host::Form& form, const Gauxel& r
             << (standing.Resize ? "True" : "False") << " RatioW "
             << host::numberText(ratios.RatioW) << " RatioH " << host::numberText(ratios.RatioH) << std::endl;
 }
+
+namespace {
 
 // A client size as the user would give it, in twips of the screen.
 void giveClientSize(host::Form& form, const cli::PixelSize& pixels) {
@@ -83,7 +87,7 @@ bool applyStep(const cli::ResizeStep& step, ResizableForm& target, bool& warned)
     }
     giveClientSize(*target.form, client->client);
     static_cast<host::HeadlessUi&>(host::ui()).stepTimers();
-    reportStep("client " + sizeText(client->client), *target.form, *target.resizer);
+    reportResizerStep("client " + sizeText(client->client), *target.form, *target.resizer);
     return true;
   }
   const int percent = std::get<cli::ZoomStep>(step).percent;
@@ -93,7 +97,7 @@ bool applyStep(const cli::ResizeStep& step, ResizableForm& target, bool& warned)
     std::cerr << "vellora: --zoom " << percent << ": " << error.what() << std::endl;
     return false;
   }
-  reportStep("zoom " + std::to_string(percent), *target.form, *target.resizer);
+  reportResizerStep("zoom " + std::to_string(percent), *target.form, *target.resizer);
   return true;
 }
 
@@ -121,7 +125,7 @@ int writeOutputs(const cli::Options& options, host::Form& form, const Gauxel& re
     return exitBadInput;
   }
   const bool printed = control->LVPrint();
-  reportStep("print " + options.print->string(), form, resizer);
+  reportResizerStep("print " + options.print->string(), form, resizer);
   return printed ? exitCompleted : exitEndedFalse;
 }
 
@@ -133,7 +137,7 @@ int resize(const cli::Options& options, const fs::path& programDir) {
   std::optional<ResizableForm> target = loadResizable(options.form, programDir);
   if (!target) return exitBadInput;
   target->resizer->Show();
-  reportStep("screen " + sizeText(*options.screen), *target->form, *target->resizer);
+  reportResizerStep("screen " + sizeText(*options.screen), *target->form, *target->resizer);
   bool warned = false;
   for (const cli::ResizeStep& step : options.steps) {
     if (!applyStep(step, *target, warned)) return exitBadInput;
@@ -199,6 +203,11 @@ int runResizerCommand(const cli::Options& options, int argc, char** argv, const 
   if (!fs::is_regular_file(options.form, error)) {
     std::cerr << "vellora: cannot read the form file " << options.form.string() << std::endl;
     return exitBadInput;
+  }
+  if (cli::isUiForm(options.form)) {
+    // A .ui form is made of widgets, also without a window.
+    QApplication application(argc, argv);
+    return options.command == cli::Command::Resize ? resizeUiForm(options, programDir) : runUiForm(options, programDir);
   }
   if (options.command == cli::Command::Resize) {
     // A headless run still draws the form's picture and prints through Qt.

@@ -3,10 +3,20 @@
 // application and host runtime (resize a headless one on the given screen,
 // run a Qt one with real windows).
 #include <filesystem>
+#include <string>
 
 #include "apps/CommandLine.h"
 
+namespace host {
+class Object;
+}
+class Gauxel;
+
 namespace app {
+
+// One line of the resizer's report: the step and where the resizer and the
+// form's client area stand after it.
+void reportResizerStep(const std::string& step, const host::Object& form, const Gauxel& resizer);
 
 [[nodiscard]] bool isResizerCommand(cli::Command command);
 // Runs the command and returns the program's exit status.

@@ -123,16 +123,6 @@ std::optional<std::string> uiFormProblem(QIODevice& source, const fs::path& file
   return std::nullopt;
 }
 
-// The print control a live form holds as a widget of its own; a new one of
-// default settings when it holds none.
-std::unique_ptr<qtforms::LivePrint> livePrintOf(QWidget& form) {
-  for (QWidget* widget : form.findChildren<QWidget*>()) {
-    if (auto control = std::dynamic_pointer_cast<Vellora>(qtforms::engineControlOf(*widget)))
-      return std::make_unique<qtforms::LivePrint>(form, control);
-  }
-  return std::make_unique<qtforms::LivePrint>(form);
-}
-
 // The loaded widgets and the print control sited on them.
 class UiJobForm final : public JobForm {
  public:
@@ -152,7 +142,15 @@ class UiJobForm final : public JobForm {
 
 }  // namespace
 
-std::unique_ptr<JobForm> openUiForm(const fs::path& file, const fs::path& programDir) {
+std::unique_ptr<qtforms::LivePrint> livePrintOf(QWidget& form) {
+  for (QWidget* widget : form.findChildren<QWidget*>()) {
+    if (auto control = std::dynamic_pointer_cast<Vellora>(qtforms::engineControlOf(*widget)))
+      return std::make_unique<qtforms::LivePrint>(form, control);
+  }
+  return std::make_unique<qtforms::LivePrint>(form);
+}
+
+std::unique_ptr<QWidget> loadUiForm(const fs::path& file, const fs::path& programDir) {
   QFile source(QString::fromStdString(file.string()));
   if (!source.open(QIODevice::ReadOnly)) {
     std::cerr << "vellora: cannot read the form file " << file.string() << std::endl;
@@ -168,10 +166,13 @@ std::unique_ptr<JobForm> openUiForm(const fs::path& file, const fs::path& progra
   // Pictures and other files the form names are found beside it.
   loader.setWorkingDirectory(QFileInfo(source).absoluteDir());
   std::unique_ptr<QWidget> form(loader.load(&source));
-  if (!form) {
-    std::cerr << "vellora: " << file.string() << ": " << loader.errorString().toStdString() << std::endl;
-    return nullptr;
-  }
+  if (!form) std::cerr << "vellora: " << file.string() << ": " << loader.errorString().toStdString() << std::endl;
+  return form;
+}
+
+std::unique_ptr<JobForm> openUiForm(const fs::path& file, const fs::path& programDir) {
+  std::unique_ptr<QWidget> form = loadUiForm(file, programDir);
+  if (!form) return nullptr;
   try {
     return std::make_unique<UiJobForm>(std::move(form));
   } catch (const host::HostError& error) {

@@ -10,7 +10,21 @@
 
 #include "apps/FormSupport.h"
 
+class QWidget;
+namespace qtforms {
+class LivePrint;
+}
+
 namespace app {
+
+// The .ui form checked and loaded as live widgets (not shown); nullptr after
+// saying why on standard error. Needs the QApplication.
+[[nodiscard]] std::unique_ptr<QWidget> loadUiForm(const std::filesystem::path& file,
+                                                  const std::filesystem::path& programDir);
+
+// The print control a live form holds as a widget of its own, sited on it;
+// a new one of default settings when it holds none.
+[[nodiscard]] std::unique_ptr<qtforms::LivePrint> livePrintOf(QWidget& form);
 
 // The .ui form as live widgets for a job, with the print control widget it
 // holds, or else a print control of default settings; nullptr after saying

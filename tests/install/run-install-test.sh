@@ -19,6 +19,11 @@ ls "$work"/prefix/lib/libVelloraPrint.so.0.3* >/dev/null 2>&1 || fail "the libra
 objdump -p "$work/prefix/lib/libVelloraPrint.so" | grep -q 'SONAME *libVelloraPrint.so.0.3' || fail "no SONAME"
 PKG_CONFIG_PATH=$work/prefix/lib/pkgconfig pkg-config --modversion vellora | grep -qx '0.3.0' || fail "pkg-config"
 
+# The installed program finds its control libraries in the prefix.
+(cd "$work" && QT_QPA_PLATFORM=offscreen XDG_DATA_HOME="$work/data" "$work/prefix/bin/vellora" print \
+   "$source/examples/orders.json" --pdf "$work/orders.pdf" 2>/dev/null) || fail "the installed vellora cannot print"
+[[ -s $work/orders.pdf ]] || fail "the installed vellora wrote no PDF"
+
 cmake -S "$source/tests/install/app" -B "$work/app" -G Ninja -DCMAKE_PREFIX_PATH="$work/prefix" >/dev/null
 cmake --build "$work/app" >/dev/null
 QT_QPA_PLATFORM=offscreen "$work/app/shipping-app" "$work/design.pdf" "$work/resized.pdf" >/dev/null
