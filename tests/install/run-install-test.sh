@@ -4,8 +4,8 @@
 # runs it, and checks what it printed page by page.
 #   run-install-test.sh BUILD_DIR SOURCE_DIR
 set -euo pipefail
-build=$1
-source=$2
+build=$(cd "$1" && pwd)
+source=$(cd "$2" && pwd)
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 fail() { echo "install test: $*" >&2; exit 1; }
@@ -21,7 +21,7 @@ PKG_CONFIG_PATH=$work/prefix/lib/pkgconfig pkg-config --modversion vellora | gre
 
 # The installed program finds its control libraries in the prefix.
 (cd "$work" && QT_QPA_PLATFORM=offscreen XDG_DATA_HOME="$work/data" "$work/prefix/bin/vellora" print \
-   "$source/examples/orders.json" --pdf "$work/orders.pdf" 2>/dev/null) || fail "the installed vellora cannot print"
+   "$source/examples/orders.json" --pdf "$work/orders.pdf" 2>"$work/vellora.err") || fail "the installed vellora cannot print: $(cat "$work/vellora.err")"
 [[ -s $work/orders.pdf ]] || fail "the installed vellora wrote no PDF"
 
 cmake -S "$source/tests/install/app" -B "$work/app" -G Ninja -DCMAKE_PREFIX_PATH="$work/prefix" >/dev/null
