@@ -3,6 +3,8 @@
 #include <algorithm>
 
 #include "host/Lang.h"
+#include "host/Printer.h"
+#include "host/Runtime.h"
 #include "layout/Pagination.h"
 #include "printctl/Vellora.h"
 #include "renderers/RendererSupport.h"
@@ -83,21 +85,14 @@ bool isNumericText(const std::string& text) {
   return !text.empty() && host::parseNumber(text, number);
 }
 
-const void* CellPainter::device() {
-  if (twin_ == Twin::Preview) return &job_.page();
-  return &printerDc();
-}
-
 void CellPainter::setFont(const host::Font& font) {
-  const void* target = device();
-  if (target == fontDevice_ && font == font_) return;
   if (twin_ == Twin::Preview) {
-    job_.page().setFont(font);
-  } else {
-    setPrinterFont(font);
+    if (job_.page().Font() != font) job_.page().setFont(font);
+    return;
   }
-  font_ = font;
-  fontDevice_ = target;
+  // The Printer object's font and its page's are set together; either may
+  // have been changed on its own since this table's last row.
+  if (printerDc().font() != font || host::printer().font() != font) setPrinterFont(font);
 }
 
 void CellPainter::paint(const TableCell& cell) {

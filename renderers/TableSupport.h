@@ -81,8 +81,10 @@ struct TableCell {
 
 // Paints table cells: on the preview page through the surface's FillRect,
 // on the printer through PrnFillRect (by default 5 pixels to the right, as
-// printed flex grids and lists sit). The font goes to the device only when it
-// differs from the one the device last got from this painter.
+// printed flex grids and lists sit). The font goes to the device only when
+// the device does not hold it already, as read back from the device itself:
+// a printer keeps one device context for the whole document, and whatever
+// draws between two rows (the titles at a page break) may change its font.
 class CellPainter {
  public:
   static constexpr std::int32_t PrintedCellShift = 5;
@@ -96,12 +98,9 @@ class CellPainter {
   [[nodiscard]] Twin twin() const { return twin_; }
 
  private:
-  [[nodiscard]] const void* device();
   PrintJob& job_;
   Twin twin_;
   std::int32_t printShift_;
-  host::Font font_;
-  const void* fontDevice_ = nullptr;
 };
 
 }  // namespace renderers

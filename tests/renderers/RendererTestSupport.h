@@ -8,6 +8,7 @@
 #include <functional>
 #include <memory>
 #include <optional>
+#include <set>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -32,54 +33,85 @@ inline constexpr std::int32_t redValue = 0x0000FF;
 inline constexpr std::int32_t yellowValue = 0x00FFFF;
 inline constexpr std::int32_t blueValue = 0xFF0000;
 
-// A printer page: its pixels on a raster, and every text written on it.
-class TeePage : public host::Dc {
- public:
+// A printed sheet: its pixels on a raster, every text written on it and the
+// font each text was written in.
+struct TeePage {
   TeePage(host::Size size, double dotsPerInch)
       : raster(host::RasterDc::create(size, host::RasterFormat::Color, dotsPerInch)) {}
-
+  void write(std::string_view text, const host::Font& font) {
+    texts.emplace_back(text);
+    fonts.push_back(font);
+  }
   std::unique_ptr<host::RasterDc> raster;
   std::vector<std::string> texts;
-
-  host::Size size() const override { return raster->size(); }
-  double dotsPerInchX() const override { return raster->dotsPerInchX(); }
-  double dotsPerInchY() const override { return raster->dotsPerInchY(); }
-  void setBkMode(host::BkMode mode) override { raster->setBkMode(mode); }
-  host::BkMode bkMode() const override { return raster->bkMode(); }
-  void setBkColor(host::Rgb color) override { raster->setBkColor(color); }
-  host::Rgb bkColor() const override { return raster->bkColor(); }
-  void setTextColor(host::Rgb color) override { raster->setTextColor(color); }
-  host::Rgb textColor() const override { return raster->textColor(); }
-  void setFont(const host::Font& font) override { raster->setFont(font); }
-  const host::Font& font() const override { return raster->font(); }
-  void selectPen(const host::Pen& pen) override { raster->selectPen(pen); }
-  const host::Pen& pen() const override { return raster->pen(); }
-  void selectBrush(const host::Brush& brush) override { raster->selectBrush(brush); }
-  const host::Brush& brush() const override { return raster->brush(); }
-  void fillRect(const host::Rect& rect, const host::Brush& brush) override { raster->fillRect(rect, brush); }
-  void frameRect(const host::Rect& rect, const host::Brush& brush) override { raster->frameRect(rect, brush); }
-  void invertRect(const host::Rect& rect) override { raster->invertRect(rect); }
-  void rectangle(const host::Rect& rect) override { raster->rectangle(rect); }
-  void ellipse(const host::Rect& rect) override { raster->ellipse(rect); }
-  void roundRect(const host::Rect& rect, int w, int h) override { raster->roundRect(rect, w, h); }
-  void moveTo(host::Point p) override { raster->moveTo(p); }
-  void lineTo(host::Point p) override { raster->lineTo(p); }
-  void extTextOut(host::Point origin, unsigned options, const host::Rect& rect, std::string_view text) override {
-    if (!text.empty()) texts.emplace_back(text);
-    raster->extTextOut(origin, options, rect, text);
-  }
-  int drawText(std::string_view text, host::Rect& rect, unsigned format) override {
-    if ((format & host::dt::CalcRect) == 0 && !text.empty()) texts.emplace_back(text);
-    return raster->drawText(text, rect, format);
-  }
-  host::Size textExtent(std::string_view text) const override { return raster->textExtent(text); }
-  std::uint32_t fontLanguageInfo() const override { return raster->fontLanguageInfo(); }
-  void stretchPicture(const host::Rect& dest, const host::Picture& source, const host::Rect& sourceRect) override {
-    raster->stretchPicture(dest, source, sourceRect);
-  }
+  std::vector<host::Font> fonts;
 };
 
-// A printer that keeps every page of its documents, the open one included.
+// The one device context of a TeePrinter document, drawing on its current
+// sheet. As on the real printers, the document keeps this one context from
+// its first page to its last: the font, colours, pen, brush and background
+// mode set on one page are still set on the next.
+class TeeDc : public host::Dc {
+ public:
+  explicit TeeDc(std::shared_ptr<TeePage> sheet) : sheet_(std::move(sheet)) {}
+
+  // Goes on to a fresh sheet, keeping the attributes.
+  void turnTo(std::shared_ptr<TeePage> sheet) {
+    host::RasterDc& from = *sheet_->raster;
+    host::RasterDc& to = *sheet->raster;
+    to.setBkMode(from.bkMode());
+    to.setBkColor(from.bkColor());
+    to.setTextColor(from.textColor());
+    to.setFont(from.font());
+    to.selectPen(from.pen());
+    to.selectBrush(from.brush());
+    sheet_ = std::move(sheet);
+  }
+  TeePage& sheet() { return *sheet_; }
+
+  host::Size size() const override { return raster().size(); }
+  double dotsPerInchX() const override { return raster().dotsPerInchX(); }
+  double dotsPerInchY() const override { return raster().dotsPerInchY(); }
+  void setBkMode(host::BkMode mode) override { raster().setBkMode(mode); }
+  host::BkMode bkMode() const override { return raster().bkMode(); }
+  void setBkColor(host::Rgb color) override { raster().setBkColor(color); }
+  host::Rgb bkColor() const override { return raster().bkColor(); }
+  void setTextColor(host::Rgb color) override { raster().setTextColor(color); }
+  host::Rgb textColor() const override { return raster().textColor(); }
+  void setFont(const host::Font& font) override { raster().setFont(font); }
+  const host::Font& font() const override { return raster().font(); }
+  void selectPen(const host::Pen& pen) override { raster().selectPen(pen); }
+  const host::Pen& pen() const override { return raster().pen(); }
+  void selectBrush(const host::Brush& brush) override { raster().selectBrush(brush); }
+  const host::Brush& brush() const override { return raster().brush(); }
+  void fillRect(const host::Rect& rect, const host::Brush& brush) override { raster().fillRect(rect, brush); }
+  void frameRect(const host::Rect& rect, const host::Brush& brush) override { raster().frameRect(rect, brush); }
+  void invertRect(const host::Rect& rect) override { raster().invertRect(rect); }
+  void rectangle(const host::Rect& rect) override { raster().rectangle(rect); }
+  void ellipse(const host::Rect& rect) override { raster().ellipse(rect); }
+  void roundRect(const host::Rect& rect, int w, int h) override { raster().roundRect(rect, w, h); }
+  void moveTo(host::Point p) override { raster().moveTo(p); }
+  void lineTo(host::Point p) override { raster().lineTo(p); }
+  void extTextOut(host::Point origin, unsigned options, const host::Rect& rect, std::string_view text) override {
+    if (!text.empty()) sheet_->write(text, font());
+    raster().extTextOut(origin, options, rect, text);
+  }
+  int drawText(std::string_view text, host::Rect& rect, unsigned format) override {
+    if ((format & host::dt::CalcRect) == 0 && !text.empty()) sheet_->write(text, font());
+    return raster().drawText(text, rect, format);
+  }
+  host::Size textExtent(std::string_view text) const override { return raster().textExtent(text); }
+  std::uint32_t fontLanguageInfo() const override { return raster().fontLanguageInfo(); }
+  void stretchPicture(const host::Rect& dest, const host::Picture& source, const host::Rect& sourceRect) override {
+    raster().stretchPicture(dest, source, sourceRect);
+  }
+
+ private:
+  host::RasterDc& raster() const { return *sheet_->raster; }
+  std::shared_ptr<TeePage> sheet_;
+};
+
+// A printer that keeps every sheet of its documents, the open one included.
 class TeePrinter : public host::PrinterDevice {
  public:
   explicit TeePrinter(double dotsPerInch) : dotsPerInch_(dotsPerInch) {}
@@ -90,28 +122,42 @@ class TeePrinter : public host::PrinterDevice {
 
   std::unique_ptr<Document> startDocument(const Settings& settings, const std::string&) override {
     struct TeeDocument : Document {
-      TeeDocument(TeePrinter& printer, host::Size size) : printer(printer), size(size) { open(); }
-      void open() { printer.pages.push_back(std::make_unique<TeePage>(size, printer.dotsPerInch_)); }
-      host::Dc& page() override { return *printer.pages.back(); }
-      void newPage() override { open(); }
+      TeeDocument(TeePrinter& printer, host::Size size) : printer(printer), size(size), dc(sheet()) {}
+      std::shared_ptr<TeePage> sheet() {
+        printer.pages.push_back(std::make_shared<TeePage>(size, printer.dotsPerInch_));
+        return printer.pages.back();
+      }
+      host::Dc& page() override { return dc; }
+      void newPage() override { dc.turnTo(sheet()); }
       void discardPage() override {
-        TeePage& sheet = *printer.pages.back();
+        TeePage& sheet = dc.sheet();
         sheet.texts.clear();
-        sheet.raster->fillRect(host::Rect::fromXywh(0, 0, sheet.size().width, sheet.size().height), host::Brush::solid(host::Rgb::white));
+        sheet.fonts.clear();
+        sheet.raster->fillRect(host::Rect::fromXywh(0, 0, dc.size().width, dc.size().height),
+                               host::Brush::solid(host::Rgb::white));
       }
       void end() override {}
       void abort() override {}
       TeePrinter& printer;
       host::Size size;
+      TeeDc dc;
     };
     return std::make_unique<TeeDocument>(*this, pageSize(settings));
   }
 
-  std::vector<std::unique_ptr<TeePage>> pages;
+  std::vector<std::shared_ptr<TeePage>> pages;
 
  private:
   double dotsPerInch_;
 };
+
+// The sizes of the fonts in which the texts starting with `prefix` were written on a sheet.
+inline std::set<double> fontSizesOf(const TeePage& page, std::string_view prefix) {
+  std::set<double> sizes;
+  for (std::size_t i = 0; i < page.texts.size(); ++i)
+    if (page.texts[i].starts_with(prefix)) sizes.insert(page.fonts[i].size());
+  return sizes;
+}
 
 // The smallest rectangle of `area` holding every pixel for which `match` holds.
 inline std::optional<host::Rect> boundsWhere(const host::RasterDc& raster, host::Rect area,
