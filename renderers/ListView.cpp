@@ -205,21 +205,19 @@ class ListViewRenderer {
       if (!headerRow) freshPage_ = false;
       job_.CurY += (headerRow ? HeaderGap : 0) + rowHeight_;
       header = false;
-      bool rowsFollow = headerRow || item < itemCount_;
       if (!headerRow && item == itemCount_ && splitting_ && last < columns_) {
         first = last + 1;
         last = laterBandLast(first);
         if (!startNextBand()) return Outcome::JobEnded;
         item = 0;
         header = headerDue();
-        rowsFollow = true;
       }
       if (headerRow) job_.CurY += HeaderBreakGap;
-      // No page is opened after the last row: the next control decides for
-      // itself. A header that alone fills a page the list opened can never
-      // share a page with an item: it is given up, or every following page
-      // would hold nothing else.
-      if (rowsFollow && rowReachesFoot()) {
+      // The test follows every row, the last one included, so that the
+      // control after the list never starts inside the foot. A header that
+      // alone fills a page the list opened can never share a page with an
+      // item: it is given up, or every following page would hold nothing else.
+      if (rowReachesFoot()) {
         if (headerRow && freshPage_) headerFitsPage_ = false;
         header = headerDue();
         if (!breakPage()) return Outcome::JobEnded;

@@ -202,15 +202,22 @@ TEST_F(ListViewRenderTest, WithoutARowTitleLaterBandsLeaveTheFirstColumnOut) {
   EXPECT_EQ(listTexts(1), (std::vector<std::string>{"H4", "H5", "H6", "I1C4", "I1C5", "I1C6"}));
 }
 
-TEST_F(ListViewRenderTest, PageBreaksComeBeforeARowThatReachesTheFootAndNeverAfterTheLast) {
+TEST_F(ListViewRenderTest, PageBreaksComeBeforeARowThatReachesTheFootTheLastOneIncluded) {
   control_->setGridLinesOK(false);
   preview();
   // A row whose top reaches PageHeight - (BottomReserve + row + 20) goes to the next page.
   const int footLine = 1000 - (60 + PreviewRow + 20);
   const int perPage = (footLine - FirstItemTop + PreviewRow - 1) / PreviewRow;
+  render(PrevListView, list({1500}, perPage - 1));
+  EXPECT_EQ(job().PageStore.size(), 1u) << "a list ending above the foot opens no page";
+
+  // After a last row that reaches the foot, the next control starts on a new page.
+  preview();
   ObjectRef full = list({1500}, perPage);
   render(PrevListView, full);
-  EXPECT_EQ(job().PageStore.size(), 1u) << "a list ending at the foot opens no empty page";
+  ASSERT_EQ(job().PageStore.size(), 2u);
+  EXPECT_EQ(job().CurY, 60) << "the next control starts at the top of the new page";
+  EXPECT_FALSE(previewBounds(headerGrey, 1)) << "the list leaves the new page to the next control";
 
   preview();
   ObjectRef more = list({1500}, perPage + 1);
@@ -227,6 +234,20 @@ TEST_F(ListViewRenderTest, PageBreaksComeBeforeARowThatReachesTheFootAndNeverAft
   EXPECT_EQ(previewBounds(headerGrey, 1)->top, 60);
 }
 
+// The titles written at each page break change the printer's font; the
+// printer keeps its one device context across pages, so every row must set
+// the list's font again.
+TEST_F(ListViewRenderTest, EveryPrintedPageWritesTheRowsInTheListsFont) {
+  print();
+  render(PrnListView, list({1500, 1500}, 200));
+  ASSERT_GE(pagesPrinted(), 3);
+  const std::set<double> listFont{8.25};
+  for (int page = 0; page < pagesPrinted(); ++page) {
+    EXPECT_EQ(fontSizesOf(printed(page), "I"), listFont) << "items on page " << page + 1;
+    EXPECT_EQ(fontSizesOf(printed(page), "H"), listFont) << "the header on page " << page + 1;
+  }
+}
+
 TEST_F(ListViewRenderTest, AHeaderThatFillsAPageIsNotRepeatedForever) {
   preview();
   control_->setToPage(12);  // a limit, so that a regression ends instead of hanging
@@ -234,8 +255,8 @@ TEST_F(ListViewRenderTest, AHeaderThatFillsAPageIsNotRepeatedForever) {
   host::getObject(*huge, "Font")->set("Size", Value(220.0));
   render(PrevListView, huge);
   EXPECT_FALSE(job().JobEnded);
-  ASSERT_EQ(job().PageStore.size(), 5u) << "header, header, then one item a page";
-  for (int page = 2; page < 5; ++page) EXPECT_FALSE(previewBounds(headerGrey, page)) << "page " << page;
+  ASSERT_EQ(job().PageStore.size(), 6u) << "header, header, one item a page, and a page after the last item";
+  for (int page = 2; page < 6; ++page) EXPECT_FALSE(previewBounds(headerGrey, page)) << "page " << page;
 }
 
 TEST_F(ListViewRenderTest, TwoListsSideBySideStartLevelInPreview) {
@@ -261,8 +282,13 @@ TEST_F(ListViewRenderTest, StopEndsTheListAfterTheCurrentRowWithTheScaleGivenBac
   control_->setGridToFit(vellora::Shrink);
   control_->setGridLinesOK(false);
   ObjectRef l = list({6000, 6000}, 40);
-  l->set("Visible", Value(false));
-  ui_->queue([this] { job().StopRequested = true; }, 10);
+  l->set("Height", Value(2400.0));
+  // The stop comes with the list hidden and resized: the job gives both back.
+  ui_->queue([&] {
+    job().StopRequested = true;
+    l->set("Visible", Value(false));
+    l->set("Height", Value(600.0));
+  }, 10);
   render(PrevListView, l);
   EXPECT_TRUE(job().StopRequested);
   const int drawn = inkBands(previewPage(), Rect::fromLtrb(36, 60, 60, 1000));
@@ -270,6 +296,7 @@ TEST_F(ListViewRenderTest, StopEndsTheListAfterTheCurrentRowWithTheScaleGivenBac
   EXPECT_LE(drawn, 11) << "the list ends within a row of the stop";
   EXPECT_DOUBLE_EQ(job().LayoutFactor, 1.0);
   EXPECT_TRUE(l->get("Visible").toBool());
+  EXPECT_DOUBLE_EQ(l->get("Height").toDouble(), 2400.0);
 }
 
 // A list view lacking the member that hides the headers, as another maker's might.
@@ -278,7 +305,10 @@ class ListWithoutHideMember final : public host::Object {
   explicit ListWithoutHideMember(ObjectRef inner) : inner_(std::move(inner)) {}
   std::string typeName() const override { return inner_->typeName(); }
   Value get(std::string_view name, host::Args index) const override {
-    if (host::equalsNoCase(name, "hidecolumnheaders")) host::raise(host::err::MemberNotFound);
+    if (host::equalsNoCase(name, "hidecolumnheaders")) {
+      inner_->set("Height", Value(600.0));  // resized as it prints: the job gives the height back
+      host::raise(host::err::MemberNotFound);
+    }
     return inner_->get(name, index);
   }
   void set(std::string_view name, const Value& value, host::Args index) override { inner_->set(name, value, index); }
