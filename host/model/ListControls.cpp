@@ -192,6 +192,16 @@ void ComboBox::onListIndexChanged() {
 
 // --- ListBox ----------------------------------------------------------------
 
+namespace {
+
+// A list of one selection: neither MultiSelect nor the check-box style, whose
+// items each keep their own tick.
+bool keepsOneSelection(const ListBox& list) {
+  return list.get("MultiSelect").toInteger() == 0 && list.get("Style").toInteger() != 1;
+}
+
+}  // namespace
+
 ListBox::ListBox() {
   declareExtender();
   declareList();
@@ -228,7 +238,7 @@ Value ListBox::get(std::string_view name, Args index) const {
 
 void ListBox::set(std::string_view name, const Value& value, Args index) {
   ListControl::set(name, value, index);
-  if (equalsNoCase(name, "Selected") && stored("MultiSelect").toInteger() == 0) {
+  if (equalsNoCase(name, "Selected") && keepsOneSelection(*this)) {
     // A single-selection list: selecting an item makes it the current one.
     std::int32_t item = index[0].toLong();
     bool selected = value.toBool();
@@ -238,7 +248,7 @@ void ListBox::set(std::string_view name, const Value& value, Args index) {
 }
 
 void ListBox::onListIndexChanged() {
-  if (stored("MultiSelect").toInteger() != 0) return;
+  if (!keepsOneSelection(*this)) return;
   int selected = stored("ListIndex").toInteger();
   for (int i = 0; i < listCount(); ++i) store("Selected", Value(i == selected), {at(i)});
 }

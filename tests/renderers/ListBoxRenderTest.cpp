@@ -8,6 +8,7 @@
 #include "RendererTestSupport.h"
 #include "TestSupport.h"
 #include "host/Lang.h"
+#include "host/model/FormFile.h"
 #include "printctl/Glyphs.h"
 #include "renderers/Renderers.h"
 
@@ -19,8 +20,8 @@ using host::Value;
 
 class ListBoxRenderTest : public RendererTest {
  protected:
-  host::ObjectRef listBox(int items, std::int32_t height = 900) {
-    host::ObjectRef list = add("ListBox", "Items");
+  host::ObjectRef listBox(int items, std::int32_t height = 900, std::string_view name = "Items") {
+    host::ObjectRef list = add("ListBox", name);
     list->set("Left", 600);
     list->set("Top", 300);
     list->set("Width", 3000);
@@ -91,25 +92,41 @@ TEST_F(ListBoxRenderTest, ColumnsPropertySetsTheColumnWidth) {
   EXPECT_NEAR(starts[1] - starts[0], host::CLng(200 / 4.0 * 1.36), 2);  // W / (Columns + 1) x 1.36
 }
 
-TEST_F(ListBoxRenderTest, CheckBoxStyleShowsTheTickForSelectedItems) {
-  beginPreview();
-  host::ObjectRef list = listBox(3, 1500);
-  list->set("Style", Value(1));
-  list->set("MultiSelect", Value(1));
-  list->set("Selected", Value(true), {Value(1)});
-  render(PrintListBox, list);
-  const std::int32_t h = previewItemHeight(list);
-  const std::int32_t boxOffset = host::CLng((h - 16) / 2.0);
+// Each item of a check-box list keeps its own tick, with MultiSelect or
+// without, set by the program or read from a form file.
+TEST_F(ListBoxRenderTest, CheckBoxStyleShowsTheTickForEverySelectedItem) {
   auto showsGlyph = [&](const host::Picture& glyph, int left, int top) {
     for (int y = 0; y < glyph.height(); ++y)
       for (int x = 0; x < glyph.width(); ++x)
         if (previewPage().pixel(left + x, top + y) != glyph.pixel(x, y)) return false;
     return true;
   };
-  for (int i = 0; i < 3; ++i) {
-    const host::Picture glyph = i == 1 ? glyphs::Check() : glyphs::Uncheck();
-    EXPECT_TRUE(showsGlyph(glyph, 71, 80 + i * h + boxOffset)) << "item " << i;
+  auto expectTicks = [&](const host::ObjectRef& list, const std::vector<bool>& ticked) {
+    beginPreview();
+    render(PrintListBox, list);
+    const std::int32_t h = previewItemHeight(list);
+    const std::int32_t boxOffset = host::CLng((h - 16) / 2.0);
+    for (std::size_t i = 0; i < ticked.size(); ++i) {
+      const host::Picture glyph = ticked[i] ? glyphs::Check() : glyphs::Uncheck();
+      EXPECT_TRUE(showsGlyph(glyph, 71, 80 + static_cast<int>(i) * h + boxOffset)) << "item " << i;
+    }
+  };
+  for (const int multiSelect : {0, 1}) {
+    SCOPED_TRACE(multiSelect);
+    host::ObjectRef list = listBox(4, 1500, multiSelect == 0 ? "Single" : "Multiple");
+    list->set("Style", Value(1));
+    list->set("MultiSelect", Value(multiSelect));
+    for (int i : {0, 2, 3}) list->set("Selected", Value(true), {Value(i)});
+    list->set("Selected", Value(false), {Value(3)});
+    list->set("ListIndex", Value(1));
+    expectTicks(list, {true, false, true, false});
+    EXPECT_EQ(list->get("SelCount").toInteger(), 2);
   }
+  const auto form = host::loadFormText(R"({"Form": {"Name": "Ticks", "Controls": [
+      {"Type": "ListBox", "Name": "Options", "Style": 1, "List": ["One", "Two", "Three"],
+       "Selected": [true, false, true], "Left": 600, "Top": 300, "Width": 3000, "Height": 1500}]}})");
+  SCOPED_TRACE("form file");
+  expectTicks(form->controls().front(), {true, false, true});
 }
 
 TEST_F(ListBoxRenderTest, PrintedCheckBoxesLeaveTheTextUncovered) {
@@ -207,6 +224,7 @@ TEST_F(FileListRenderTest, FiveHundredFilesPrintOnceEachAcrossPages) {
 TEST_F(FileListRenderTest, PreviewFillsLinesAndContinuesOnTheNextPage) {
   beginPreview();
   host::ObjectRef files = fileList();
+  files->set("Visible", Value(false));  // a hidden list is shown again when it has printed
   render(PrevListFull, files);
   control_->setFont(dynamic_cast<const host::FontObject&>(*files->get("Font").toObject()).font());
   const std::int32_t h = host::CLng(control_->TextHeight("A") * 1.2);
