@@ -112,8 +112,10 @@ class FlexGridRenderer {
     painter_.setFont(gridFont_);
     int first = 0;
     int last = firstBandLast_;
+    // Whether an empty row ends the grid is settled once, over the first
+    // band, so that every band ends at the same row.
+    lastRowHasContent_ = lastRowHasContent(first, last);
     while (true) {
-      lastRowHasContent_ = lastRowHasContent(first, last);
       const Outcome outcome = printBand(first, last);
       if (outcome == Outcome::JobEnded) return;
       if (outcome == Outcome::Stopped || !splitting_ || last >= cols_ - 1) break;
@@ -297,12 +299,14 @@ class FlexGridRenderer {
       drawRow(row, first, last);
       if (endsBand || row == rows_ - 1) break;
       job_.CurY += rowHeight_;
-      int next = nextRow(row, repeating, resumeRow);
+      int next = nextShownRow(row, repeating, resumeRow);
       if (next >= rows_) break;
       if (renderers::rowBreakDue(job_, job_.CurY, rowPixels(rowHeightTwips(next)))) {
         if (!breakPage()) return Outcome::JobEnded;
-        // After a break inside the grid the header rows come first.
-        if (props_.RepeatHeader && fixedRows_ > 0 && next >= fixedRows_) {
+        // After a break inside the grid the header rows come first, when
+        // they leave room for the row that did not fit: rows about as tall
+        // as the page would otherwise fill every page with the header alone.
+        if (props_.RepeatHeader && fixedRows_ > 0 && next >= fixedRows_ && headerFitsBefore(next)) {
           resumeRow = next;
           repeating = true;
           next = 0;
@@ -321,6 +325,30 @@ class FlexGridRenderer {
       return resumeRow;
     }
     return row + 1;
+  }
+
+  // The next row that takes space: the page test after a row is made for
+  // the row drawn next, never for a hidden one between them.
+  [[nodiscard]] int nextShownRow(int row, bool& repeating, int resumeRow) const {
+    int next = nextRow(row, repeating, resumeRow);
+    while (next < rows_ && rowHeightTwips(next) == 0) next = nextRow(next, repeating, resumeRow);
+    return next;
+  }
+
+  // Whether the header rows, drawn from CurY with the page tests between
+  // rows, leave `row` room above the foot.
+  [[nodiscard]] bool headerFitsBefore(int row) const {
+    std::int32_t y = job_.CurY;
+    bool firstRow = true;
+    for (int r = 0; r < fixedRows_ && r < rows_; ++r) {
+      const std::int32_t heightTwips = rowHeightTwips(r);
+      if (heightTwips == 0) continue;
+      const std::int32_t height = rowPixels(heightTwips);
+      if (!firstRow && renderers::rowBreakDue(job_, y, height)) return false;
+      y += height;
+      firstRow = false;
+    }
+    return !renderers::rowBreakDue(job_, y, rowPixels(rowHeightTwips(row)));
   }
 
   // A new page for the grid's next row; false when the job ended.

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <map>
 
 #include "RendererTestSupport.h"
 #include "host/HostError.h"
@@ -144,6 +145,62 @@ TEST_F(FlexGridTest, EmptyLastRowEndsTheGridAtTheFirstEmptyRow) {
   EXPECT_EQ(job().CurY - top, 11 * rowPixels) << "ten rows and the gap below";
 }
 
+// Whether an empty row ends the grid is settled over the first band: a last
+// row with text there only keeps every row in every band.
+TEST_F(FlexGridTest, EveryBandEndsAtTheSameRow) {
+  print();
+  control_->setRowRepeatTitle(false);
+  ObjectRef g = grid("Bands", 8, 6);
+  g->set("ColWidth", Value(3000), {Value(-1)});
+  for (int c = 0; c < 6; ++c) setText(g, 3, c, "");
+  for (int c = 1; c < 6; ++c) setText(g, 7, c, "");
+  render(PrnFlexGrid, g);
+  std::map<std::string, int> printedTimes;
+  for (int page = 0; page < pagesPrinted(); ++page)
+    for (const std::string& text : cellTexts(page)) ++printedTimes[text];
+  for (int r = 0; r < 7; ++r) {
+    if (r == 3) continue;
+    for (int c = 0; c < 6; ++c)
+      EXPECT_EQ(printedTimes["R" + std::to_string(r) + "C" + std::to_string(c)], 1) << r << ", " << c;
+  }
+  EXPECT_EQ(printedTimes["R7C0"], 1);
+}
+
+// A hidden row between two rows takes no part in the page test: the row after
+// it is tested and goes to the next page rather than into the foot.
+TEST_F(FlexGridTest, ARowAfterAHiddenRowStaysAboveTheFoot) {
+  preview();
+  control_->setGridLinesOK(false);
+  ObjectRef g = grid("Hidden", 160, 1);
+  g->set("BackColor", Value(yellowValue));
+  for (int r = 1; r < 160; r += 2) g->set("RowHeight", Value(0), {Value(r)});
+  render(PrevFlexGrid, g);
+  ASSERT_GE(job().PageStore.size(), 2u);
+  // A row may start only above PageHeight - (BottomReserve + its height + 20).
+  const int lowestBottom = 1000 - (60 + 20);
+  for (std::size_t page = 0; page < job().PageStore.size(); ++page) {
+    const std::optional<Rect> rows = previewBounds(yellow, static_cast<int>(page));
+    ASSERT_TRUE(rows) << "page " << page + 1;
+    EXPECT_LE(rows->bottom, lowestBottom) << "page " << page + 1;
+  }
+}
+
+// Fixed rows too tall to share a page with a row are not repeated after a
+// break: every row prints once and the grid ends by itself.
+TEST_F(FlexGridTest, AHeaderThatLeavesNoRoomForARowIsNotRepeated) {
+  print();
+  control_->setToPage(12);  // a limit, so that a regression ends instead of hanging
+  ObjectRef g = grid("Tall", 120, 1);
+  const double pageTwips = job().PageHeight * job().DevTwipsY;
+  g->set("RowHeight", Value(host::CLng(pageTwips * 0.85)), {Value(0)});
+  render(PrnFlexGrid, g);
+  EXPECT_FALSE(job().JobEnded) << "the grid ends before the page limit";
+  std::map<std::string, int> printedTimes;
+  for (int page = 0; page < pagesPrinted(); ++page)
+    for (const std::string& text : cellTexts(page)) ++printedTimes[text];
+  for (int r = 0; r < 120; ++r) EXPECT_EQ(printedTimes["R" + std::to_string(r) + "C0"], 1) << "row " << r;
+}
+
 TEST_F(FlexGridTest, ShrinkToFitScalesAWideGridOnlyAndGivesTheScaleBack) {
   preview();
   control_->setGridToFit(vellora::Shrink);
@@ -206,6 +263,22 @@ TEST_F(FlexGridTest, SplitBandsContinueTwoRowsBelowOrOnANewPage) {
     }
     job().PageStore.clear();
   }
+}
+
+// The titles written at each page break change the printer's font; a grid
+// shrunk to the page prints every page in its shrunk font all the same.
+TEST_F(FlexGridTest, EveryPrintedPageWritesTheCellsInTheGridsFont) {
+  print();
+  control_->setGridToFit(vellora::Shrink);
+  ObjectRef g = grid("Fonts", 200, 6);
+  g->set("ColWidth", Value(3000), {Value(-1)});
+  render(PrnFlexGrid, g);
+  ASSERT_GE(pagesPrinted(), 3);
+  const std::set<double> firstPage = fontSizesOf(printed(0), "R");
+  ASSERT_EQ(firstPage.size(), 1u);
+  EXPECT_LT(*firstPage.begin(), 8.25) << "the font is shrunk";
+  for (int page = 1; page < pagesPrinted(); ++page)
+    EXPECT_EQ(fontSizesOf(printed(page), "R"), firstPage) << "page " << page + 1;
 }
 
 TEST_F(FlexGridTest, HeaderRowsRepeatOnEveryPageAndDataRowsPrintOnce) {
@@ -298,7 +371,12 @@ TEST_F(FlexGridTest, StopEndsTheGridAfterTheCurrentRowWithItsStateGivenBack) {
   g->set("Col", Value(2));
   g->set("TopRow", Value(3));
   g->set("LeftCol", Value(1));
-  ui_->queue([this] { job().StopRequested = true; }, 10);
+  // The stop comes with the grid scrolled elsewhere: the job scrolls it back.
+  ui_->queue([&] {
+    job().StopRequested = true;
+    g->set("TopRow", Value(20));
+    g->set("LeftCol", Value(5));
+  }, 10);
   render(PrevFlexGrid, g);
   EXPECT_TRUE(job().StopRequested);
   const int drawn = inkBands(previewPage(), Rect::fromLtrb(31, 60, 100, 1000));
