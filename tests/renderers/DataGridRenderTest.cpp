@@ -96,10 +96,10 @@ class DataGridRenderTest : public RendererTest {
   }
 
   std::filesystem::path folder_;
+  int firstPage_ = 0;
 
  private:
   int made_ = 0;
-  int firstPage_ = 0;
 };
 
 TEST_F(DataGridRenderTest, EveryRecordPrintsOnceInOrderUnderTheHeadersOfEveryPage) {
@@ -234,11 +234,36 @@ TEST_F(DataGridRenderTest, ColumnBandsOnNewPagesRepeatTheRecordsUnderTheirHeader
   EXPECT_DOUBLE_EQ(job().LayoutFactor, 1.0);
 }
 
+// The titles written at each page break change the printer's font: a grid
+// whose rows all share one font (no header row, or a header in the grid's
+// own font) must still set it on every page.
+TEST_F(DataGridRenderTest, EveryPrintedPageWritesTheRecordsInTheGridsFont) {
+  for (const bool headers : {false, true}) {
+    SCOPED_TRACE(headers);
+    print();
+    ObjectRef g = grid("SELECT customer FROM orders");
+    g->set("ColumnHeaders", Value(headers));
+    host::getObject(*g, "Font")->set("Size", Value(9.75));
+    host::getObject(*g, "HeadFont")->set("Size", Value(9.75));
+    render(PrnDataGrid, g);
+    ASSERT_GE(pagesPrinted(), 3);
+    for (int page = 0; page < pagesPrinted(); ++page)
+      EXPECT_EQ(fontSizesOf(printedPage(firstPage_ + page), "Customer "), std::set<double>{9.75})
+          << "page " << page + 1;
+  }
+}
+
 TEST_F(DataGridRenderTest, StopEndsTheGridWithItsScrollAndCurrentCellGivenBack) {
   print();
   ObjectRef g = grid("SELECT customer FROM orders");
   g->set("Row", Value(2));
-  ui_->queue([this] { job().StopRequested = true; }, 30);
+  const double height = g->get("Height").toDouble();
+  // The stop comes with the grid hidden and resized: the job gives both back.
+  ui_->queue([&] {
+    job().StopRequested = true;
+    g->set("Visible", Value(false));
+    g->set("Height", Value(height * 3));
+  }, 30);
   render(PrnDataGrid, g);
   const std::size_t printed = allTexts("Customer ").size();
   EXPECT_GT(printed, 10U);
@@ -246,6 +271,7 @@ TEST_F(DataGridRenderTest, StopEndsTheGridWithItsScrollAndCurrentCellGivenBack) 
   EXPECT_EQ(g->get("FirstRow").toLong(), 0);
   EXPECT_EQ(g->get("Row").toLong(), 2);
   EXPECT_TRUE(g->get("Visible").toBool());
+  EXPECT_DOUBLE_EQ(g->get("Height").toDouble(), height);
 }
 
 }  // namespace
