@@ -30,7 +30,7 @@ QT_QPA_PLATFORM=offscreen "$work/app/shipping-app" "$work/design.pdf" "$work/res
 
 pages=$(pdfinfo "$work/design.pdf" | awk '/^Pages:/ {print $2}')
 (( pages >= 3 )) || fail "the form printed on $pages pages"
-all=$(for ((page = 1; page <= pages; ++page)); do pdftotext -raw -f $page -l $page "$work/design.pdf" -; done)
+all=$(for ((page = 1; page <= pages; ++page)); do pdftotext -raw -f $page -l $page "$work/design.pdf" - | tr -d "\f"; done)
 for n in $(seq -f '%03g' 1 300); do
   count=$(grep -c "^Note $n\$" <<<"$all" || true)
   [[ $count == 1 ]] || fail "note line $n printed $count times"
