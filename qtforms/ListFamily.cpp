@@ -369,13 +369,13 @@ class ListBoxControl final : public WidgetControl {
     return found == rows_.end() ? std::int16_t{-1} : static_cast<std::int16_t>(found - rows_.begin());
   }
 
-  // Whether the list's items carry check boxes: any shown item that can be checked.
+  // Whether the list's items show check boxes: any shown item with a check
+  // state (a list widget's items may be checked by default, yet show no box
+  // until they are given a state).
   [[nodiscard]] bool checkable() const {
     refresh(false);
-    const QAbstractItemModel* model = list().model();
     for (std::size_t i = 0; i < rows_.size(); ++i) {
-      const QModelIndex item = itemAt(static_cast<std::int32_t>(i));
-      if (model->flags(item) & Qt::ItemIsUserCheckable) return true;
+      if (itemAt(static_cast<std::int32_t>(i)).data(Qt::CheckStateRole).isValid()) return true;
     }
     return false;
   }

@@ -51,6 +51,12 @@ int headerColumnPixels(const QHeaderView& header) {
   return header.isHidden() ? 0 : std::max(header.minimumWidth(), header.sizeHint().width());
 }
 
+// Whether the view's text wraps as the user sees it: a view that wraps
+// words shows a second line only where its rows are high enough for one.
+bool wrapsText(const QTableView& view) {
+  return view.wordWrap() && view.verticalHeader()->defaultSectionSize() >= 2 * view.fontMetrics().lineSpacing();
+}
+
 // ---------------------------------------------------------------------------
 // The flex grid
 // ---------------------------------------------------------------------------
@@ -408,7 +414,7 @@ class FlexGridControl final : public WidgetControl {
     property("GridColorFixed", [this](Args) { return Value(hostColor(columnHeader().palette().color(QPalette::Mid))); });
     property("GridLines", [this](Args) { return Value(std::int16_t(view().showGrid() ? 1 : 0)); });
     property("GridLinesFixed", [this](Args) { return Value(std::int16_t(view().showGrid() ? 1 : 0)); });
-    property("WordWrap", [this](Args) { return Value(view().wordWrap()); });
+    property("WordWrap", [this](Args) { return Value(wrapsText(view())); });
     property("MergeCells", [](Args) { return Value(std::int16_t{0}); });
     property("BorderStyle", [this](Args) { return Value(std::int16_t(view().frameShape() == QFrame::NoFrame ? 0 : 1)); });
     property("Redraw", [this](Args) { return Value(view().updatesEnabled()); },
@@ -608,7 +614,7 @@ class DataGridColumn final : public host::Object {
     if (equalsNoCase(name, "Width")) return Value(static_cast<float>(parts.widths.twips(field)));
     if (equalsNoCase(name, "Visible")) return Value(!parts.header().isSectionHidden(field));
     if (equalsNoCase(name, "Alignment")) return Value(alignment(model, field));
-    if (equalsNoCase(name, "WrapText")) return Value(parts.table().wordWrap());
+    if (equalsNoCase(name, "WrapText")) return Value(wrapsText(parts.table()));
     if (equalsNoCase(name, "DividerStyle")) return Value(std::int16_t(parts.table().showGrid() ? 2 : 0));
     if (equalsNoCase(name, "ColIndex")) return Value(static_cast<std::int32_t>(c_));
     missingMember(name);
