@@ -6,9 +6,7 @@
 #include <QMessageBox>
 #include <array>
 
-#include "host/Value.h"
-#include "printctl/Vellora.h"
-#include "qtforms/LivePrint.h"
+#include <vellora/PrintControl.h>
 
 namespace {
 
@@ -47,11 +45,14 @@ OrderEntryWindow::OrderEntryWindow(int orderLines) {
   fillOrderLines(orderLines);
   form_.deliverySchedule->expandAll();
   addFileMenu();
-  // The print control prints the form itself, not the window's menu bar.
-  printing_ = std::make_unique<qtforms::LivePrint>(*form);
+  // The print control sits on the form, its Preview and Print buttons in the
+  // top right corner; it prints the window it is on (menus and buttons do not print).
+  printControl_ = new vellora::PrintControl(form);
+  printControl_->move(form->width() - printControl_->width() - 8, 8);
   // However wide the user makes the window, the order lines print whole
   // across the page, shrunk to its width rather than split over more pages.
-  printing_->control().set("GridToFit", host::Value(std::int32_t{vellora::Shrink}));
+  printControl_->setGridToFit(2);
+  connect(printControl_, &vellora::PrintControl::beforePrint, this, [this](bool*, int) { prepareJob(); });
 }
 
 OrderEntryWindow::~OrderEntryWindow() = default;
@@ -85,31 +86,26 @@ void OrderEntryWindow::addFileMenu() {
   file->addAction(tr("Save as P&DF..."), this, [this] {
     const QString path = QFileDialog::getSaveFileName(this, tr("Save as PDF"), QStringLiteral("order.pdf"),
                                                       tr("PDF files (*.pdf)"));
-    if (!path.isEmpty() && !saveAsPdf(path.toStdString()))
+    if (!path.isEmpty() && !saveAsPdf(path))
       QMessageBox::warning(this, tr("Save as PDF"), tr("The order could not be saved as %1.").arg(path));
   });
   file->addSeparator();
   file->addAction(tr("&Quit"), QKeySequence::Quit, this, &QWidget::close);
 }
 
-// The page title follows the order number as it is at the moment of the job.
-void OrderEntryWindow::prepareJob(bool askForPrinter) {
-  Vellora& control = printing_->control();
-  control.set("TopTitle", host::Value("Northwind Office Supply - Order " + form_.orderEdit->text().toStdString()));
-  control.set("ShowPrinterAlways", host::Value(askForPrinter));
+// The page title follows the order number as it is at the moment of the job
+// (the control's beforePrint signal comes before every job, its buttons' too).
+void OrderEntryWindow::prepareJob() {
+  printControl_->setTopTitle(tr("Northwind Office Supply - Order %1").arg(form_.orderEdit->text()));
 }
 
 bool OrderEntryWindow::print() {
-  prepareJob(true);
-  return printing_->print();
+  printControl_->setShowPrinterAlways(true);
+  const bool printed = printControl_->print();
+  printControl_->setShowPrinterAlways(false);
+  return printed;
 }
 
-bool OrderEntryWindow::preview() {
-  prepareJob(false);
-  return printing_->preview();
-}
+bool OrderEntryWindow::preview() { return printControl_->preview(); }
 
-bool OrderEntryWindow::saveAsPdf(const std::filesystem::path& file) {
-  prepareJob(false);
-  return printing_->printToPdf(file);
-}
+bool OrderEntryWindow::saveAsPdf(const QString& file) { return printControl_->printToPdf(file); }

@@ -3,13 +3,11 @@
 // widget, and a File menu that prints, previews or saves the form as a PDF
 // through the print control.
 #include <QMainWindow>
-#include <filesystem>
-#include <memory>
 
 #include "ui_OrderEntry.h"
 
-namespace qtforms {
-class LivePrint;
+namespace vellora {
+class PrintControl;
 }
 
 class OrderEntryWindow : public QMainWindow {
@@ -24,13 +22,13 @@ class OrderEntryWindow : public QMainWindow {
   // job ran to its end.
   bool print();        // through the print dialog
   bool preview();      // in the preview window
-  bool saveAsPdf(const std::filesystem::path& file);
+  bool saveAsPdf(const QString& file);
 
  private:
   void fillOrderLines(int count);
   void addFileMenu();
-  void prepareJob(bool askForPrinter);
+  void prepareJob();
 
   Ui::OrderEntryForm form_;
-  std::unique_ptr<qtforms::LivePrint> printing_;
+  vellora::PrintControl* printControl_ = nullptr;  // owned by the form
 };

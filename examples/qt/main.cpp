@@ -11,7 +11,6 @@
 #include <string>
 
 #include "OrderEntryWindow.h"
-#include "qtforms/LivePrint.h"
 
 namespace {
 
@@ -35,10 +34,9 @@ int main(int argc, char** argv) {
   // Printing needs no window, so it runs without a display too.
   if (pdf) qputenv("QT_QPA_PLATFORM", "offscreen");
   QApplication application(argc, argv);
-  qtforms::ensureRuntime();
   OrderEntryWindow window(orderLines);
   if (pdf) {
-    if (window.saveAsPdf(*pdf)) return 0;
+    if (window.saveAsPdf(QString::fromStdString(*pdf))) return 0;
     std::cerr << "order-entry: the order could not be printed to " << *pdf << std::endl;
     return 1;
   }
