@@ -1,5 +1,6 @@
 #include "apps/FormSupport.h"
 
+#include <cstdlib>
 #include <iostream>
 
 #include "host/HostError.h"
@@ -25,6 +26,12 @@ fs::path controlLibraryFolder(const fs::path& programFolder) {
 }
 
 }  // namespace
+
+bool displayAvailable() {
+  const char* x11 = std::getenv("DISPLAY");
+  const char* wayland = std::getenv("WAYLAND_DISPLAY");
+  return (x11 != nullptr && *x11 != '\0') || (wayland != nullptr && *wayland != '\0');
+}
 
 void registerOwnComponents(const fs::path& programFolder) {
   const fs::path folder = controlLibraryFolder(programFolder);

@@ -12,6 +12,9 @@ class Vellora;
 
 namespace app {
 
+// Whether the program runs with a display (X11 or Wayland) to show windows on.
+[[nodiscard]] bool displayAvailable();
+
 // A form that a print or preview job runs on, with its print control: an
 // emulated form from a JSON form file, or a live widget form from a .ui file.
 // The job's own code (options, outputs, report) never tells them apart.

@@ -204,6 +204,11 @@ int runResizerCommand(const cli::Options& options, int argc, char** argv, const 
     std::cerr << "vellora: cannot read the form file " << options.form.string() << std::endl;
     return exitBadInput;
   }
+  if (options.command == cli::Command::Run && !options.png && !displayAvailable()) {
+    std::cerr << "vellora: run shows the form in a window and needs a display; without one give --png FILE"
+              << std::endl;
+    return exitBadInput;
+  }
   if (cli::isUiForm(options.form)) {
     // A .ui form is made of widgets, also without a window.
     QApplication application(argc, argv);

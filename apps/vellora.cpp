@@ -43,12 +43,6 @@ using cli::exitEndedFalse;
 // Printing to page pictures uses the in-memory printer at this resolution.
 constexpr double pngPrintDotsPerInch = 150;
 
-bool displayAvailable() {
-  const char* x11 = std::getenv("DISPLAY");
-  const char* wayland = std::getenv("WAYLAND_DISPLAY");
-  return (x11 != nullptr && *x11 != '\0') || (wayland != nullptr && *wayland != '\0');
-}
-
 fs::path programFolder(const char* argv0) {
   std::error_code error;
   fs::path program = fs::read_symlink("/proc/self/exe", error);
@@ -388,17 +382,17 @@ int main(int argc, char** argv) {
     return exitCompleted;
   }
 
-  const bool window = options.command == cli::Command::Preview && options.window && displayAvailable();
+  const bool window = options.command == cli::Command::Preview && options.window && app::displayAvailable();
   // The print dialog is shown only when it is not answered beforehand.
   const bool dialogShown = options.command == cli::Command::Print && options.dialog && !options.dialogAnswer;
-  if (dialogShown && !displayAvailable()) {
+  if (dialogShown && !app::displayAvailable()) {
     std::cerr << "vellora: --dialog shows the print dialog, which needs a display; without one give its answer "
                  "(--dialog cancel, --dialog ok, --dialog \"printer=NAME,from=2,to=4\")"
               << std::endl;
     return exitBadInput;
   }
   const bool qtInterface = window || dialogShown;
-  if (!displayAvailable()) setenv("QT_QPA_PLATFORM", "offscreen", 0);
+  if (!app::displayAvailable()) setenv("QT_QPA_PLATFORM", "offscreen", 0);
   providePrivateRuntimeFolder();
   if (app::isResizerCommand(options.command))
     return app::runResizerCommand(options, argc, argv, programFolder(argv[0]));

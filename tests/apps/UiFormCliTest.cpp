@@ -154,13 +154,14 @@ TEST_F(UiFormProgram, AMalformedFileOrAnUnknownClassIsRefusedWithItsPlaceAndNoth
     EXPECT_EQ(outcome.status, 2);
     EXPECT_FALSE(fs::exists(folder_ / "never.pdf"));
   }
-  // A good form with a bad setting, and a command that takes JSON forms only.
+  // A good form with a bad setting, and a window asked for without a display.
   Outcome outcome = run({"print", (forms / "customer-card.ui").string(), "--set", "NoSuchSetting=1"});
   EXPECT_EQ(outcome.status, 2);
   EXPECT_NE(outcome.err.find("NoSuchSetting"), std::string::npos);
   EXPECT_FALSE(fs::exists(folder_ / "customer-card.pdf"));
-  outcome = run({"run", (forms / "customer-card.ui").string()});
+  outcome = runWith("env -u DISPLAY -u WAYLAND_DISPLAY", {"run", (forms / "customer-card.ui").string()});
   EXPECT_EQ(outcome.status, 2);
+  EXPECT_NE(outcome.err.find("needs a display"), std::string::npos) << outcome.err;
 }
 
 TEST_F(UiFormProgram, OrderEntryPrintsEveryOrderLineOnceUnderTheTableHeaderOfEveryPage) {
