@@ -53,8 +53,11 @@ int headerColumnPixels(const QHeaderView& header) {
 
 // Whether the view's text wraps as the user sees it: a view that wraps
 // words shows a second line only where its rows are high enough for one.
+// Qt's own rows are about two lines high with their padding, and show one:
+// only rows clearly taller than that wrap (a cell that would wrap on paper
+// in the printer's font would break its words, digits and all).
 bool wrapsText(const QTableView& view) {
-  return view.wordWrap() && view.verticalHeader()->defaultSectionSize() >= 2 * view.fontMetrics().lineSpacing();
+  return view.wordWrap() && view.verticalHeader()->defaultSectionSize() >= 2.5 * view.fontMetrics().lineSpacing();
 }
 
 // ---------------------------------------------------------------------------
