@@ -178,6 +178,33 @@ TEST_F(LivePrintTest, PrintPreviewAndAStoppedJobLeaveTheWidgetsAsTheyWere) {
   EXPECT_EQ(qtformstest::stateOf(order.form), before) << "after a stopped job";
 }
 
+// The height of the first word box of `word` on page 1, in points.
+double wordHeight(const std::filesystem::path& pdf, const std::string& word) {
+  const std::string boxes = qtformstest::commandOutput("pdftotext -bbox -f 1 -l 1 '" + pdf.string() + "' -");
+  const std::size_t at = boxes.find(">" + word + "<");
+  if (at == std::string::npos) return 0;
+  const std::size_t start = boxes.rfind("<word", at);
+  auto number = [&](const std::string& name) {
+    const std::size_t from = boxes.find(name + "=\"", start) + name.size() + 2;
+    return std::stod(boxes.substr(from));
+  };
+  return number("yMax") - number("yMin");
+}
+
+TEST_F(LivePrintTest, TheFormScalesWithTheControlsZoom) {
+  OrderForm order;
+  qtforms::LivePrint job(order.form);
+  ASSERT_TRUE(job.printToPdf(pdf));
+  const double atDesign = wordHeight(pdf, "Customer");
+  ASSERT_GT(atDesign, 0);
+  for (const int zoom : {50, 150}) {
+    job.control().setZoom(static_cast<std::int16_t>(zoom));
+    ASSERT_TRUE(job.printToPdf(pdf));
+    EXPECT_NEAR(wordHeight(pdf, "Customer") / atDesign, zoom / 100.0, 0.15) << "zoom " << zoom;
+    EXPECT_NE(pageText(pdf, 1).find("Line 005"), std::string::npos) << "zoom " << zoom;
+  }
+}
+
 TEST_F(LivePrintTest, TheCurrentPrinterIsKeptAfterPrintingToAFile) {
   OrderForm order;
   qtforms::LivePrint job(order.form);
