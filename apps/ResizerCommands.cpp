@@ -35,9 +35,6 @@ using cli::exitEndedFalse;
 // How long run waits for the resizer's poll to follow a new window size.
 constexpr int followTimeoutMs = 3000;
 
-std::string sizeText(const cli::PixelSize& size) {
-  return std::to_string(size.width) + "x" + std::to_string(size.height);
-}
 
 host::ScreenInfo screenOf(const cli::PixelSize& size) { return {{size.width, size.height}, 15, 15}; }
 
@@ -60,6 +57,10 @@ std::optional<ResizableForm> loadResizable(const fs::path& file, const fs::path&
 }
 
 }  // namespace
+
+std::string sizeText(const cli::PixelSize& size) {
+  return std::to_string(size.width) + "x" + std::to_string(size.height);
+}
 
 void reportResizerStep(const std::string& step, const host::Object& form, const Gauxel& resizer) {
   const GauxelProperties standing = resizer.props();

@@ -14,6 +14,9 @@ class Gauxel;
 
 namespace app {
 
+// A size as the command line gives it: WxH.
+[[nodiscard]] std::string sizeText(const cli::PixelSize& size);
+
 // One line of the resizer's report: the step and where the resizer and the
 // form's client area stand after it.
 void reportResizerStep(const std::string& step, const host::Object& form, const Gauxel& resizer);

@@ -27,10 +27,6 @@ using cli::exitBadInput;
 using cli::exitCompleted;
 using cli::exitEndedFalse;
 
-std::string sizeText(const cli::PixelSize& size) {
-  return std::to_string(size.width) + "x" + std::to_string(size.height);
-}
-
 // The .ui form with its resizer. A form without one gets one that follows
 // the form's size: a resizer that did not would show nothing at work.
 struct ResizableUiForm {

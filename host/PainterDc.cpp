@@ -15,6 +15,7 @@
 #include <span>
 #include <vector>
 
+#include "host/QtColor.h"
 #include "host/PictureImpl.h"
 #include "host/QtFont.h"
 #include "host/RasterDc.h"
@@ -23,7 +24,6 @@ namespace host {
 
 namespace {
 
-QColor toQColor(Rgb color) { return QColor(color.red, color.green, color.blue); }
 
 QString toQString(std::string_view text) {
   return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));

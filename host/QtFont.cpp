@@ -13,6 +13,17 @@
 
 namespace host {
 
+Font fromQFont(const QFont& font) {
+  double points = font.pointSizeF();
+  if (points <= 0) points = font.pixelSize() * 72.0 / 96.0;
+  Font result(font.family().toStdString(), points);
+  result.setWeight(font.weight() >= QFont::DemiBold ? 700 : 400);
+  result.setItalic(font.italic());
+  result.setUnderline(font.underline());
+  result.setStrikethrough(font.strikeOut());
+  return result;
+}
+
 QFont toQFont(const Font& font, double dotsPerInch) {
   QFont qfont(QString::fromStdString(font.installedFamily()));
   qfont.setPixelSize(std::max(1, static_cast<int>(roundHalfEven(font.pixelSize(dotsPerInch)))));

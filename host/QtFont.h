@@ -12,6 +12,9 @@ namespace host {
 
 // The installed family at a whole pixel size for the resolution (points x dpi / 72).
 [[nodiscard]] QFont toQFont(const Font& font, double dotsPerInch);
+// A Qt font (a widget's) as the host's font object has it: its family, its
+// size in points (a pixel size taken at 96 dots per inch), weight and styles.
+[[nodiscard]] Font fromQFont(const QFont& font);
 
 // The advances (QFontMetrics::horizontalAdvance) of the runs of text measured
 // in one font, remembered for every measurer of that font: the lines of a

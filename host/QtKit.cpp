@@ -19,12 +19,12 @@
 #include <unordered_map>
 
 #include "host/PictureImpl.h"
+#include "host/QtColor.h"
 #include "host/RasterDc.h"
 
 namespace host {
 namespace {
 
-QColor toQColor(Rgb color) { return QColor(color.red, color.green, color.blue); }
 QRect toQRect(const Rect& rect) { return QRect(rect.left, rect.top, rect.width(), rect.height()); }
 
 // Paints a picture and then a canvas at the widget's top-left.

@@ -7,7 +7,10 @@
 
 #include "host/HostError.h"
 #include "host/PictureImpl.h"
+#include "host/QtColor.h"
+#include "host/QtFont.h"
 #include "host/RasterDc.h"
+#include "host/model/Control.h"
 #include "printctl/Vellora.h"
 #include "qtforms/LiveForm.h"
 #include "qtforms/LivePrint.h"
@@ -16,13 +19,13 @@ namespace vellora {
 
 namespace {
 
-constexpr double TwipsPerPixel = 15;
+using host::TwipsPerPixel;
 
 std::string utf8(const QString& text) { return text.toStdString(); }
 QString qtext(const std::string& text) { return QString::fromStdString(text); }
 
-QColor qcolor(std::int32_t host) { return QColor(host & 0xFF, (host >> 8) & 0xFF, (host >> 16) & 0xFF); }
-std::int32_t hostColor(const QColor& color) { return color.red() | (color.green() << 8) | (color.blue() << 16); }
+QColor qcolor(std::int32_t color) { return host::toQColor(host::Rgb::fromHost(color)); }
+std::int32_t hostColor(const QColor& color) { return host::fromQColor(color).toHost(); }
 
 }  // namespace
 
@@ -246,13 +249,6 @@ QFont PrintControl::titlesFont() const {
   return result;
 }
 
-void PrintControl::setTitlesFont(const QFont& value) {
-  host::Font font(utf8(value.family()), value.pointSizeF() > 0 ? value.pointSizeF() : 9);
-  font.setBold(value.bold());
-  font.setItalic(value.italic());
-  font.setUnderline(value.underline());
-  font.setStrikethrough(value.strikeOut());
-  d_->engine().setTitlesFont(font);
-}
+void PrintControl::setTitlesFont(const QFont& value) { d_->engine().setTitlesFont(host::fromQFont(value)); }
 
 }  // namespace vellora

@@ -14,8 +14,6 @@ namespace vellora {
 
 namespace {
 
-constexpr double TwipsPerPixel = 15;
-
 // The control's face in Qt Designer: its design size (465 x 405 twips).
 constexpr QSize DesignFace{31, 27};
 
@@ -115,12 +113,12 @@ class Resizer::Private {
     };
     given("SetScale", pixels.width);
     given("HScale", pixels.height);
-    given("WidthForm", static_cast<std::int32_t>(outer.width() * TwipsPerPixel));
-    given("HeightForm", static_cast<std::int32_t>(outer.height() * TwipsPerPixel));
-    given("LeftForm", static_cast<std::int32_t>(outer.x() * TwipsPerPixel));
-    given("TopForm", static_cast<std::int32_t>(outer.y() * TwipsPerPixel));
-    given("ScaleW", static_cast<std::int32_t>(form.width() * TwipsPerPixel));
-    given("ScaleH", static_cast<std::int32_t>(form.height() * TwipsPerPixel));
+    given("WidthForm", qtforms::toTwips(outer.width()));
+    given("HeightForm", qtforms::toTwips(outer.height()));
+    given("LeftForm", qtforms::toTwips(outer.x()));
+    given("TopForm", qtforms::toTwips(outer.y()));
+    given("ScaleW", qtforms::toTwips(form.width()));
+    given("ScaleH", qtforms::toTwips(form.height()));
   }
 
   Resizer& owner_;

@@ -23,17 +23,6 @@ namespace qtforms {
 
 namespace {
 
-// A button shows "&Save" as "Save", the ampersand marking its mnemonic.
-std::string shownCaption(const QString& text) {
-  QString shown;
-  shown.reserve(text.size());
-  for (qsizetype i = 0; i < text.size(); ++i) {
-    if (text[i] == QLatin1Char('&') && i + 1 < text.size()) ++i;
-    shown += text[i];
-  }
-  return shown.toStdString();
-}
-
 // The host's check box values: 0 unticked, 1 ticked, 2 greyed (a tristate box half-ticked).
 std::int16_t hostCheckValue(Qt::CheckState state) {
   switch (state) {
@@ -51,7 +40,7 @@ class StateButtonControl final : public WidgetControl {
  public:
   StateButtonControl(LiveForm& form, QAbstractButton& button, std::string typeName, host::Kind kind)
       : WidgetControl(form, button, std::move(typeName), kind) {
-    property("Caption", [this](Args) { return Value(shownCaption(as<QAbstractButton>().text())); });
+    property("Caption", [this](Args) { return Value(withoutMnemonic(as<QAbstractButton>().text())); });
     // The glyph stands left of the caption (0), or right of it in a right-to-left form (1).
     property("Alignment", [this](Args) { return Value(std::int16_t(widget().layoutDirection() == Qt::RightToLeft)); });
     property("Style", [](Args) { return Value(std::int16_t{0}); });
@@ -69,7 +58,7 @@ class CommandControl final : public WidgetControl {
       : WidgetControl(form, command, std::move(typeName), kind) {
     property("Caption", [this](Args) {
       auto* button = qobject_cast<QAbstractButton*>(&widget());
-      return Value(button != nullptr ? shownCaption(button->text()) : std::string());
+      return Value(button != nullptr ? withoutMnemonic(button->text()) : std::string());
     });
   }
 };

@@ -52,37 +52,30 @@ class ScrollAreaControl final : public WidgetControl {
   }
 };
 
+// A widget of pages (a tab widget, a stacked widget, a tool box): every page
+// holds controls of its own; `tabBar` tells the height of its row of tabs.
+template <class Pages>
+Adapted adaptPages(LiveForm& form, Pages& pagesWidget, std::function<int(const Pages&)> tabBar) {
+  QPointer<Pages> guard(&pagesWidget);
+  auto pages = [guard] {
+    return guard ? pagesOf(guard->count(), [&](int i) { return guard->widget(i); }) : std::vector<QWidget*>();
+  };
+  auto control = std::make_shared<PagesControl>(
+      form, pagesWidget, pages, [guard] { return guard ? guard->currentIndex() : 0; },
+      [guard, tabBar] { return guard ? tabBar(*guard) : 0; });
+  return {control, Children::Adapted, pages()};
+}
+
 }  // namespace
 
 Adapted adaptContainerFamily(LiveForm& form, QWidget& widget) {
   if (auto* tabs = qobject_cast<QTabWidget*>(&widget)) {
-    QPointer<QTabWidget> guard(tabs);
-    auto pages = [guard] {
-      return guard ? pagesOf(guard->count(), [&](int i) { return guard->widget(i); }) : std::vector<QWidget*>();
-    };
-    auto control = std::make_shared<PagesControl>(
-        form, *tabs, pages, [guard] { return guard ? guard->currentIndex() : 0; },
-        [guard] { return guard && guard->tabBar() ? guard->tabBar()->height() : 0; });
-    return {control, Children::Adapted, pages()};
+    return adaptPages<QTabWidget>(form, *tabs, [](const QTabWidget& w) { return w.tabBar() ? w.tabBar()->height() : 0; });
   }
-  if (auto* stack = qobject_cast<QStackedWidget*>(&widget)) {
-    QPointer<QStackedWidget> guard(stack);
-    auto pages = [guard] {
-      return guard ? pagesOf(guard->count(), [&](int i) { return guard->widget(i); }) : std::vector<QWidget*>();
-    };
-    auto control = std::make_shared<PagesControl>(
-        form, *stack, pages, [guard] { return guard ? guard->currentIndex() : 0; }, [] { return 0; });
-    return {control, Children::Adapted, pages()};
-  }
-  if (auto* toolBox = qobject_cast<QToolBox*>(&widget)) {
-    QPointer<QToolBox> guard(toolBox);
-    auto pages = [guard] {
-      return guard ? pagesOf(guard->count(), [&](int i) { return guard->widget(i); }) : std::vector<QWidget*>();
-    };
-    auto control = std::make_shared<PagesControl>(
-        form, *toolBox, pages, [guard] { return guard ? guard->currentIndex() : 0; }, [] { return 0; });
-    return {control, Children::Adapted, pages()};
-  }
+  if (auto* stack = qobject_cast<QStackedWidget*>(&widget))
+    return adaptPages<QStackedWidget>(form, *stack, [](const QStackedWidget&) { return 0; });
+  if (auto* toolBox = qobject_cast<QToolBox*>(&widget))
+    return adaptPages<QToolBox>(form, *toolBox, [](const QToolBox&) { return 0; });
   if (auto* area = qobject_cast<QScrollArea*>(&widget)) {
     std::vector<QWidget*> holders;
     if (area->widget() != nullptr) holders.push_back(area->widget());

@@ -16,15 +16,6 @@ namespace qtforms {
 
 namespace {
 
-std::string withoutMnemonic(const QString& text) {
-  QString shown;
-  for (qsizetype i = 0; i < text.size(); ++i) {
-    if (text[i] == QLatin1Char('&') && i + 1 < text.size()) ++i;
-    shown += text[i];
-  }
-  return shown.toStdString();
-}
-
 // The colour a frame draws its lines in: the plain foreground, or the
 // palette's shadow for a raised or sunken frame.
 QColor lineColor(const QFrame& frame) {

@@ -29,17 +29,6 @@ namespace qtforms {
 
 namespace {
 
-// A label shows "&Name" as "Name" when the ampersand marks its buddy's mnemonic.
-std::string withoutMnemonic(const QString& text) {
-  QString shown;
-  shown.reserve(text.size());
-  for (qsizetype i = 0; i < text.size(); ++i) {
-    if (text[i] == QLatin1Char('&') && i + 1 < text.size()) ++i;
-    shown += text[i];
-  }
-  return shown.toStdString();
-}
-
 std::int32_t codePointCount(QStringView text) {
   std::int32_t count = 0;
   for (qsizetype i = 0; i < text.size(); ++i, ++count) {

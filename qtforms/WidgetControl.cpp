@@ -4,6 +4,8 @@
 #include <QTextDocumentFragment>
 
 #include "host/HostError.h"
+#include "host/QtColor.h"
+#include "host/QtFont.h"
 #include "host/model/Control.h"
 #include "qtforms/LiveForm.h"
 
@@ -12,19 +14,18 @@ using host::Value;
 
 namespace qtforms {
 
-std::int32_t hostColor(const QColor& color) {
-  return host::Rgb::fromRgb(color.red(), color.green(), color.blue()).toHost();
-}
+std::int32_t hostColor(const QColor& color) { return host::fromQColor(color).toHost(); }
 
-host::Font hostFont(const QFont& font) {
-  double points = font.pointSizeF();
-  if (points <= 0) points = font.pixelSize() * 72.0 / 96.0;
-  host::Font result(font.family().toStdString(), points);
-  result.setWeight(font.weight() >= QFont::DemiBold ? 700 : 400);
-  result.setItalic(font.italic());
-  result.setUnderline(font.underline());
-  result.setStrikethrough(font.strikeOut());
-  return result;
+host::Font hostFont(const QFont& font) { return host::fromQFont(font); }
+
+std::string withoutMnemonic(const QString& text) {
+  QString shown;
+  shown.reserve(text.size());
+  for (qsizetype i = 0; i < text.size(); ++i) {
+    if (text[i] == QLatin1Char('&') && i + 1 < text.size()) ++i;
+    shown += text[i];
+  }
+  return shown.toStdString();
 }
 
 std::string plainTextOf(const QString& text, Qt::TextFormat format) {

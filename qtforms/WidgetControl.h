@@ -20,6 +20,7 @@
 #include "host/Geometry.h"
 #include "host/Lang.h"
 #include "host/Object.h"
+#include "host/model/Control.h"
 
 namespace qtforms {
 
@@ -31,8 +32,8 @@ enum class Writes {
   ToWidgets,      // the resizer: geometry and fonts are set on the widgets
 };
 
-// Pixels of the live form as host twips, and back.
-inline constexpr double TwipsPerPixel = 15;
+// Pixels of the live form as host twips (the host's 15 a pixel), and back.
+using host::TwipsPerPixel;
 [[nodiscard]] inline std::int32_t toTwips(double pixels) { return host::CLng(pixels * TwipsPerPixel); }
 [[nodiscard]] inline int toPixels(double twips) { return static_cast<int>(host::roundHalfEven(twips / TwipsPerPixel)); }
 
@@ -41,6 +42,8 @@ inline constexpr double TwipsPerPixel = 15;
 [[nodiscard]] host::Font hostFont(const QFont& font);
 // The plain text of a widget's text that may be rich ("<b>Total</b>" reads "Total").
 [[nodiscard]] std::string plainTextOf(const QString& text, Qt::TextFormat format);
+// A caption as a button, label or group box shows it: "&Save" reads "Save".
+[[nodiscard]] std::string withoutMnemonic(const QString& text);
 // Qt's horizontal alignment as the host's Alignment (0 left, 1 right, 2 centre).
 [[nodiscard]] std::int16_t hostAlignment(Qt::Alignment alignment);
 
