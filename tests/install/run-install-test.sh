@@ -2,10 +2,11 @@
 # Installs the project into a temporary prefix, builds a small application
 # outside the tree against the installed package (find_package(Vellora)),
 # runs it, and checks what it printed page by page.
-#   run-install-test.sh BUILD_DIR SOURCE_DIR
+#   run-install-test.sh BUILD_DIR SOURCE_DIR [COMPILER_FLAGS]
 set -euo pipefail
 build=$(cd "$1" && pwd)
 source=$(cd "$2" && pwd)
+flags=${3:-}
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 fail() { echo "install test: $*" >&2; exit 1; }
@@ -24,7 +25,8 @@ PKG_CONFIG_PATH=$work/prefix/lib/pkgconfig pkg-config --modversion vellora | gre
    "$source/examples/orders.json" --pdf "$work/orders.pdf" 2>"$work/vellora.err") || fail "the installed vellora cannot print: $(cat "$work/vellora.err")"
 [[ -s $work/orders.pdf ]] || fail "the installed vellora wrote no PDF"
 
-cmake -S "$source/tests/install/app" -B "$work/app" -G Ninja -DCMAKE_PREFIX_PATH="$work/prefix" >/dev/null
+cmake -S "$source/tests/install/app" -B "$work/app" -G Ninja -DCMAKE_PREFIX_PATH="$work/prefix" \
+  -DCMAKE_CXX_FLAGS="$flags" -DCMAKE_EXE_LINKER_FLAGS="$flags" >/dev/null
 cmake --build "$work/app" >/dev/null
 QT_QPA_PLATFORM=offscreen "$work/app/shipping-app" "$work/design.pdf" "$work/resized.pdf" >/dev/null
 
