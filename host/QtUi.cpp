@@ -82,9 +82,10 @@ class QtUi : public Ui {
 
   int msgBox(const std::string& text, int style, const std::string& title) override {
     record(text, style, title);
+    // Over the window the user works in (the form a setting was refused on).
     QMessageBox box(iconOf(style),
                     title.empty() ? QCoreApplication::applicationName() : QString::fromStdString(title),
-                    QString::fromStdString(text));
+                    QString::fromStdString(text), QMessageBox::NoButton, QApplication::activeWindow());
     const std::vector<ButtonChoice> choices = buttonsOf(style);
     for (const ButtonChoice& choice : choices) box.addButton(choice.button);
     const auto pressed = static_cast<QMessageBox::StandardButton>(box.exec());
