@@ -7,6 +7,8 @@
 #include <QMdiSubWindow>
 #include <QWindow>
 #include <typeinfo>
+#include <unordered_map>
+#include <unordered_set>
 
 #include "host/HostError.h"
 #include "host/Lang.h"
@@ -77,17 +79,24 @@ void activateLayouts(QWidget& widget) {
   if (QLayout* layout = widget.layout()) layout->activate();
 }
 
-// The lowest-numbered name of the form "<stem><n>" not yet given.
-std::string uniqueName(const std::string& stem, std::vector<std::string>& taken) {
-  for (int n = 1;; ++n) {
-    std::string name = stem + std::to_string(n);
-    if (std::find_if(taken.begin(), taken.end(), [&](const std::string& t) { return host::equalsNoCase(t, name); }) ==
-        taken.end()) {
-      taken.push_back(name);
-      return name;
+// The names given on a form, compared without regard to case, and the
+// lowest-numbered name "<stem><n>" not yet given (each stem counts on from
+// where it stopped: a form of a thousand unnamed widgets is named in one pass).
+class FormNames {
+ public:
+  void take(const std::string& name) { taken_.insert(host::lowerCase(name)); }
+  [[nodiscard]] std::string fresh(const std::string& stem) {
+    int& next = next_[stem];
+    for (;;) {
+      std::string name = stem + std::to_string(++next);
+      if (taken_.insert(host::lowerCase(name)).second) return name;
     }
   }
-}
+
+ private:
+  std::unordered_set<std::string> taken_;
+  std::unordered_map<std::string, int> next_;
+};
 
 std::string classStem(const QWidget& widget) {
   std::string stem = widget.metaObject()->className();
@@ -116,14 +125,15 @@ std::shared_ptr<LiveForm> LiveForm::adapt(QWidget& form, Writes writes) {
   auto live = std::make_shared<LiveForm>(form, writes, qobject_cast<QMdiSubWindow*>(form.parentWidget()) != nullptr);
   live->collect(form, live);
   // Names the designer left empty are given as the host would, unique on the form.
-  std::vector<std::string> taken{live->get("Name").toString()};
+  FormNames names;
+  names.take(live->get("Name").toString());
   for (const ObjectRef& control : live->controls_) {
     auto* adapter = dynamic_cast<WidgetControl*>(control.get());
-    if (adapter != nullptr && !adapter->name().empty()) taken.push_back(adapter->name());
+    if (adapter != nullptr && !adapter->name().empty()) names.take(adapter->name());
   }
   for (auto& [widget, control] : live->adapters_) {
     auto* adapter = dynamic_cast<WidgetControl*>(control.get());
-    if (adapter != nullptr && adapter->name().empty()) adapter->setName(uniqueName(classStem(*widget), taken));
+    if (adapter != nullptr && adapter->name().empty()) adapter->setName(names.fresh(classStem(*widget)));
   }
   return live;
 }

@@ -55,23 +55,36 @@ class LiveFont final : public host::Object {
   }
 
   void set(std::string_view name, const Value& value, Args index) override {
+    // The resizer writes only sizes, a thousand a pass: the point size the
+    // host grants, straight onto the widget's font.
+    if (reachesWidget_() && host::equalsNoCase(name, "Size") && index.empty()) {
+      QWidget& widget = control_.widget();
+      const double points = host::grantedFontSize(value.toDouble());
+      if (widget.font().pointSizeF() == points) return;
+      QFont sized = widget.font();
+      sized.setPointSizeF(points);
+      widget.setFont(sized);
+      return;
+    }
     host::FontObject font(current());
     font.set(name, value, index);
     if (!reachesWidget_()) {
       kept_ = font.font();
       return;
     }
+    // Only what the write changed: every attribute set on a widget's font is
+    // one its children no longer inherit, and each costs Qt a new layout.
     QWidget& widget = control_.widget();
-    QFont changed = widget.font();
+    const host::Font before = hostFont(widget.font());
     const host::Font& wanted = font.font();
-    changed.setPointSizeF(wanted.size());
-    changed.setBold(wanted.bold());
-    changed.setItalic(wanted.italic());
-    changed.setUnderline(wanted.underline());
-    changed.setStrikeOut(wanted.strikethrough());
-    if (!host::equalsNoCase(wanted.name(), hostFont(widget.font()).name()))
-      changed.setFamily(QString::fromStdString(wanted.name()));
-    widget.setFont(changed);
+    QFont changed = widget.font();
+    if (wanted.size() != before.size()) changed.setPointSizeF(wanted.size());
+    if (wanted.bold() != before.bold()) changed.setBold(wanted.bold());
+    if (wanted.italic() != before.italic()) changed.setItalic(wanted.italic());
+    if (wanted.underline() != before.underline()) changed.setUnderline(wanted.underline());
+    if (wanted.strikethrough() != before.strikethrough()) changed.setStrikeOut(wanted.strikethrough());
+    if (!host::equalsNoCase(wanted.name(), before.name())) changed.setFamily(QString::fromStdString(wanted.name()));
+    if (changed != widget.font()) widget.setFont(changed);
   }
 
   std::function<bool()> reachesWidget_;
