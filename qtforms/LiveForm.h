@@ -47,10 +47,11 @@ class LiveForm final : public host::Object, public host::FormView {
   // The adapter of a widget on this form; nullptr for a widget that has none
   // (a layout holder, a widget inside a table).
   [[nodiscard]] host::ObjectRef adapterOf(const QWidget& widget) const;
-  // While deferred, geometry writes to the widgets are gathered on their
-  // adapters and read back from there; applyGeometry sets each widget's
-  // geometry once. Qt lays out and repaints a widget on every move and
-  // resize, and a scaling pass writes four values a widget.
+  // While deferred, geometry and font size writes to the widgets are
+  // gathered on their adapters and read back from there; applyGeometry sets
+  // each widget's font and geometry once. Qt lays out and repaints a widget
+  // on every move, resize and font change, and a scaling pass writes five
+  // values a widget.
   void deferGeometry(bool defer) { defersGeometry_ = defer; }
   [[nodiscard]] bool defersGeometry() const { return defersGeometry_; }
   void applyGeometry();

@@ -58,12 +58,7 @@ class LiveFont final : public host::Object {
     // The resizer writes only sizes, a thousand a pass: the point size the
     // host grants, straight onto the widget's font.
     if (reachesWidget_() && host::equalsNoCase(name, "Size") && index.empty()) {
-      QWidget& widget = control_.widget();
-      const double points = host::grantedFontSize(value.toDouble());
-      if (widget.font().pointSizeF() == points) return;
-      QFont sized = widget.font();
-      sized.setPointSizeF(points);
-      widget.setFont(sized);
+      control_.setPointSizeNow(host::grantedFontSize(value.toDouble()));
       return;
     }
     host::FontObject font(current());
@@ -90,7 +85,12 @@ class LiveFont final : public host::Object {
   std::function<bool()> reachesWidget_;
 
  private:
-  [[nodiscard]] host::Font current() const { return kept_ ? *kept_ : hostFont(control_.widget().font()); }
+  [[nodiscard]] host::Font current() const {
+    if (kept_) return *kept_;
+    host::Font font = hostFont(control_.widget().font());
+    if (const auto points = control_.pendingPointSize()) font.setSize(*points);
+    return font;
+  }
   WidgetControl& control_;
   std::optional<host::Font> kept_;
 };
@@ -136,8 +136,31 @@ void WidgetControl::setGeometryNow(const QRect& geometry) {
   }
 }
 
+void WidgetControl::setPointSizeNow(double points) {
+  if (form_.defersGeometry()) {
+    pendingPoints_ = points;
+    return;
+  }
+  applyPointSize(points);
+}
+
+void WidgetControl::applyPointSize(double points) {
+  QWidget& self = widget();
+  if (self.font().pointSizeF() == points) return;
+  QFont sized = self.font();
+  sized.setPointSizeF(points);
+  self.setFont(sized);
+}
+
+// The font first, then the place: a widget lays its text out once for both.
 void WidgetControl::applyGeometry() {
-  if (!pendingGeometry_ || !widget_) return;
+  if (!widget_) return;
+  if (pendingPoints_) {
+    const double points = *pendingPoints_;
+    pendingPoints_.reset();
+    applyPointSize(points);
+  }
+  if (!pendingGeometry_) return;
   const QRect geometry = *pendingGeometry_;
   pendingGeometry_.reset();
   if (widget_->geometry() != geometry) widget_->setGeometry(geometry);

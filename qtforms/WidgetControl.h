@@ -82,8 +82,12 @@ class WidgetControl : public host::Object {
   [[nodiscard]] QPoint positionInContainer() const;
   // The widget's geometry in its parent, as the last writes left it.
   [[nodiscard]] QRect geometryNow() const;
-  // Applies the geometry writes the form gathered (see LiveForm::deferGeometry).
+  // Applies the geometry and font size writes the form gathered (see
+  // LiveForm::deferGeometry).
   void applyGeometry();
+  // The font's point size, set now or when the form applies what it gathered.
+  void setPointSizeNow(double points);
+  [[nodiscard]] std::optional<double> pendingPointSize() const { return pendingPoints_; }
 
  protected:
   using Getter = std::function<host::Value(host::Args)>;
@@ -113,6 +117,7 @@ class WidgetControl : public host::Object {
   void declareCommon();
   void moveTo(const QPoint& inContainer);
   void setGeometryNow(const QRect& geometry);
+  void applyPointSize(double points);
 
   LiveForm& form_;
   QPointer<QWidget> widget_;
@@ -127,6 +132,7 @@ class WidgetControl : public host::Object {
   std::unordered_map<std::string, host::Value, host::NoCaseHash, host::NoCaseEqual> kept_;
   host::ObjectRef font_;
   std::optional<QRect> pendingGeometry_;
+  std::optional<double> pendingPoints_;
 };
 
 }  // namespace qtforms
