@@ -88,6 +88,7 @@ std::optional<UsageError> takeResizeOption(const std::string& option, const std:
     if (value.empty() || value.size() > 6 || value.find_first_not_of("0123456789-") != std::string::npos ||
         value.find('-', 1) != std::string::npos || value == "-")
       return UsageError{"--zoom takes a whole number of percent, not \"" + value + "\""};
+    if (std::stoi(value) <= 0) return UsageError{"--zoom takes a percent above 0, not " + value};
     options.steps.emplace_back(ZoomStep{std::stoi(value)});
   } else if (option == "--out") {
     options.out = value;

@@ -97,6 +97,9 @@ Value Gauxel::get(std::string_view name, host::Args index) const {
 }
 
 void Gauxel::setZoom(const Value& value) {
+  // A zoom of 0 or less would scale every control to nothing (or through
+  // itself): refused, and the layout stays.
+  if (value.toDouble() <= 0) host::raise(host::err::InvalidPropertyValue, "Invalid property value: Zoom must be above 0");
   const std::int16_t previous = stored("Zoom").toInteger();
   Control::set("Zoom", value);
   PropertyChanged("Zoom");

@@ -150,6 +150,10 @@ TEST(CommandLine, RefusesResizeOptionsWhereTheyDoNotBelong) {
   EXPECT_NE(refusal({"resize", "form.json", "--screen", "0x768"}), "(accepted)");
   EXPECT_NE(refusal({"resize", "form.json", "--screen", "12x-4"}), "(accepted)");
   EXPECT_NE(refusal({"resize", "form.json", "--screen", "1024x768", "--zoom", "1.5"}), "(accepted)");
+  EXPECT_EQ(refusal({"resize", "form.json", "--screen", "1024x768", "--zoom", "-20"}),
+            "--zoom takes a percent above 0, not -20");
+  EXPECT_EQ(refusal({"resize", "form.json", "--screen", "1024x768", "--zoom", "0"}),
+            "--zoom takes a percent above 0, not 0");
   EXPECT_NE(refusal({"resize", "form.json", "--screen", "1024x768", "--set", "Zoom=80"}), "(accepted)");
   EXPECT_EQ(refusal({"run", "form.json", "--zoom", "120"}), "--zoom, --out and --print belong to resize");
   EXPECT_EQ(refusal({"run", "form.json", "--print", "x.pdf"}), "--zoom, --out and --print belong to resize");

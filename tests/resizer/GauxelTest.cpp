@@ -53,6 +53,11 @@ TEST(GauxelTest, ValuesAreConvertedToThePropertyType) {
   EXPECT_THROW(resizer.set("Zoom", Value(std::int32_t{40000})), host::HostError);
   EXPECT_THROW(resizer.set("SetScale", Value("wide")), host::HostError);
   EXPECT_EQ(resizer.props().SetScale, 12000);
+  // A zoom that would scale every control to nothing is refused and the layout stays.
+  for (const double zoom : {0.0, -20.0}) {
+    EXPECT_EQ(testsupport::errorNumberOf([&] { resizer.set("Zoom", Value(zoom)); }), host::err::InvalidPropertyValue);
+    EXPECT_EQ(resizer.props().Zoom, 110);
+  }
 }
 
 TEST(GauxelTest, FactorIsRefusedAtDesignTime) {
