@@ -57,6 +57,7 @@ struct JobRecord {
   int pages = 0;
   std::string output;
   QJsonArray outputs;  // every output the job wrote, with its pages
+  QJsonArray notes;    // what standard error said of how the job ended
 };
 
 void addOutput(JobRecord& record, const std::string& output, int pages) {
@@ -101,27 +102,53 @@ std::optional<std::string> writePages(const std::vector<host::Picture>& pages, c
   return std::nullopt;
 }
 
-// Says on standard error what the user would otherwise not learn: why
-// nothing was printed, or that the page range ended the job.
-void tellHowTheJobEnded(const Vellora& control, bool result) {
+// What the user would otherwise not learn: why nothing was printed, or that
+// the page range ended the job. Each note goes to standard error and into
+// the report.
+std::vector<std::string> howTheJobEnded(const Vellora& control, bool result) {
   const PrintJob& job = control.job();
   const VelloraProperties& properties = control.props();
   const int lastPage = job.Printing == 1 ? job.PageCounter : job.PageCounter + 1;
+  std::vector<std::string> notes;
   if (!result && !job.StopRequested) {
     const std::string failure = host::printer().device() ? host::printer().device()->lastFailure() : std::string();
     if (!failure.empty()) {
-      std::cerr << "vellora: cannot write " << failure << std::endl;
+      notes.push_back("cannot write " + failure);
     } else if (!job.FailureText.empty()) {
-      std::cerr << "vellora: the print job failed: " << job.FailureText << std::endl;
+      notes.push_back("the print job failed: " + job.FailureText);
     } else if (lastPage < properties.FromPage) {
-      std::cerr << "vellora: the page range starts at page " << properties.FromPage << " but the form has "
-                << lastPage << (lastPage == 1 ? " page" : " pages") << ": nothing was printed" << std::endl;
+      notes.push_back("the page range starts at page " + std::to_string(properties.FromPage) + " but the form has " +
+                      std::to_string(lastPage) + (lastPage == 1 ? " page" : " pages") + ": nothing was printed");
     }
   }
   if (result && job.JobEnded && properties.ToPage > 0 && lastPage >= properties.ToPage) {
-    std::cerr << "vellora: the page range ended the job at page " << properties.ToPage << " (ToPage "
-              << properties.ToPage << "); the form goes on beyond it" << std::endl;
+    notes.push_back("the page range ended the job at page " + std::to_string(properties.ToPage) + " (ToPage " +
+                    std::to_string(properties.ToPage) + "); the form goes on beyond it");
   }
+  return notes;
+}
+
+void tellHowTheJobEnded(const Vellora& control, bool result, JobRecord& record) {
+  for (const std::string& note : howTheJobEnded(control, result)) {
+    std::cerr << "vellora: " << note << std::endl;
+    record.notes.append(QString::fromStdString(note));
+  }
+}
+
+// A file the program wrote as the user names it: relative to the current
+// folder when it lies inside it.
+std::string shownPath(const fs::path& file) {
+  std::error_code error;
+  const fs::path relative = fs::proximate(file, fs::current_path(), error);
+  if (error || relative.empty() || *relative.begin() == "..") return file.string();
+  return relative.string();
+}
+
+// Says what the job wrote, so that no file is written or overwritten without a word.
+void tellWhatWasWritten(const host::PrinterDevice& device, int pages) {
+  if (device.driverName() != "PDF") return;
+  std::cerr << "vellora: wrote " << shownPath(device.port()) << ", " << pages << (pages == 1 ? " page" : " pages")
+            << std::endl;
 }
 
 // One print dialog of the job and what came of it.
@@ -169,7 +196,8 @@ bool writeReport(const fs::path& file, const JobRecord& record) {
                            {"dialogs", dialogs},
                            {"pages", record.pages},
                            {"output", QString::fromStdString(record.output)},
-                           {"outputs", record.outputs}};
+                           {"outputs", record.outputs},
+                           {"notes", record.notes}};
   QFile out(QString::fromStdString(file.string()));
   if (!out.open(QIODevice::WriteOnly | QIODevice::Truncate)) return false;
   out.write(QJsonDocument(report).toJson(QJsonDocument::Indented));
@@ -201,8 +229,11 @@ void runPreviewWindow(Vellora& control, JobRecord& record) {
   control.Paint();
   if (!printing || !control.LastPrintResult()) return;
   const bool printed = *control.LastPrintResult();
-  tellHowTheJobEnded(control, printed);
-  if (printed) addOutput(record, outputOf(*host::printer().device()), printedPages(control));
+  tellHowTheJobEnded(control, printed, record);
+  if (printed) {
+    addOutput(record, outputOf(*host::printer().device()), printedPages(control));
+    tellWhatWasWritten(*host::printer().device(), printedPages(control));
+  }
 }
 
 // A form file's emulated form with its print control.
@@ -285,7 +316,7 @@ int runJob(const cli::Options& options, app::JobForm& form) {
     record.result = form.print();
     for (const host::PrintDialogRecord& dialog : host::ui().printDialogs())
       std::cerr << "vellora: " << dialogSummary(dialog) << std::endl;
-    tellHowTheJobEnded(control, record.result);
+    tellHowTheJobEnded(control, record.result, record);
     if (options.png) {
       auto memory = std::dynamic_pointer_cast<host::MemoryPrinter>(host::printer().device());
       if (memory) {
@@ -297,10 +328,11 @@ int runJob(const cli::Options& options, app::JobForm& form) {
       record.pages = record.result ? printedPages(control) : 0;
       // The printer may have changed in the print dialog.
       record.output = outputOf(*host::printer().device());
+      if (record.result) tellWhatWasWritten(*host::printer().device(), record.pages);
     }
   } else {
     record.result = form.preview();
-    tellHowTheJobEnded(control, record.result);
+    tellHowTheJobEnded(control, record.result, record);
     const std::vector<host::Picture> pages = previewPages(control);
     record.pages = static_cast<int>(pages.size());
     if (options.window && host::ui().hasDisplay()) {

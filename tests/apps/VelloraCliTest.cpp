@@ -117,6 +117,22 @@ TEST_F(VelloraProgram, PrintsTheExampleOrderFormToAPdfPageByPage) {
     EXPECT_EQ(text.find("picked by J.B."), std::string::npos) << "a noprint box was printed";
   }
   EXPECT_NE(outcome.err.find("page 1"), std::string::npos) << "progress goes to standard error";
+  EXPECT_NE(outcome.err.find("vellora: wrote orders.pdf, " + std::to_string(pages) + " pages"), std::string::npos)
+      << "a file is not written without a word: " << outcome.err;
+  EXPECT_TRUE(r["notes"].toArray().isEmpty());
+}
+
+TEST_F(VelloraProgram, AJobThePageRangeEndedSaysSoInItsReport) {
+  const Outcome outcome = run({"print", exampleForm.string(), "--set", "ToPage=1", "--report", "report.json"});
+  ASSERT_EQ(outcome.status, 0) << outcome.err;
+  const QJsonObject r = report();
+  EXPECT_TRUE(r["result"].toBool());
+  const QJsonArray notes = r["notes"].toArray();
+  ASSERT_EQ(notes.size(), 1) << outcome.err;
+  EXPECT_EQ(notes.first().toString().toStdString(),
+            "the page range ended the job at page 1 (ToPage 1); the form goes on beyond it");
+  EXPECT_NE(outcome.err.find("vellora: " + notes.first().toString().toStdString()), std::string::npos);
+  EXPECT_NE(outcome.err.find("vellora: wrote orders.pdf, 1 page\n"), std::string::npos) << outcome.err;
 }
 
 TEST_F(VelloraProgram, SettingsApplyThroughTheLetsAndTheRangeNumbersFromItsFirstPage) {
