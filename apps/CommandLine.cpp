@@ -154,6 +154,10 @@ std::variant<host::PrintDialogScript, UsageError> parseDialogAnswer(const std::s
     if (key == "color") script.colorMode = number;
     if (key == "duplex") script.duplex = number;
   }
+  // An inverted range is refused as the page range properties refuse it.
+  if (script.fromPage && script.toPage && *script.toPage > 0 && *script.fromPage > *script.toPage)
+    return UsageError{"--dialog from=" + std::to_string(*script.fromPage) + ",to=" + std::to_string(*script.toPage) +
+                      ": FromPage must be smaller or equal to ToPage"};
   return script;
 }
 

@@ -52,6 +52,12 @@ void startOnCurrentPrinter(QPrinter& printer, const PrintDialogRequest& request)
   printer.setCopyCount(std::max(1, settings.copies));
   printer.setColorMode(settings.colorMode == 1 ? QPrinter::GrayScale : QPrinter::Color);
   printer.setDuplex(qtDuplex(settings.duplex));
+  // No upper limit from the first page on is the dialog's "all pages":
+  // confirmed as it comes up, it keeps the range open.
+  if (request.toPage <= 0 && request.fromPage <= request.minPage) {
+    printer.setPrintRange(QPrinter::AllPages);
+    return;
+  }
   const int last = lastPageOf(request);
   const int from = std::clamp(request.fromPage, request.minPage, last);
   printer.setFromTo(from, std::clamp(request.toPage, from, last));

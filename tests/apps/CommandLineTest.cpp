@@ -116,6 +116,9 @@ TEST(CommandLine, RefusesDialogAnswersItCannotTake) {
             "--dialog has no answer tray (printer, from, to, copies, orientation, paper, color, duplex)");
   EXPECT_EQ(refusal({"preview", "a.json", "--dialog", "cancel"}), "--dialog belongs to print");
   EXPECT_EQ(refusal({"printers", "--dialog"}), "printers takes no form and no options");
+  EXPECT_EQ(refusal({"print", "a.json", "--dialog", "from=5,to=2"}),
+            "--dialog from=5,to=2: FromPage must be smaller or equal to ToPage");
+  EXPECT_EQ(refusal({"print", "a.json", "--dialog", "from=5,to=0"}), "(accepted)") << "to=0 is no upper limit";
 }
 
 }  // namespace

@@ -160,6 +160,22 @@ TEST(QtPrintDialog, OffersThePrintersAndTheRangeAndCancelsToNothing) {
   }
 }
 
+TEST(QtPrintDialog, NoUpperLimitComesUpAsAllPagesAndStaysOpenWhenConfirmed) {
+  host::PrintDialogRequest request = officeRequest();
+  request.fromPage = 1;
+  request.toPage = 0;  // ToPage 0: no limit
+  request.maxPage = 0;
+  bool allPagesTicked = false;
+  const auto choice = host::runQtPrintDialog(request, nullptr, [&](QWidget& dialog) {
+    if (auto* all = dialog.findChild<QAbstractButton*>(QStringLiteral("printAll"))) allPagesTicked = all->isChecked();
+    static_cast<QDialog&>(dialog).accept();
+  });
+  ASSERT_TRUE(choice);
+  EXPECT_TRUE(allPagesTicked) << "the dialog offers all pages, not pages 1 to 1";
+  EXPECT_EQ(choice->fromPage, 1);
+  EXPECT_EQ(choice->toPage, 0) << "confirmed unchanged, the range keeps no upper limit";
+}
+
 TEST(QtPrintDialog, ConfirmedChoicesComeBackInTheHostsTerms) {
   const std::filesystem::path folder = testsupport::makeTempDir("vellora-dialog");
   host::PrintDialogRequest request = officeRequest();
