@@ -30,6 +30,13 @@ std::string reasonOf(const QSqlError& error) {
   return text.toStdString();
 }
 
+// SQLite's busy and locked codes: another program holds the database, and
+// went on holding it for as long as the connection waits.
+bool lockedByAnother(const QSqlError& error) {
+  const QString code = error.nativeErrorCode();
+  return code == QLatin1String("5") || code == QLatin1String("6");
+}
+
 bool isTableName(const std::string& text) {
   if (text.empty() || std::isdigit(static_cast<unsigned char>(text[0]))) return false;
   return std::all_of(text.begin(), text.end(),
@@ -136,8 +143,11 @@ std::unique_ptr<RecordSet> RecordSet::open(const std::filesystem::path& database
     refuse(RecordSetError::Cause::Database, "cannot be opened: " + reasonOf(connection->database.lastError()));
   QSqlQuery check(connection->database);
   if (!check.exec(QStringLiteral("PRAGMA query_only = ON")) ||
-      !check.exec(QStringLiteral("SELECT COUNT(*) FROM sqlite_master")))
+      !check.exec(QStringLiteral("SELECT COUNT(*) FROM sqlite_master"))) {
+    if (lockedByAnother(check.lastError()))
+      refuse(RecordSetError::Cause::Database, "is locked by another program: " + database.string());
     refuse(RecordSetError::Cause::Database, "is not an SQLite database: " + reasonOf(check.lastError()));
+  }
 
   connection->sql = QString::fromStdString(sql);
   if (!check.exec(QStringLiteral("SELECT COUNT(*) FROM (%1)").arg(connection->sql)) || !check.next())

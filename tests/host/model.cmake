@@ -14,4 +14,4 @@ vellora_add_test_suite(host_model_tests
     model/DataGridControlsTest.cpp
     model/TabControlTest.cpp
     model/ListViewTest.cpp
-  LIBRARIES vellorahost vellora_test_main)
+  LIBRARIES vellorahost vellora_test_main Qt6::Sql)

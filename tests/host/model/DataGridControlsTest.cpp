@@ -3,6 +3,8 @@
 // file's keys and everything it refuses, and a database that no record
 // source can change.
 #include <gtest/gtest.h>
+#include <QSqlQuery>
+#include <QSqlDatabase>
 
 #include <filesystem>
 
@@ -187,6 +189,29 @@ TEST_F(DataGridTest, WhatTheGridCannotShowIsRefusedAtItsKey) {
   }
   EXPECT_EQ(testsupport::fileBytes(database_), before) << "no record source may change the database";
   EXPECT_EQ(host::DataGrid("DataGrid").get("ApproxCount").toLong(), 0) << "an unbound grid shows nothing";
+}
+
+TEST_F(DataGridTest, ADatabaseLockedByAnotherProgramIsSaidToBeSo) {
+  const std::filesystem::path file = folder_ / "locked.sqlite";
+  testsupport::makeDatabase(file, testsupport::ordersTable(3));
+  // Another writer holds the database exclusively for as long as the grid waits.
+  {
+    QSqlDatabase writer = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("other-writer"));
+    writer.setDatabaseName(QString::fromStdString(file.string()));
+    ASSERT_TRUE(writer.open());
+    QSqlQuery lock(writer);
+    ASSERT_TRUE(lock.exec(QStringLiteral("BEGIN EXCLUSIVE")));
+    try {
+      (void)host::RecordSet::open(file, "orders");
+      ADD_FAILURE() << "a locked database was opened";
+    } catch (const host::RecordSetError& error) {
+      EXPECT_NE(error.problem.find("is locked by another program: " + file.string()), std::string::npos)
+          << error.problem;
+    }
+    lock.exec(QStringLiteral("ROLLBACK"));
+    writer.close();
+  }
+  QSqlDatabase::removeDatabase(QStringLiteral("other-writer"));
 }
 
 TEST_F(DataGridTest, ARecordSetReadsOnlyForwardInBlocksUntilItMustStepBack) {
