@@ -17,6 +17,7 @@
 #include <iostream>
 #include <memory>
 #include <optional>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -150,6 +151,54 @@ void tellWhatWasWritten(const host::PrinterDevice& device, int pages) {
   std::cerr << "vellora: wrote " << shownPath(device.port()) << ", " << pages << (pages == 1 ? " page" : " pages")
             << std::endl;
 }
+
+// Copies what goes to standard error into a string as well while it lives,
+// so that a form refused before any job can say in the report what the
+// user was told.
+class StandardErrorCopy {
+ public:
+  StandardErrorCopy() : tee_(*std::cerr.rdbuf(), copy_), original_(std::cerr.rdbuf(&tee_)) {}
+  StandardErrorCopy(const StandardErrorCopy&) = delete;
+  StandardErrorCopy& operator=(const StandardErrorCopy&) = delete;
+  ~StandardErrorCopy() { std::cerr.rdbuf(original_); }
+
+  // The lines written, each without the program's "vellora: ".
+  [[nodiscard]] QJsonArray lines() const {
+    QJsonArray lines;
+    std::istringstream text(copy_.str());
+    for (std::string line; std::getline(text, line);) {
+      if (line.rfind("vellora: ", 0) == 0) line.erase(0, 9);
+      lines.append(QString::fromStdString(line));
+    }
+    return lines;
+  }
+
+ private:
+  class Tee final : public std::streambuf {
+   public:
+    Tee(std::streambuf& shown, std::stringbuf& kept) : shown_(shown), kept_(kept) {}
+
+   protected:
+    int overflow(int c) override {
+      if (c == traits_type::eof()) return traits_type::not_eof(c);
+      kept_.sputc(static_cast<char>(c));
+      return shown_.sputc(static_cast<char>(c));
+    }
+    std::streamsize xsputn(const char* text, std::streamsize count) override {
+      kept_.sputn(text, count);
+      return shown_.sputn(text, count);
+    }
+    int sync() override { return shown_.pubsync(); }
+
+   private:
+    std::streambuf& shown_;
+    std::stringbuf& kept_;
+  };
+
+  std::stringbuf copy_;
+  Tee tee_;
+  std::streambuf* original_;
+};
 
 // One print dialog of the job and what came of it.
 QJsonObject dialogReport(const host::PrintDialogRecord& dialog) {
@@ -445,9 +494,17 @@ int main(int argc, char** argv) {
     ui = std::make_unique<host::HeadlessUi>();
   }
   host::Runtime runtime(std::move(ui), jobPrinters(options));
+  const StandardErrorCopy refusal;
   const std::unique_ptr<app::JobForm> form = cli::isUiForm(options.form)
                                                  ? app::openUiForm(options.form, programFolder(argv[0]))
                                                  : openFormFile(options.form, programFolder(argv[0]));
-  if (!form) return exitBadInput;
+  if (!form) {
+    // A refused form reports as a job that ended False does, with what was said.
+    JobRecord record;
+    record.notes = refusal.lines();
+    if (options.report && !writeReport(*options.report, record))
+      std::cerr << "vellora: cannot write the report " << options.report->string() << std::endl;
+    return exitBadInput;
+  }
   return runJob(options, *form);
 }

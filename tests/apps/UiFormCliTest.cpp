@@ -148,7 +148,14 @@ TEST_F(UiFormProgram, AMalformedFileOrAnUnknownClassIsRefusedWithItsPlaceAndNoth
       EXPECT_NE(outcome.err.find(refusal.names), std::string::npos) << outcome.err;
       EXPECT_EQ(outcome.err.find("page 1"), std::string::npos) << "no job ran";
       EXPECT_FALSE(fs::exists(folder_ / "pages"));
-      EXPECT_FALSE(fs::exists(folder_ / "r.json"));
+      // The report says the form was refused, and why.
+      const QJsonObject refused = report("r.json");
+      EXPECT_FALSE(refused["result"].toBool());
+      EXPECT_EQ(refused["pages"].toInt(), 0);
+      EXPECT_TRUE(refused["outputs"].toArray().isEmpty());
+      ASSERT_FALSE(refused["notes"].toArray().isEmpty());
+      EXPECT_TRUE(refused["notes"].toArray().first().toString().contains(refusal.file));
+      fs::remove(folder_ / "r.json");
     }
     const Outcome outcome = run({"print", (forms / refusal.file).string(), "--pdf", "never.pdf"});
     EXPECT_EQ(outcome.status, 2);

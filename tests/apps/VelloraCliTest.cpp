@@ -547,13 +547,22 @@ TEST_F(DataGridProgram, EveryRecordPrintsOnceInOrderUnderTheHeadersOfItsPageAndT
 TEST_F(DataGridProgram, ARecordSourceThatIsNotAQueryIsRefusedAndNothingPrints) {
   const fs::path form = writeForm("DELETE FROM orders");
   const std::string before = testsupport::fileBytes(folder_ / "orders.sqlite");
-  const Outcome outcome = run({"print", form.string(), "--pdf", "orders.pdf"});
+  const Outcome outcome = run({"print", form.string(), "--pdf", "orders.pdf", "--report", "refused.json"});
   EXPECT_EQ(outcome.status, 2);
   EXPECT_NE(outcome.err.find("Form.Controls[0]"), std::string::npos) << outcome.err;
   EXPECT_NE(outcome.err.find("RecordSource"), std::string::npos) << outcome.err;
   EXPECT_NE(outcome.err.find("must be a table name or a SELECT statement"), std::string::npos) << outcome.err;
   EXPECT_FALSE(fs::exists(folder_ / "orders.pdf"));
   EXPECT_EQ(testsupport::fileBytes(folder_ / "orders.sqlite"), before);
+  // The refused form still writes its report, as a job that ended False does.
+  const QJsonObject report =
+      QJsonDocument::fromJson(QByteArray::fromStdString(readFile(folder_ / "refused.json"))).object();
+  EXPECT_FALSE(report["result"].toBool());
+  EXPECT_EQ(report["pages"].toInt(), 0);
+  const QJsonArray notes = report["notes"].toArray();
+  ASSERT_FALSE(notes.isEmpty());
+  EXPECT_TRUE(notes.first().toString().contains("must be a table name or a SELECT statement"))
+      << notes.first().toString().toStdString();
 }
 
 TEST_F(DataGridProgram, TheExampleOrderBookPrintsEveryOrderOfItsDatabase) {
