@@ -11,6 +11,7 @@
 #include <unordered_set>
 
 #include "host/HostError.h"
+#include "host/QtFont.h"
 #include "host/Lang.h"
 #include "host/PictureImpl.h"
 #include "host/model/Control.h"
@@ -63,7 +64,7 @@ class FormFont final : public host::Object {
   explicit FormFont(const LiveForm& form) : form_(form) {}
   [[nodiscard]] std::string typeName() const override { return "Font"; }
   [[nodiscard]] Value get(std::string_view name, Args index) const override {
-    return host::FontObject(hostFont(form_.widget().font())).get(name, index);
+    return host::FontObject(host::fromQFont(form_.widget().font())).get(name, index);
   }
 
  private:

@@ -20,6 +20,7 @@
 #include <vector>
 
 #include "host/HostError.h"
+#include "host/QtFont.h"
 #include "host/model/Control.h"
 #include "qtforms/WidgetControl.h"
 
@@ -182,17 +183,6 @@ class ColumnWidths {
   std::unordered_map<int, double> kept_;
 };
 
-// A host font onto a Qt font: the size, styles and (when it differs) the family.
-[[nodiscard]] inline QFont qtFontOf(const host::Font& wanted, QFont font) {
-  font.setPointSizeF(wanted.size());
-  font.setBold(wanted.bold());
-  font.setItalic(wanted.italic());
-  font.setUnderline(wanted.underline());
-  font.setStrikeOut(wanted.strikethrough());
-  if (!host::equalsNoCase(wanted.name(), hostFont(font).name())) font.setFamily(QString::fromStdString(wanted.name()));
-  return font;
-}
-
 // A font object over a widget that is part of a view (a header): read from
 // the widget each time; the resizer's writes set the widget's font, a print
 // job's are kept here.
@@ -210,7 +200,7 @@ class PartFont final : public host::Object {
       kept_ = font.font();
       return;
     }
-    part().setFont(qtFontOf(font.font(), part().font()));
+    setWidgetFont(part(), font.font());
   }
   using host::Object::get;
   using host::Object::set;
@@ -220,7 +210,7 @@ class PartFont final : public host::Object {
     if (!part_) host::raise(host::err::ObjectVariableNotSet, "Object variable not set: the widget is gone");
     return *part_;
   }
-  [[nodiscard]] host::Font current() const { return kept_ ? *kept_ : hostFont(part().font()); }
+  [[nodiscard]] host::Font current() const { return kept_ ? *kept_ : host::fromQFont(part().font()); }
   QPointer<QWidget> part_;
   bool toWidgets_;
   std::optional<host::Font> kept_;

@@ -25,6 +25,7 @@
 #include <unordered_map>
 
 #include "host/HostError.h"
+#include "host/QtFont.h"
 #include "host/Lang.h"
 #include "host/PictureImpl.h"
 #include "host/model/Families.h"
@@ -233,9 +234,9 @@ class FlexGridControl final : public WidgetControl {
     cell.alignment = alignmentOf(role(place, Qt::TextAlignmentRole));
     if (!cell.alignment && place.source != Source::Body)
       cell.alignment = (place.source == Source::ColumnHeader ? columnHeader() : rowHeader()).defaultAlignment();
-    if (const QVariant font = role(place, Qt::FontRole); font.isValid()) cell.font = hostFont(font.value<QFont>());
+    if (const QVariant font = role(place, Qt::FontRole); font.isValid()) cell.font = host::fromQFont(font.value<QFont>());
     else if (place.source != Source::Body)
-      cell.font = hostFont((place.source == Source::ColumnHeader ? columnHeader() : rowHeader()).font());
+      cell.font = host::fromQFont((place.source == Source::ColumnHeader ? columnHeader() : rowHeader()).font());
     if (const auto back = colorOf(role(place, Qt::BackgroundRole))) {
       cell.backColor = cellColor(*back);
     } else if (place.source == Source::Body && view().alternatingRowColors() && (cell.row - fixedRows()) % 2 == 1) {

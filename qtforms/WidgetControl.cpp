@@ -16,7 +16,19 @@ namespace qtforms {
 
 std::int32_t hostColor(const QColor& color) { return host::fromQColor(color).toHost(); }
 
-host::Font hostFont(const QFont& font) { return host::fromQFont(font); }
+void setWidgetFont(QWidget& widget, const host::Font& wanted) {
+  // Only what differs: every attribute set on a widget's font is one its
+  // children no longer inherit, and each costs Qt a new layout.
+  const host::Font before = host::fromQFont(widget.font());
+  QFont changed = widget.font();
+  if (wanted.size() != before.size()) changed.setPointSizeF(wanted.size());
+  if (wanted.bold() != before.bold()) changed.setBold(wanted.bold());
+  if (wanted.italic() != before.italic()) changed.setItalic(wanted.italic());
+  if (wanted.underline() != before.underline()) changed.setUnderline(wanted.underline());
+  if (wanted.strikethrough() != before.strikethrough()) changed.setStrikeOut(wanted.strikethrough());
+  if (!host::equalsNoCase(wanted.name(), before.name())) changed.setFamily(QString::fromStdString(wanted.name()));
+  if (changed != widget.font()) widget.setFont(changed);
+}
 
 std::string withoutMnemonic(const QString& text) {
   QString shown;
@@ -67,19 +79,7 @@ class LiveFont final : public host::Object {
       kept_ = font.font();
       return;
     }
-    // Only what the write changed: every attribute set on a widget's font is
-    // one its children no longer inherit, and each costs Qt a new layout.
-    QWidget& widget = control_.widget();
-    const host::Font before = hostFont(widget.font());
-    const host::Font& wanted = font.font();
-    QFont changed = widget.font();
-    if (wanted.size() != before.size()) changed.setPointSizeF(wanted.size());
-    if (wanted.bold() != before.bold()) changed.setBold(wanted.bold());
-    if (wanted.italic() != before.italic()) changed.setItalic(wanted.italic());
-    if (wanted.underline() != before.underline()) changed.setUnderline(wanted.underline());
-    if (wanted.strikethrough() != before.strikethrough()) changed.setStrikeOut(wanted.strikethrough());
-    if (!host::equalsNoCase(wanted.name(), before.name())) changed.setFamily(QString::fromStdString(wanted.name()));
-    if (changed != widget.font()) widget.setFont(changed);
+    setWidgetFont(control_.widget(), font.font());
   }
 
   std::function<bool()> reachesWidget_;
@@ -87,7 +87,7 @@ class LiveFont final : public host::Object {
  private:
   [[nodiscard]] host::Font current() const {
     if (kept_) return *kept_;
-    host::Font font = hostFont(control_.widget().font());
+    host::Font font = host::fromQFont(control_.widget().font());
     if (const auto points = control_.pendingPointSize()) font.setSize(*points);
     return font;
   }
@@ -259,7 +259,7 @@ void WidgetControl::declareCommon() {
   property("Parent", [this](Args) { return Value(form_.self()); });
   property("hWnd", [this](Args) { return Value(hWnd_); });
   property("Index", [](Args) { return Value(std::int16_t{0}); });
-  property("TabIndex", [this](Args) { return Value(static_cast<std::int16_t>(0)); });
+  property("TabIndex", [](Args) { return Value(static_cast<std::int16_t>(0)); });
   method("ZOrder", [](Args) { return Value(); });
   method("Refresh", [](Args) { return Value(); });
 }

@@ -39,7 +39,8 @@ using host::TwipsPerPixel;
 
 // Colours and fonts of the host as Qt has them.
 [[nodiscard]] std::int32_t hostColor(const QColor& color);
-[[nodiscard]] host::Font hostFont(const QFont& font);
+// Gives a widget the host font `wanted`, changing only what differs from its own.
+void setWidgetFont(QWidget& widget, const host::Font& wanted);
 // The plain text of a widget's text that may be rich ("<b>Total</b>" reads "Total").
 [[nodiscard]] std::string plainTextOf(const QString& text, Qt::TextFormat format);
 // A caption as a button, label or group box shows it: "&Save" reads "Save".

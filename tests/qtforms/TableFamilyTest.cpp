@@ -13,6 +13,7 @@
 #include <gtest/gtest.h>
 
 #include "TestSupport.h"
+#include "host/QtFont.h"
 #include "printctl/Vellora.h"
 #include "qtforms/LiveForm.h"
 #include "qtforms/LivePrint.h"
@@ -125,7 +126,7 @@ TEST(TableFamily, CellsAnswerTheirRolesAsTheGridsCellProperties) {
   EXPECT_EQ(grid->get("CellBackColor").toLong(), 0) << "the grid's own colour";
   EXPECT_FALSE(grid->get("CellFontBold").toBool());
   EXPECT_EQ(grid->get("CellPicture").toLong(), 0);
-  EXPECT_EQ(grid->get("CellFontName").toString(), qtforms::hostFont(t.table->font()).name());
+  EXPECT_EQ(grid->get("CellFontName").toString(), host::fromQFont(t.table->font()).name());
 
   grid->set("Row", at(0));
   EXPECT_EQ(grid->get("CellAlignment").toLong(), 4) << "headers are centred";
