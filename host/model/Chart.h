@@ -15,7 +15,9 @@
 //   4, 5  areas: the columns stacked as areas;
 //   6, 7  steps: one step line per column;
 //   8, 9  combination: the last column as a line over the others as bars;
-//   14    pie: one slice per row, sized by the first column;
+//   14    pie: one slice per row, sized by the first column and labelled
+//         with the row; a table of one row is one pie of its columns, a
+//         slice per column labelled with the column;
 //   16    XY: columns taken in pairs (x, y), one line with points per pair.
 // Any other value draws bars.
 //

@@ -190,10 +190,17 @@ class ChartBuilder {
     fitValues(0, columns, false);
   }
 
+  // The slices are the rows, sized by the first column; a single row has
+  // nothing to compare down its column, so its columns are the slices.
   void pie() {
     auto series = std::make_unique<QPieSeries>();
-    for (int r = 0; r < table_.rowCount(); ++r)
-      series->append(qtext(table_.rowLabel(r)), std::max(0.0, table_.value(r, 0)));
+    if (table_.rowCount() == 1) {
+      for (int c = 0; c < table_.columnCount(); ++c)
+        series->append(qtext(table_.columnLabel(c)), std::max(0.0, table_.value(0, c)));
+    } else {
+      for (int r = 0; r < table_.rowCount(); ++r)
+        series->append(qtext(table_.rowLabel(r)), std::max(0.0, table_.value(r, 0)));
+    }
     chart_.addSeries(series.release());
   }
 

@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 
 #include <set>
+#include <string>
+#include <vector>
 
 #include "TestSupport.h"
 #include "host/Runtime.h"
@@ -68,6 +70,40 @@ TEST(Chart, EachKindOfChartDrawsItsOwnPicture) {
       EXPECT_GT(differingPixels(pictures[i], pictures[j]), 100) << i << " and " << j;
   chart.set("ChartType", Value(std::int16_t{0}));  // a 3-D bar chart is drawn as its 2-D twin
   EXPECT_EQ(differingPixels(chart.chartPicture(), pictures[0]), 0);
+}
+
+// A pie of the table, 160 x 120 pixels, with its legend.
+host::Picture pieOf(const host::ChartTable& table) {
+  host::MSChart chart;
+  chart.setTable(table);
+  chart.set("Width", Value(2400));
+  chart.set("Height", Value(1800));
+  chart.set("ChartType", Value(std::int16_t{14}));
+  chart.set("ShowLegend", Value(true));
+  return chart.chartPicture();
+}
+
+host::ChartTable column(std::vector<double> values, std::vector<std::string> labels) {
+  host::ChartTable table;
+  for (double value : values) table.rows.push_back({value});
+  table.rowLabels = std::move(labels);
+  return table;
+}
+
+TEST(Chart, APieOfOneRowHasASliceForEachColumnLabelledWithTheColumn) {
+  auto runtime = testsupport::makeHeadless();
+  host::ChartTable oneRow;
+  oneRow.rows = {{1, 2, 3}};
+  oneRow.rowLabels = {"Total"};
+  oneRow.columnLabels = {"North", "South", "West"};
+  // The same three slices with the same legend as the pie of one column.
+  EXPECT_EQ(differingPixels(pieOf(oneRow), pieOf(column({1, 2, 3}, {"North", "South", "West"}))), 0);
+  EXPECT_GT(differingPixels(pieOf(oneRow), pieOf(column({1}, {"Total"}))), 100) << "not one disc of the row";
+}
+
+TEST(Chart, APieOfSeveralRowsHasASliceForEachRowSizedByItsFirstColumn) {
+  auto runtime = testsupport::makeHeadless();
+  EXPECT_EQ(differingPixels(pieOf(sales()), pieOf(column({3, 5, 6}, {"Jan", "Feb", "Mar"}))), 0);
 }
 
 TEST(Chart, TheCurrentDataPointIsReachedByName) {
