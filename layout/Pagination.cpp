@@ -55,7 +55,7 @@ void openPreviewPage(PrintJob& job, int P, int F) {
     host::ui().msgBox("Not enough Memory for Complete Preview", host::mb::OkOnly);
     return;
   }
-  job.CurY = job.BodyTop;
+  job.CurY = NextPageTop(job);
   if (P < F) {
     // The page opened on the reused surface is the first of the range.
     if (P + 1 == F) job.control.raisePage(static_cast<std::int16_t>(P + 1));
@@ -85,7 +85,7 @@ void openPreviewPage(PrintJob& job, int P, int F) {
 
 void openPrintPage(PrintJob& job, int P, int F) {
   host::Printer& printer = host::printer();
-  job.CurY = job.BodyTop + printPageTopGap;
+  job.CurY = NextPageTop(job);
   host::ui().doEvents();
   if (P >= F) {
     DrawPrintTitles(job);
@@ -124,6 +124,10 @@ void nextPage(PrintJob& job) {
 }
 
 }  // namespace
+
+std::int32_t NextPageTop(const PrintJob& job) {
+  return job.Printing == 1 ? job.BodyTop + printPageTopGap : job.BodyTop;
+}
 
 void ClearPreviewPage(PrintJob& job) {
   OffScreenDC& surface = job.page();

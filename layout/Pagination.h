@@ -10,6 +10,9 @@ struct PrintJob;
 // top) or JobEnded is set.
 void NextPage(PrintJob& job);
 
+// CurY on the page NextPage opens: the body top, on paper a few pixels lower.
+[[nodiscard]] std::int32_t NextPageTop(const PrintJob& job);
+
 // Wipes the current preview page white for reuse, whatever colour the last
 // control left as the surface's background.
 void ClearPreviewPage(PrintJob& job);

@@ -1,17 +1,22 @@
 // Picture boxes, image controls and charts: the control's picture is taken
 // into the print control's hidden picture box baki (a chart through the
 // clipboard, any other control through the second holder Baka, as it is
-// displayed) and drawn from there, on the preview page or on the printer,
-// where the control falls: a picture is never moved to the next page, but
-// nothing of it is drawn over the page's foot line. Every statement that
-// fails is passed over and the next one runs.
+// displayed: a picture box's picture cut to its client area, an image
+// control's stretched over it when it stretches) and drawn from there, on the
+// preview page or on the printer, where the control falls. A picture that
+// does not fit above the foot line starts the next page when it fits on one,
+// or when none of it would show; one taller than a page is cut at the foot
+// line. Every statement that fails is passed over and the next one runs.
+#include <algorithm>
 #include <cstdint>
 #include <memory>
 
 #include "host/Lang.h"
 #include "host/RasterDc.h"
 #include "host/Runtime.h"
+#include "host/model/Control.h"
 #include "host/model/Pictures.h"
+#include "layout/Pagination.h"
 #include "layout/Titles.h"
 #include "printctl/Vellora.h"
 #include "renderers/RendererSupport.h"
@@ -33,6 +38,14 @@ using renderers::Statements;
   const host::Rect copied = host::Rect::fromXywh(0, 0, w, h).intersected(host::Rect::fromXywh(0, 0, picture.width(), picture.height()));
   if (!copied.isEmpty()) bitmap->stretchPicture(copied, picture, copied);
   return bitmap->picture();
+}
+
+// The size on paper of a client area of `client` pixels drawn by PrnPicture
+// at Scale: a source pixel is 13.5 twips wide and 14.6 twips high.
+[[nodiscard]] host::Size printedSize(host::Size client, double Scale) {
+  const host::Printer& printer = host::printer();
+  return {CLng(client.width * Scale * 13.5 / printer.twipsPerPixelX()),
+          CLng(client.height * Scale * 14.6 / printer.twipsPerPixelY())};
 }
 
 enum class Twin { Preview, Print };
@@ -60,6 +73,10 @@ class PictureRenderer {
     }
     run_([&] { job_.CurY = CLng(renderers::scaled(job_, job_.record().Advance) + job_.CurY); });
     const double scale = job_.control.props().ScalePrnGrph * job_.LayoutFactor;
+    if (run_.test([&] { return startsNextPage(*baki, scale); })) {
+      run_([&] { NextPage(job_); });
+      if (job_.JobEnded) return;
+    }
     std::int32_t cutAt = surface::NoCut;
     run_([&] { cutAt = FootLineTop(job_); });
     if (twin_ == Twin::Preview) {
@@ -71,9 +88,7 @@ class PictureRenderer {
       run_([&] {
         x = CLng((job_.record().Left / job_.TwipsPerUnit + shift_) * job_.LayoutFactor + job_.BodyLeft);
       });
-      run_([&] {
-        PrnPicture(job_, baki, scale, CLng(x - 2 * job_.PrnGapUnit), CLng(job_.CurY - 2 * job_.PrnGapUnit), cutAt);
-      });
+      run_([&] { PrnPicture(job_, baki, scale, CLng(x - 2 * job_.PrnGapUnit), pictureTop(job_.CurY), cutAt); });
     }
     // CurY stays at the control's top.
   }
@@ -108,7 +123,55 @@ class PictureRenderer {
     const host::ObjectRef& baka = job_.control.Baka();
     if (!baka) return;
     run_([&] { baka->set("Picture", control_.get("Picture")); });
+    if (control_.kind() == host::Kind::PictureBox) run_([&] { cutToClientArea(*baka); });
+    if (control_.kind() == host::Kind::Image && run_.test([&] { return control_.get("Stretch").toBool(); })) {
+      run_([&] { host::setPicture(*baki, host::stretchedPicture(host::pictureOf(*baka), controlPixels())); });
+      return;
+    }
     run_([&] { baki->set("Picture", baka->get("Image")); });
+  }
+
+  // A picture box shows its picture at its own size from the top-left corner
+  // of its client area (the size of its Image), and no more of it than the
+  // area holds: Baka, sized to the part shown, hands on just that part.
+  void cutToClientArea(host::Object& baka) {
+    const host::Size picture = host::pictureOf(baka).size();
+    const host::Size client = host::pictureFromHandle(control_.get("Image").toLong()).size();
+    const host::Size shown{std::min(picture.width, client.width), std::min(picture.height, client.height)};
+    if (shown == picture) return;
+    baka.set("Width", shown.width * host::TwipsPerPixel);
+    baka.set("Height", shown.height * host::TwipsPerPixel);
+  }
+
+  // The control's Width and Height in whole pixels.
+  [[nodiscard]] host::Size controlPixels() const {
+    return {CLng(host::Int(control_.get("Width").toDouble() / host::TwipsPerPixel)),
+            CLng(host::Int(control_.get("Height").toDouble() / host::TwipsPerPixel))};
+  }
+
+  // The top of the drawn picture for the cursor at `y`: on paper two gap
+  // units above it.
+  [[nodiscard]] std::int32_t pictureTop(std::int32_t y) const {
+    return twin_ == Twin::Preview ? y : CLng(y - 2 * job_.PrnGapUnit);
+  }
+
+  // The height baki's picture takes on the page; 0 when nothing is drawn.
+  [[nodiscard]] std::int32_t drawnHeight(host::Object& baki, double scale) const {
+    const host::Size client = surface::clientPixels(baki);
+    if (host::pictureOf(baki).isNull() || client.isEmpty()) return 0;
+    return twin_ == Twin::Preview ? OffScreenDC::PrintpicSize(client, scale).height : printedSize(client, scale).height;
+  }
+
+  // A picture that reaches below the foot line goes to the next page when it
+  // fits there whole, or when it lies wholly below the line (here it would
+  // not show at all); otherwise it stays and is cut at the line.
+  [[nodiscard]] bool startsNextPage(host::Object& baki, double scale) const {
+    const std::int64_t height = drawnHeight(baki, scale);
+    if (height <= 0) return false;
+    const std::int32_t foot = FootLineTop(job_);
+    const std::int32_t top = pictureTop(job_.CurY);
+    if (top + height <= foot) return false;
+    return top >= foot || pictureTop(NextPageTop(job_)) + height <= foot;
   }
 
   PrintJob& job_;
@@ -122,17 +185,14 @@ class PictureRenderer {
 
 void PrnPicture(PrintJob& /*job*/, const host::ObjectRef& Source, double Scale, std::int32_t nLeft,
                 std::int32_t nTop, std::int32_t nCutAt) {
-  Source->set("ScaleMode", std::int16_t{3});
-  const std::int32_t w = Source->get("ScaleWidth").toLong();
-  const std::int32_t h = Source->get("ScaleHeight").toLong();
+  const host::Size client = surface::clientPixels(*Source);
+  const std::int32_t w = client.width;
+  const std::int32_t h = client.height;
   const host::Picture picture = host::pictureOf(*Source);
-  host::Printer& printer = host::printer();
-  // A source pixel is 13.5 twips wide and 14.6 twips high on paper, at the scale.
-  const std::int32_t targetWidth = host::CLng(w * Scale * 13.5 / printer.twipsPerPixelX());
-  const std::int32_t targetHeight = host::CLng(h * Scale * 14.6 / printer.twipsPerPixelY());
+  const host::Size target = printedSize(client, Scale);
   // Nothing to copy from: the picture box holds no picture or has no area.
   if (picture.isNull() || w <= 0 || h <= 0) return;
-  surface::stretchPictureCut(renderers::printerDc(), host::Rect::fromXywh(nLeft, nTop, targetWidth, targetHeight),
+  surface::stretchPictureCut(renderers::printerDc(), host::Rect::fromXywh(nLeft, nTop, target.width, target.height),
                              clientBitmap(picture, w, h), host::Rect::fromXywh(0, 0, w, h), nCutAt);
 }
 

@@ -351,14 +351,14 @@ void OffScreenDC::Printpic(const host::ObjectRef& Source, double Scale, std::int
   host::RasterDc* dc = state_->surface.get();
   if (dc == nullptr) return;
   if (!Source) host::raise(ObjectVariableNotSet, "Object variable or With block variable not set");
-  Source->set("ScaleMode", std::int16_t{3});  // pixels
+  const host::Size client = surface::clientPixels(*Source);
   const std::int32_t sourceDevice = Source->get("hDC").toLong();
-  const std::int32_t w = Source->get("ScaleWidth").toLong();
-  const std::int32_t h = Source->get("ScaleHeight").toLong();
+  const std::int32_t w = client.width;
+  const std::int32_t h = client.height;
   const host::Picture picture = host::pictureOf(*Source);
-  // A preview pixel is 15 twips; these factors carry the picture to the page's scale.
-  const std::int32_t targetWidth = host::CLng(w * Scale * 16 / 15.9);
-  const std::int32_t targetHeight = host::CLng(h * Scale * 16 / 15.8);
+  const host::Size target = PrintpicSize(client, Scale);
+  const std::int32_t targetWidth = target.width;
+  const std::int32_t targetHeight = target.height;
   if (sourceDevice == 0 || w <= 0 || h <= 0 || picture.isNull()) return;
 
   // The box's client area as it holds its picture: the picture from its
@@ -368,6 +368,11 @@ void OffScreenDC::Printpic(const host::ObjectRef& Source, double Scale, std::int
   boxArea->stretchPicture(shown, picture, shown);
   surface::stretchPictureCut(*dc, Rect::fromLtrb(nLeft, nTop, longSum(nLeft, targetWidth), longSum(nTop, targetHeight)),
                              boxArea->picture(), Rect::fromXywh(0, 0, w, h), nCutAt);
+}
+
+host::Size OffScreenDC::PrintpicSize(host::Size client, double Scale) {
+  // A preview pixel is 15 twips; these factors carry the picture to the page's scale.
+  return {host::CLng(client.width * Scale * 16 / 15.9), host::CLng(client.height * Scale * 16 / 15.8)};
 }
 
 bool OffScreenDC::isReady() const { return state_->surface != nullptr; }

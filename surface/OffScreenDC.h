@@ -76,6 +76,8 @@ class OffScreenDC {
   // Nothing is drawn from the row nCutAt down (the page's foot line).
   void Printpic(const host::ObjectRef& Source, double Scale, std::int32_t nLeft, std::int32_t nTop,
                 std::int32_t nCutAt = surface::NoCut);
+  // The size on the page of a client area of `client` pixels drawn by Printpic at Scale.
+  [[nodiscard]] static host::Size PrintpicSize(host::Size client, double Scale);
 
   // Keeps a finished page in as little memory as holds it exactly; drawing
   // on it again still works.

@@ -1,18 +1,27 @@
 #pragma once
-// A picture stretched into a target rectangle and cut at a bottom line: the
-// rows of the target from that line down stay as they are, and the rows above
-// show the same part of the picture they would show uncut.
+// Pictures on a page: the part of a picture box a picture primitive draws
+// from, and a picture stretched into a target rectangle and cut at a bottom
+// line: the rows of the target from that line down stay as they are, and the
+// rows above show the same part of the picture they would show uncut.
 #include <algorithm>
 #include <cstdint>
 #include <limits>
 
 #include "host/Dc.h"
+#include "host/Object.h"
 #include "host/Picture.h"
 
 namespace surface {
 
 // No cut: the whole target rectangle is drawn.
 inline constexpr std::int32_t NoCut = std::numeric_limits<std::int32_t>::max();
+
+// The client area of a picture box in pixels (its ScaleMode is set to
+// pixels): what the picture primitives draw, and so what a page must hold.
+[[nodiscard]] inline host::Size clientPixels(host::Object& source) {
+  source.set("ScaleMode", std::int16_t{3});
+  return {source.get("ScaleWidth").toLong(), source.get("ScaleHeight").toLong()};
+}
 
 inline void stretchPictureCut(host::Dc& dc, const host::Rect& target, const host::Picture& picture,
                               const host::Rect& source, std::int32_t cutAt) {

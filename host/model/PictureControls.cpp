@@ -1,6 +1,7 @@
 // Picture boxes and image controls, and the handles their pictures go by.
 #include <QPainter>
 #include <algorithm>
+#include <limits>
 #include <map>
 
 #include "host/HostError.h"
@@ -295,6 +296,20 @@ void setPicture(Object& control, const Picture& picture, const std::filesystem::
   } else {
     raise(err::MemberNotFound, "Object doesn't support this property or method: Picture");
   }
+}
+
+Picture stretchedPicture(const Picture& picture, Size size) {
+  if (picture.isNull() || size.isEmpty()) return Picture();
+  if (picture.size() == size) return picture;
+  const int ratio = picture.pixelRatio();
+  // A size no image can have stretches to nothing (an image too large for
+  // memory comes back null as well).
+  if (size.width > std::numeric_limits<int>::max() / ratio || size.height > std::numeric_limits<int>::max() / ratio)
+    return Picture();
+  QImage stretched = imageOf(picture).scaled(size.width * ratio, size.height * ratio, Qt::IgnoreAspectRatio,
+                                             Qt::FastTransformation);
+  stretched.setDevicePixelRatio(ratio);
+  return pictureOf(std::move(stretched));
 }
 
 std::filesystem::path pictureSourceOf(const Object& control) {

@@ -26,5 +26,10 @@ void setPicture(Object& control, const Picture& picture, const std::filesystem::
 [[nodiscard]] std::filesystem::path pictureSourceOf(const Object& control);
 // The picture a handle stands for while some control holds it; null otherwise.
 [[nodiscard]] Picture pictureFromHandle(std::int32_t handle);
+// The picture stretched to `size` host pixels, as an image control with
+// Stretch shows it: without smoothing, as the page surfaces copy pictures, and
+// with as many stored pixels per host pixel as it had; null for a null
+// picture or an empty size.
+[[nodiscard]] Picture stretchedPicture(const Picture& picture, Size size);
 
 }  // namespace host

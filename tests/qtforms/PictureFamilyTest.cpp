@@ -130,6 +130,21 @@ TEST_F(PictureFamily, AScaledLabelShowsItsPixmapStretchedOverItsContents) {
   EXPECT_EQ(host::pictureFromHandle(image->get("Picture").toLong()).size(), (host::Size{80, 30}));
 }
 
+TEST_F(PictureFamily, AScaledLabelPrintsItsPixmapOverTheWholeLabel) {
+  QPixmap pixmap(10, 10);
+  pixmap.fill(Qt::blue);
+  auto* label = new QLabel(&form);
+  label->setPixmap(pixmap);
+  label->setScaledContents(true);
+  label->setGeometry(20, 20, 80, 30);
+  const host::Picture& page = printedPage();
+  const auto printed = boundsOf(page, isBlue);
+  ASSERT_TRUE(printed);
+  // 80 x 30 host pixels at 13.5 and 14.6 twips each on a 600-dpi page (2.4 twips a pixel).
+  EXPECT_NEAR(printed->width(), 80 * 13.5 / 2.4, 2);
+  EXPECT_NEAR(printed->height(), 30 * 14.6 / 2.4, 2);
+}
+
 TEST_F(PictureFamily, AChartPrintsAsAPictureAndTheViewKeepsItsSize) {
   auto chart = std::make_unique<QChart>();
   auto series = std::make_unique<QBarSeries>();
