@@ -6,16 +6,19 @@ function(vellora_object_library name)
   target_link_libraries(${name} PUBLIC vellorahost)
 endfunction()
 
-# Registers one GoogleTest executable built from the given sources. Tests run
-# with Qt's offscreen platform and a private data folder for the component
-# registry, so they never touch the user's own. A suite that prints on the
-# test scheduler's queues (SPOOLER) never runs beside another such suite:
-# each reads back what reached a queue and would see the other's jobs.
+# Registers one GoogleTest executable built from the given sources. The test
+# main gives every program Qt's offscreen platform and a private home and data
+# folder, so tests never touch the user's own. No test that prints on the test
+# scheduler's queues (a SPOOLER suite) runs beside another, in its own suite
+# or another: each reads back what reached a queue and would see the other's
+# jobs. The lock is the only property handed to the discovered tests: a
+# property list holding a list value (an ENVIRONMENT of several variables)
+# would be split into pairs wrongly and take the lock with it.
 function(vellora_add_test_suite name)
   cmake_parse_arguments(ARG "SPOOLER" "" "SOURCES;LIBRARIES" ${ARGN})
   set(lock "")
   if(ARG_SPOOLER)
-    set(lock RESOURCE_LOCK test-spooler)
+    set(lock PROPERTIES RESOURCE_LOCK test-spooler)
   endif()
   add_executable(${name} ${ARG_SOURCES})
   target_link_libraries(${name} PRIVATE ${ARG_LIBRARIES} GTest::gtest GTest::gmock)
@@ -25,6 +28,5 @@ function(vellora_add_test_suite name)
     VELLORA_BINARY_DIR="${CMAKE_BINARY_DIR}")
   gtest_discover_tests(${name}
     DISCOVERY_MODE PRE_TEST
-    PROPERTIES ENVIRONMENT "QT_QPA_PLATFORM=offscreen;XDG_DATA_HOME=${CMAKE_BINARY_DIR}/test-data;VELLORA_SOURCE_DIR=${PROJECT_SOURCE_DIR};VELLORA_BIN_DIR=${CMAKE_BINARY_DIR}/bin"
     ${lock})
 endfunction()
