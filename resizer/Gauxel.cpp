@@ -161,18 +161,22 @@ void Gauxel::InitProperties() {
   recordFormGeometry();
 }
 
-void Gauxel::recordFormGeometry() {
+void Gauxel::recordFormGeometry() { design_ = standingFormGeometry(); }
+
+GauxelDesign Gauxel::standingFormGeometry() const {
+  GauxelDesign geometry = design_;
   const host::ObjectRef parent = parentForm();
-  if (parent == nullptr) return;
+  if (parent == nullptr) return geometry;
   auto record = [&](std::int32_t& target, std::string_view property) {
     host::resume([&] { target = parent->get(property).toLong(); });
   };
-  record(design_.WidthForm, "Width");
-  record(design_.HeightForm, "Height");
-  record(design_.LeftForm, "Left");
-  record(design_.TopForm, "Top");
-  record(design_.ScaleH, "ScaleHeight");
-  record(design_.ScaleW, "ScaleWidth");
+  record(geometry.WidthForm, "Width");
+  record(geometry.HeightForm, "Height");
+  record(geometry.LeftForm, "Left");
+  record(geometry.TopForm, "Top");
+  record(geometry.ScaleH, "ScaleHeight");
+  record(geometry.ScaleW, "ScaleWidth");
+  return geometry;
 }
 
 void Gauxel::ReadProperties(host::PropertyBag& bag) {
@@ -185,11 +189,28 @@ void Gauxel::ReadProperties(host::PropertyBag& bag) {
 }
 
 void Gauxel::WriteProperties(host::PropertyBag& bag) {
+  // A form saved while it runs is saved as it stands: its controls are
+  // written at the layout in force, so that layout, the form's place and size
+  // and the screen it is on become its design. Written with the design and
+  // ratios it was opened with, the next open would scale the controls by
+  // them again. The running control keeps its own.
+  const bool running = userMode() && ready_;
   for (std::string_view key : writtenPublicKeys)
-    bag.WriteProperty(key, stored(key), publicProperty(key)->defaultValue);
+    bag.WriteProperty(key, running ? savedWhileRunning(key) : stored(key), publicProperty(key)->defaultValue);
   const GauxelDesign defaults;
+  const GauxelDesign written = running ? standingFormGeometry() : design_;
   for (const auto& [key, member] : designKeys)
-    bag.WriteProperty(key, Value(design_.*member), Value(defaults.*member));
+    bag.WriteProperty(key, Value(written.*member), Value(defaults.*member));
+}
+
+// A running form is saved on the screen it is on, as its design screen, at
+// ratio 1.
+Value Gauxel::savedWhileRunning(std::string_view key) const {
+  const host::Size screen = host::ui().screen().pixels;
+  if (host::equalsNoCase(key, "SetScale")) return Value(static_cast<std::int32_t>(screen.width));
+  if (host::equalsNoCase(key, "HScale")) return Value(static_cast<std::int32_t>(screen.height));
+  if (host::equalsNoCase(key, "FactorH")) return Value(1.0);
+  return stored(key);
 }
 
 void Gauxel::Resize() {
@@ -248,20 +269,24 @@ void Gauxel::Timer1_Timer() {
   ratios_.PrevRatio = ratios_.RatioW != 0 ? ratios_.RatioW : 1;
   host::resume([&] { ratios_.RatioH = quotient(height, BaseH) * stored("FactorH").toDouble(); });
   host::resume([&] { ratios_.RatioW = quotient(width, BaseW) * stored("Factor").toDouble(); });
-  busy_ = true;
-  ratios_.MinRatio = ratios_.RatioH >= ratios_.RatioW ? ratios_.RatioW : ratios_.RatioH;
-  // Any change of Zoom runs the pass; the poll steps it by 2, and steps back
-  // instead at the top of the Integer range so that the pass always runs.
-  const std::int16_t zoom = stored("Zoom").toInteger();
-  const int step = zoom <= INT16_MAX - 2 ? 2 : -2;
-  if (host::resume([&] { setZoom(Value(static_cast<std::int16_t>(zoom + step))); }))
-    pollLayout_ = PollLayout{stored("Zoom").toInteger(), ratios_};
-  busy_ = false;
+  passAtRatiosInForce();
 
   host::ui().doEvents();
   host::resume([&] { LastW = parent->get("ScaleWidth").toLong(); });
   host::resume([&] { LastH = parent->get("ScaleHeight").toLong(); });
   raiseEvent(events_.Resize);
+}
+
+void Gauxel::passAtRatiosInForce() {
+  busy_ = true;
+  ratios_.MinRatio = ratios_.RatioH >= ratios_.RatioW ? ratios_.RatioW : ratios_.RatioH;
+  // Any change of Zoom runs the pass; it is stepped by 2, and back instead at
+  // the top of the Integer range so that the pass always runs.
+  const std::int16_t zoom = stored("Zoom").toInteger();
+  const int step = zoom <= INT16_MAX - 2 ? 2 : -2;
+  if (host::resume([&] { setZoom(Value(static_cast<std::int16_t>(zoom + step))); }))
+    pollLayout_ = PollLayout{stored("Zoom").toInteger(), ratios_};
+  busy_ = false;
 }
 
 void Gauxel::Terminate() {

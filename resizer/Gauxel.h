@@ -149,6 +149,8 @@ class Gauxel : public host::UserControl {
  private:
   void About();
   void recordFormGeometry();
+  [[nodiscard]] GauxelDesign standingFormGeometry() const;
+  [[nodiscard]] host::Value savedWhileRunning(std::string_view key) const;
   void setZoom(const host::Value& value);
   void setResize(const host::Value& value);
   host::Timer& timer1();
@@ -169,6 +171,9 @@ class Gauxel : public host::UserControl {
     GauxelRatios ratios;
   };
   [[nodiscard]] bool returnsToPollLayout() const;
+  // One pass at RatioW and RatioH as a poll runs it (fonts at the smaller
+  // ratio), remembered as the layout the user sized.
+  void passAtRatiosInForce();
   [[nodiscard]] bool fontsAtSmallerRatio() const { return busy_ || returning_; }
 
   GauxelDesign design_;

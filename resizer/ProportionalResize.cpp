@@ -275,6 +275,16 @@ void Gauxel::AdaptToScreen() {
   CaptureLayout();
   store("FactorH", Value(ratios_.RatioH));
   store("Factor", Value(ratios_.RatioW));
+  const GauxelRatios screen = ratios_;
   host::resume([&] { setZoom(Value(host::CInt(ratios_.RatioW * 100))); });
   host::resume([&] { setZoom(Value(std::int16_t{100})); });
+  // The form now has the screen's size: its controls take the layout a poll
+  // gives this client size, so that the size shows one layout however it is
+  // reached (opened here, or dragged away and back), and a print job's return
+  // from the design scale brings this layout back.
+  if (screen.RatioW == 1 && screen.RatioH == 1) return;
+  ratios_.PrevRatio = ratios_.RatioW != 0 ? ratios_.RatioW : 1;
+  ratios_.RatioW = screen.RatioW;
+  ratios_.RatioH = screen.RatioH;
+  passAtRatiosInForce();
 }

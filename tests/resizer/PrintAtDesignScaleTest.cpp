@@ -16,7 +16,8 @@ struct ResizedForm {
   std::shared_ptr<Gauxel> resizer = std::make_shared<Gauxel>();
   host::ObjectRef heading;
 
-  ResizedForm() {
+  // Designed on a 1024 x 768 screen and opened on `screen`.
+  explicit ResizedForm(host::Size screen = {1024, 768}) {
     h.env.ui->setScreen({{1024, 768}, 15, 15});
     h.form->setClientSize(9000, 6000);
     resizer->load("Name", Value("Gauxel1"));
@@ -28,6 +29,7 @@ struct ResizedForm {
     host::getObject(*heading, "Font")->set("Size", Value(12.0));
     h.add("Shape", "Box", {{"BackStyle", std::int16_t{1}}, {"Left", 600}, {"Top", 1500}, {"Width", 2400},
                            {"Height", 1200}});
+    h.env.ui->setScreen({screen, 15, 15});
     resizer->Show();
   }
   const host::Picture& lastPage() const { return h.env.printer->pages().back(); }
@@ -62,6 +64,25 @@ TEST(ResizerUnderPrint, AResizedFormPrintsAtItsDesignScaleAndKeepsTheUsersLayout
   EXPECT_DOUBLE_EQ(form.heading->get("Left").toDouble(), 900) << "the form is back at the size the user gave it";
   EXPECT_DOUBLE_EQ(form.heading->get("Width").toDouble(), 7200);
   EXPECT_DOUBLE_EQ(host::getObject(*form.heading, "Font")->get("Size").toDouble(), 18);
+}
+
+TEST(ResizerUnderPrint, AFormOpenedOnALargerScreenPrintsAtItsDesignScaleAndKeepsItsLayout) {
+  ResizedForm designed;
+  ASSERT_TRUE(designed.h.control->LVPrint());
+  const host::Picture design = designed.lastPage();
+
+  ResizedForm opened({1280, 1024});
+  const GauxelRatios screen = opened.resizer->ratios();
+  ASSERT_NEAR(screen.RatioW, 1.25, 0.01);
+  ASSERT_DOUBLE_EQ(opened.heading->get("Left").toDouble(), 600 * screen.RatioW) << "adapted to the screen";
+  const double top = opened.heading->get("Top").toDouble();
+  const double size = host::getObject(*opened.heading, "Font")->get("Size").toDouble();
+  ASSERT_GT(top, 600 * 1.3);
+  ASSERT_TRUE(opened.h.control->LVPrint());
+  EXPECT_TRUE(samePixels(opened.lastPage(), design)) << "the page is the design page";
+  EXPECT_DOUBLE_EQ(opened.heading->get("Left").toDouble(), 600 * screen.RatioW) << "the screen's layout is back";
+  EXPECT_DOUBLE_EQ(opened.heading->get("Top").toDouble(), top);
+  EXPECT_DOUBLE_EQ(host::getObject(*opened.heading, "Font")->get("Size").toDouble(), size);
 }
 
 TEST(ResizerUnderPrint, AnUnevenSizeComesBackWithFontsAtTheSmallerRatio) {

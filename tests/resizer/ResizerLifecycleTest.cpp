@@ -2,6 +2,8 @@
 // follows the form's client size, and the Zoom and Resize lets.
 #include <gtest/gtest.h>
 
+#include <vector>
+
 #include "ResizerTestSupport.h"
 
 namespace {
@@ -30,12 +32,13 @@ TEST(ResizerShow, OnTheDesignScreenTheFormComesBackToItsRecordedPlaceAndSize) {
   EXPECT_TRUE(rig.resizer->records().empty()) << "nothing is captured until the first pass";
 }
 
-TEST(ResizerShow, ALargerScreenAdaptsTheFormButKeepsTheRecordedLayoutUntilThePoll) {
+TEST(ResizerShow, ALargerScreenAdaptsTheFormAndItsControlsToOneLayoutForThatSize) {
   ResizerRig rig;
   rig.form->set("BorderStyle", Value(std::int16_t{0}));  // the client area is the whole form
   rig.form->setClientSize(9000, 6000);
   rig.resizer->InitProperties();
   auto label = rig.add("Label", "Label1", 300, 450, 1200, 300);
+  host::getObject(*label, "Font")->set("Size", Value(12.0));
   int passes = 0;
   rig.resizer->events().Zoom = [&] { ++passes; };
   rig.show({1280, 1024}, true);
@@ -47,18 +50,36 @@ TEST(ResizerShow, ALargerScreenAdaptsTheFormButKeepsTheRecordedLayoutUntilThePol
   EXPECT_EQ(rig.form->get("Height").toLong(), 8000);
   EXPECT_EQ(rig.form->get("Left").toLong(), 750);
   EXPECT_EQ(rig.form->get("Top").toLong(), 1200);
-  EXPECT_EQ(passes, 2) << "one pass at the screen's ratio, then one at 100";
-  EXPECT_EQ(shown.Zoom, 100);
-  EXPECT_EQ(left(label), 300) << "the last pass ran at ratio 1";
-  EXPECT_EQ(width(label), 1200);
+  EXPECT_EQ(passes, 3) << "at the screen's width, at 100, then at the form's new client size";
+  const auto layout = [&] {
+    return std::vector<double>{left(label), width(label), label->get("Top").toDouble(),
+                               label->get("Height").toDouble(),
+                               host::getObject(*label, "Font")->get("Size").toDouble()};
+  };
+  const std::vector<double> opened = layout();
+  EXPECT_DOUBLE_EQ(opened[0], 300 * 1.25) << "the controls grow with the form";
+  EXPECT_NEAR(opened[2], 450 * shown.FactorH, 0.01);
+  EXPECT_DOUBLE_EQ(opened[4], 12 * 1.25) << "fonts at the smaller ratio";
 
   rig.runtime.ui->stepTimers();
-  EXPECT_EQ(passes, 2) << "a poll that sees the size it started with does nothing";
+  EXPECT_EQ(passes, 3) << "a poll that sees the size it started with does nothing";
   rig.dragTo(11250 * 1.2, 8000);
-  EXPECT_EQ(passes, 3);
+  EXPECT_EQ(passes, 4);
   EXPECT_DOUBLE_EQ(rig.resizer->ratios().RatioW, 1.2 * 1.25);
   EXPECT_DOUBLE_EQ(left(label), 300 * 1.5);
-  EXPECT_NEAR(label->get("Top").toDouble(), 450 * shown.FactorH, 0.01);
+  rig.dragTo(11250, 8000);
+  EXPECT_EQ(layout(), opened) << "the size it opened at shows the layout it opened with";
+}
+
+TEST(ResizerShow, AScreenOfTheDesignWidthButAnotherHeightStillScalesTheControls) {
+  ResizerRig rig;
+  rig.form->set("BorderStyle", Value(std::int16_t{0}));
+  rig.form->setClientSize(9000, 6000);
+  rig.resizer->InitProperties();
+  auto label = rig.add("Label", "Label1", 300, 450, 1200, 300);
+  rig.show({1024, 1024}, true);
+  EXPECT_DOUBLE_EQ(left(label), 300) << "the width is the design width";
+  EXPECT_NEAR(label->get("Top").toDouble(), 450 * 1024.0 / 768, 0.01);
 }
 
 TEST(ResizerShow, WithResizeFalseNothingFollowsUntilResizeIsSwitchedOn) {
