@@ -6,6 +6,7 @@
 #include "host/SysColors.h"
 #include "host/Window.h"
 #include "host/model/Control.h"
+#include "printctl/Glyphs.h"
 #include "printctl/Vellora.h"
 #include "resizer/Gauxel.h"
 
@@ -28,12 +29,14 @@ FormWindow::FormWindow(std::shared_ptr<host::Form> form, std::shared_ptr<Gauxel>
   if (printControl_) {
     previewButton_ = &window_->addButton("PrevBtn", face_);
     previewButton_->setCaption("Preview");
+    previewButton_->setToolTip("Preview");
     previewButton_->onClick = [this] {
       printControl_->PrevBtn_Click();
       repaint();
     };
     printButton_ = &window_->addButton("Printbt", face_);
     printButton_->setCaption("Print");
+    printButton_->setToolTip("Print");
     printButton_->onClick = [this] {
       printControl_->Printbt_Click();
       repaint();
@@ -122,12 +125,16 @@ void FormWindow::placeFaceButtons() {
     top = printControl_->get("Top").toDouble();
     shown = printControl_->get("Visible").toBool();
   });
-  auto place = [&](host::Button& button, const FaceButton& state) {
+  // The buttons show the face's pictures, as the form's snapshot draws them:
+  // their captions would be clipped to a few letters at either face size.
+  using FacePicture = host::Picture (*)(glyphs::FaceState);
+  auto place = [&](host::Button& button, const FaceButton& state, FacePicture picture) {
     button.setGeometry(host::Rect::fromXywh(pixelsAcross(left + state.Left), pixelsDown(top + state.Top),
                                             pixelsAcross(state.Width), pixelsDown(state.Height)));
     button.setVisible(shown && state.Visible);
     button.setEnabled(state.Enabled);
+    button.setPicture(picture(state.Enabled ? glyphs::FaceState::Enabled : glyphs::FaceState::Disabled));
   };
-  place(*previewButton_, printControl_->PrevBtn());
-  place(*printButton_, printControl_->Printbt());
+  place(*previewButton_, printControl_->PrevBtn(), glyphs::PreviewFace);
+  place(*printButton_, printControl_->Printbt(), glyphs::PrintFace);
 }

@@ -8,8 +8,10 @@
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QGuiApplication>
+#include <QIcon>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QPixmap>
 #include <QPointer>
 #include <QPushButton>
 #include <QScreen>
@@ -93,7 +95,15 @@ class ButtonView : public WidgetViewOf<QPushButton> {
   void sync() override {
     if (!widget_) return;
     const QSignalBlocker blocker(widget_.data());
-    widget_->setText(QString::fromStdString(button_.caption()));
+    if (button_.picture().isNull()) {
+      widget_->setIcon(QIcon());
+      widget_->setText(QString::fromStdString(button_.caption()));
+    } else {
+      const QPixmap picture = QPixmap::fromImage(imageOf(button_.picture()));
+      widget_->setText(QString());
+      widget_->setIcon(QIcon(picture));
+      widget_->setIconSize(picture.size());
+    }
     widget_->setPalette(paletteWithTextColor(toQColor(button_.foreColor())));
     syncCommon();
   }

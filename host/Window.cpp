@@ -65,6 +65,11 @@ void Button::setCaption(std::string caption) {
   changed();
 }
 
+void Button::setPicture(Picture picture) {
+  picture_ = std::move(picture);
+  changed();
+}
+
 void Button::setForeColor(Rgb color) {
   foreColor_ = color;
   changed();

@@ -105,11 +105,14 @@ class Widget {
   std::unique_ptr<WidgetView> view_;
 };
 
-// A push button (also the progress window's large stop button).
+// A push button (also the progress window's large stop button). A button
+// with a picture shows the picture, centred, instead of its caption.
 class Button : public Widget {
  public:
   [[nodiscard]] const std::string& caption() const { return caption_; }
   void setCaption(std::string caption);
+  [[nodiscard]] const Picture& picture() const { return picture_; }
+  void setPicture(Picture picture);
   [[nodiscard]] Rgb foreColor() const { return foreColor_; }
   void setForeColor(Rgb color);
 
@@ -122,6 +125,7 @@ class Button : public Widget {
 
  private:
   std::string caption_;
+  Picture picture_;
   Rgb foreColor_ = Rgb::black;
 };
 

@@ -11,6 +11,8 @@
 
 #include "ProgramTestSupport.h"
 #include "TestSupport.h"
+#include "host/PictureImpl.h"
+#include "printctl/Glyphs.h"
 
 namespace fs = std::filesystem;
 
@@ -30,6 +32,16 @@ QRect boxOf(const QImage& image, QColor colour) {
     for (int x = 0; x < image.width(); ++x)
       if (QColor(image.pixel(x, y)) == colour) box |= QRect(x, y, 1, 1);
   return box;
+}
+
+// True when `picture` appears pixel for pixel somewhere inside `area` of `image`.
+bool showsPicture(const QImage& image, const QRect& area, const QImage& picture) {
+  const QImage region = image.copy(area).convertToFormat(QImage::Format_RGB32);
+  const QImage wanted = picture.convertToFormat(QImage::Format_RGB32);
+  for (int y = 0; y + wanted.height() <= region.height(); ++y)
+    for (int x = 0; x + wanted.width() <= region.width(); ++x)
+      if (region.copy(x, y, wanted.width(), wanted.height()) == wanted) return true;
+  return false;
 }
 
 class ResizerProgram : public programtest::ProgramTest {
@@ -78,6 +90,18 @@ TEST_F(ResizerProgram, ZoomStepsAndAScreenOfAnotherSize) {
       << "a form without a resizer";
   EXPECT_EQ(run({"resize", demoForm.string()}).status, 2) << "resize needs --screen";
   EXPECT_EQ(run({"resize", demoForm.string(), "--screen", "1024x768", "--zoom", "99999"}).status, 2);
+}
+
+TEST_F(ResizerProgram, AFormSavedOnAnotherScreenReopensAsItWasSaved) {
+  const Outcome wider = run({"resize", demoForm.string(), "--screen", "1280x1024", "--client", "900x700",
+                             "--out", "saved.json"});
+  ASSERT_EQ(wider.status, 0) << wider.err;
+  const Outcome again = run({"resize", (folder_ / "saved.json").string(), "--screen", "1280x1024", "--out",
+                             "again.json"});
+  ASSERT_EQ(again.status, 0) << again.err;
+  EXPECT_NE(again.out.find("Factor 1 FactorH 1"), std::string::npos) << "its own screen: " << again.out;
+  EXPECT_EQ(readFile(folder_ / "again.json"), readFile(folder_ / "saved.json"))
+      << "no control is scaled by the ratios it was saved with";
 }
 
 TEST_F(ResizerProgram, PrintingAtFactorHalfGivesTheDesignPagesAndLeavesTheResizerAsItWas) {
@@ -133,9 +157,15 @@ TEST_F(ResizerProgram, TheLiveWindowShowsTheFormBeforeAndAfterAResize) {
   EXPECT_NEAR(scaledBox.left(), designBox.left() * 1.5, 3) << "the window shows the scaled layout";
   EXPECT_NEAR(scaledBox.width(), designBox.width() * 1.5, 3);
   EXPECT_NEAR(scaledBox.height(), designBox.height() * 1.5, 3);
-  // The print control's buttons sit where its face is: not the form's white.
-  EXPECT_NE(QColor(large.pixel(690 + 10, 510 + 10)), QColor(Qt::white));
+  // The print control's buttons sit where its face is, each showing the
+  // face's picture (not a caption clipped to a few letters).
+  EXPECT_NE(QColor(large.pixel(690 + 50, 510 + 20)), QColor(Qt::white));
   EXPECT_EQ(QColor(large.pixel(450, 570)), QColor(Qt::white));
+  const QRect face(660, 480, 120, 100);
+  EXPECT_TRUE(showsPicture(large, face, host::imageOf(glyphs::PreviewFace(glyphs::FaceState::Enabled))));
+  EXPECT_TRUE(showsPicture(large, face, host::imageOf(glyphs::PrintFace(glyphs::FaceState::Enabled))));
+  EXPECT_TRUE(showsPicture(small, QRect(420, 300, 120, 100),
+                           host::imageOf(glyphs::PrintFace(glyphs::FaceState::Enabled))));
 }
 
 }  // namespace
