@@ -272,9 +272,24 @@ void Prview::Form_Resize() {
   const int b = screenFactor_ <= 1 ? -23 : -28;
   resume([&] { c.Back->setWidth(window_->width() + a); });
   resume([&] { c.Back->setHeight(window_->height() - c.Back->top() + b); });
-  resume([&] { c.VScrl->setLeft(c.Back->width() - (c.VScrl->width() + 2)); });
-  resume([&] { c.HScrl->setTop(c.Back->height() - (c.HScrl->height() + 2)); });
+  // The bars sit on the viewport's right and bottom edges: the viewport has
+  // no border for them to leave room for, and a gap would show a strip of
+  // the page beyond them.
+  resume([&] { c.VScrl->setLeft(c.Back->width() - c.VScrl->width()); });
+  resume([&] { c.HScrl->setTop(c.Back->height() - c.HScrl->height()); });
   ArrangeView();
+  keepPageInView();
+}
+
+// A larger window shows more of the page: the view is scrolled back until
+// the page's end is no higher than the viewport's, so that no grey space
+// shows below the page while its top is out of sight.
+void Prview::keepPageInView() {
+  const PrviewControls& c = *controls_;
+  if (!c.VScrl->visible()) return;
+  const int shown = c.Back->height() - (c.HScrl->visible() ? c.HScrl->height() : 0);
+  const int furthest = std::max(c.View->height() - shown, 0);
+  if (c.VScrl->value() > furthest) resume([&] { c.VScrl->setValue(furthest); });
 }
 
 void Prview::Form_Paint() {

@@ -74,6 +74,7 @@ class Prview : public PreviewWindow {
   void load();
   void prepare();
   void setButtonStates();
+  void keepPageInView();
   void releasePages();
   [[nodiscard]] int firstPageNumber() const;
   [[nodiscard]] int lastPageNumber() const;

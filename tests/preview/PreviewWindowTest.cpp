@@ -233,7 +233,8 @@ TEST_F(PreviewWindow, ALargePageGetsBothBarsMeetingAtTheCorner) {
   EXPECT_EQ(c().HScrl->max(), 2000 - back.width() + 100);
   EXPECT_EQ(c().HScrl->largeChange(), 2000 - back.width() + 40);
   EXPECT_EQ(c().VScrl->max(), 3000 - back.height() + 200);
-  EXPECT_EQ(c().VScrl->left(), back.width() - (c().VScrl->width() + 2));
+  EXPECT_EQ(c().VScrl->left(), back.width() - c().VScrl->width()) << "no strip of the page beside the bar";
+  EXPECT_EQ(c().HScrl->top() + c().HScrl->height(), back.height()) << "nor below it";
   EXPECT_EQ(c().HScrl->width(), c().VScrl->left());
   EXPECT_EQ(c().VScrl->height(), c().HScrl->top());
   EXPECT_TRUE(c().Corner->visible());
@@ -254,6 +255,22 @@ TEST_F(PreviewWindow, ATallNarrowPageGetsALengthenedVerticalBarAndNoCorner) {
   ASSERT_TRUE(c().VScrl->visible());
   EXPECT_EQ(c().VScrl->height(), c().HScrl->top() + 16);
   EXPECT_FALSE(c().Corner->visible());
+}
+
+TEST_F(PreviewWindow, AnEnlargedWindowScrollsBackSoThatNoGreyShowsBelowThePage) {
+  drawPages(2, 1, {2000, 1200});
+  window->present();
+  ASSERT_TRUE(c().VScrl->visible());
+  c().VScrl->setValue(c().VScrl->max());
+  window->window()->setGeometry(host::Rect::fromXywh(0, 0, 1024, 1000));
+  ASSERT_TRUE(c().VScrl->visible());
+  const int shown = c().Back->height() - c().HScrl->height();
+  EXPECT_EQ(c().View->top(), -(1200 - shown)) << "the page's end at the viewport's end";
+  EXPECT_EQ(c().VScrl->value(), 1200 - shown);
+
+  window->window()->setGeometry(host::Rect::fromXywh(0, 0, 2400, 1600));
+  EXPECT_FALSE(c().VScrl->visible());
+  EXPECT_EQ(c().View->top(), 0) << "a page that fits is shown from its top";
 }
 
 TEST_F(PreviewWindow, ScrollBarsMoveThePageInsideTheViewport) {
