@@ -7,6 +7,7 @@
 #include <QAbstractButton>
 #include <QComboBox>
 #include <QLineEdit>
+#include <QMessageBox>
 #include <QPageLayout>
 #include <QPrintDialog>
 #include <QPrinter>
@@ -14,6 +15,8 @@
 #include <QTimer>
 #include <algorithm>
 #include <cmath>
+#include <optional>
+#include <string>
 
 #include "host/printers/PaperSizes.h"
 
@@ -69,7 +72,9 @@ void configureDialog(QPrintDialog& dialog, const PrintDialogRequest& request, QW
   dialog.setOption(QAbstractPrintDialog::PrintSelection, false);
   dialog.setOption(QAbstractPrintDialog::PrintCurrentPage, false);
   dialog.setOption(QAbstractPrintDialog::PrintPageRange, true);
-  dialog.setOption(QAbstractPrintDialog::PrintCollateCopies, true);
+  // The host's printers print each copy whole in turn and pass no collation
+  // on: the dialog does not offer a choice it would drop.
+  dialog.setOption(QAbstractPrintDialog::PrintCollateCopies, false);
   dialog.setOption(QAbstractPrintDialog::PrintShowPageSize, true);
   // The PDF entry stands for the built-in PDF printer when there is one.
   dialog.setOption(QAbstractPrintDialog::PrintToFile, pdfPrinterOf(request) != nullptr);
@@ -107,11 +112,34 @@ void showOptions(QPrintDialog& dialog) {
   }
 }
 
-int paperCodeOf(const QPageSize& size, int fallback) {
+std::optional<int> paperCodeOf(const QPageSize& size) {
   const QSizeF points = size.size(QPageSize::Point);
-  const Size twips{static_cast<int>(std::lround(points.width() * 20)), static_cast<int>(std::lround(points.height() * 20))};
-  return paperOfSheet(twips).value_or(fallback);
+  return paperOfSheet({static_cast<int>(std::lround(points.width() * 20)), static_cast<int>(std::lround(points.height() * 20))});
 }
+
+std::string knownPaperNames() {
+  std::string names;
+  for (int code : knownPaperSizes()) names += (names.empty() ? "" : ", ") + paperName(code);
+  return names;
+}
+
+// Qt's dialog offers every paper the printer knows; the host's printers take
+// the classic paper codes only. A paper without one is refused where it is
+// chosen, and the dialog stays open: confirmed, it would print on another.
+class HostPrintDialog : public QPrintDialog {
+ public:
+  using QPrintDialog::QPrintDialog;
+
+  void done(int result) override {
+    if (result == QDialog::Accepted && !paperCodeOf(printer()->pageLayout().pageSize())) {
+      const QString text = QStringLiteral("The paper %1 cannot be printed on: choose one of %2.")
+                               .arg(printer()->pageLayout().pageSize().name(), QString::fromStdString(knownPaperNames()));
+      QMessageBox::warning(this, windowTitle(), text);
+      return;
+    }
+    QPrintDialog::done(result);
+  }
+};
 
 PrintDialogChoice choiceOf(const QPrinter& printer, const PrintDialogRequest& request) {
   PrintDialogChoice choice{request.deviceName, request.settings, request.scale, request.fromPage, request.toPage};
@@ -123,7 +151,7 @@ PrintDialogChoice choiceOf(const QPrinter& printer, const PrintDialogRequest& re
   }
   const QPageLayout layout = printer.pageLayout();
   choice.settings.orientation = layout.orientation() == QPageLayout::Landscape ? 2 : 1;
-  choice.settings.paperSize = paperCodeOf(layout.pageSize(), request.settings.paperSize);
+  choice.settings.paperSize = paperCodeOf(layout.pageSize()).value_or(request.settings.paperSize);
   choice.settings.copies = std::max(1, printer.copyCount());
   choice.settings.colorMode = printer.colorMode() == QPrinter::GrayScale ? 1 : 2;
   choice.settings.duplex = duplexOf(printer.duplex());
@@ -141,7 +169,7 @@ std::optional<PrintDialogChoice> runQtPrintDialog(const PrintDialogRequest& requ
                                                   const std::function<void(QWidget&)>& onShown) {
   QPrinter printer(QPrinter::HighResolution);
   startOnCurrentPrinter(printer, request);
-  QPrintDialog dialog(&printer, owner);
+  HostPrintDialog dialog(&printer, owner);
   configureDialog(dialog, request, owner);
   // The dialog fills its printer list when it is shown; it is set up from there.
   QTimer::singleShot(0, &dialog, [&dialog, &request] {

@@ -4,11 +4,17 @@
 #include <gtest/gtest.h>
 
 #include <QAbstractButton>
+#include <QCheckBox>
 #include <QComboBox>
 #include <QDialog>
 #include <QDir>
 #include <QImage>
+#include <QMessageBox>
+#include <QPageSize>
+#include <QPrintDialog>
+#include <QPrinter>
 #include <QSpinBox>
+#include <QTimer>
 #include <filesystem>
 
 #include "TestSupport.h"
@@ -201,6 +207,54 @@ TEST(QtPrintDialog, ConfirmedChoicesComeBackInTheHostsTerms) {
   EXPECT_EQ(choice->toPage, 3);
   EXPECT_EQ(choice->settings.orientation, 2);
   EXPECT_EQ(choice->settings.paperSize, 9);
+}
+
+TEST(QtPrintDialog, PaperColourAndSidesComeBackAsThePrinterTakesThemAndCollateIsNotOffered) {
+  host::PrintDialogRequest request = officeRequest();
+  request.settings.paperSize = 9;
+  request.settings.colorMode = 1;  // the dialog comes up with it and hands it back
+  request.settings.duplex = 3;     // long edge, which the PDF printer cannot do
+  bool collateOffered = true;
+  const auto choice = host::runQtPrintDialog(request, nullptr, [&](QWidget& dialog) {
+    auto* collate = dialog.findChild<QCheckBox*>(QStringLiteral("collate"));
+    collateOffered = collate != nullptr && collate->isVisible() && collate->isEnabled();
+    static_cast<QPrintDialog&>(dialog).printer()->setPageSize(QPageSize(QPageSize::Letter));
+    static_cast<QDialog&>(dialog).accept();
+  });
+  EXPECT_FALSE(collateOffered) << "the printers would drop it";
+  ASSERT_TRUE(choice);
+  EXPECT_EQ(choice->settings.paperSize, 1) << "Letter";
+  EXPECT_EQ(choice->settings.colorMode, 1) << "monochrome";
+  EXPECT_EQ(choice->settings.duplex, 1) << "the PDF printer prints on one side, and the dialog says so";
+}
+
+TEST(QtPrintDialog, APaperTheHostCannotPrintOnIsRefusedAndTheDialogStaysOpen) {
+  host::PrintDialogRequest request = officeRequest();
+  request.settings.paperSize = 9;
+  QString said;
+  bool stayedOpen = false;
+  const auto choice = host::runQtPrintDialog(request, nullptr, [&](QWidget& widget) {
+    auto& dialog = static_cast<QPrintDialog&>(widget);
+    dialog.printer()->setPageSize(QPageSize(QPageSize::A6));
+    // The refusal is a message box over the dialog; it is read and closed.
+    QTimer closer;
+    QObject::connect(&closer, &QTimer::timeout, [&] {
+      for (QMessageBox* box : dialog.findChildren<QMessageBox*>()) {
+        if (!box->isVisible()) continue;
+        said = box->text();
+        box->accept();
+      }
+    });
+    closer.start(10);
+    dialog.accept();
+    closer.stop();
+    stayedOpen = dialog.isVisible() && dialog.result() != QDialog::Accepted;
+    dialog.reject();
+  });
+  EXPECT_TRUE(stayedOpen) << "the user can choose another paper";
+  EXPECT_TRUE(said.contains(QStringLiteral("A6"))) << said.toStdString();
+  EXPECT_TRUE(said.contains(QStringLiteral("A4, A4 Small"))) << "it names the papers it takes: " << said.toStdString();
+  EXPECT_FALSE(choice);
 }
 
 }  // namespace
