@@ -1,6 +1,6 @@
 // The print control on real CUPS queues of the suite's private scheduler:
-// the print dialog's choice of queue, copies and orientation reaches the
-// spooler, and a queue that rejects jobs ends the job unprinted and says so.
+// the print dialog's choice of queue, copies, orientation, paper, colour and
+// sides reaches the spooler, and a queue that rejects jobs ends the job unprinted and says so.
 #include <gtest/gtest.h>
 
 #include "cups/CupsTestSupport.h"
@@ -35,7 +35,7 @@ struct CupsHarness {
   }
 };
 
-TEST(CupsQueues, TheDialogsChoiceOfTheSecondQueueSendsTheJobThereWithItsCopiesAndOrientation) {
+TEST(CupsQueues, TheDialogsChoiceOfTheSecondQueueSendsTheJobThereWithEverySettingChosen) {
   const auto queues = cupstest::testQueues();
   if (!queues) GTEST_SKIP() << cupstest::noSchedulerReason;
   CupsHarness c;
@@ -45,6 +45,9 @@ TEST(CupsQueues, TheDialogsChoiceOfTheSecondQueueSendsTheJobThereWithItsCopiesAn
   script.printer = host::lowerCase(queues->queue2);
   script.copies = 2;
   script.orientation = 2;
+  script.paperSize = 5;  // Legal
+  script.colorMode = 1;  // monochrome
+  script.duplex = 1;     // one side: the only one the queue has
   c.h.env.ui->setPrintDialogScript(script);
   c.h.control->setShowPrinterAlways(true);
   const auto first = cupstest::pdfFilesIn(queues->output);
@@ -62,6 +65,9 @@ TEST(CupsQueues, TheDialogsChoiceOfTheSecondQueueSendsTheJobThereWithItsCopiesAn
   ASSERT_TRUE(attributes);
   EXPECT_EQ(attributes->copies, 2);
   EXPECT_EQ(attributes->orientationRequested, 4);
+  EXPECT_NE(attributes->media.find("legal"), std::string::npos) << attributes->media;
+  EXPECT_EQ(attributes->colorMode, "monochrome");
+  EXPECT_EQ(attributes->sides, "one-sided");
   const fs::path delivered =
       cupstest::waitForNewPdf(queues->output2, second, [](const fs::path& file) { return fs::file_size(file) > 0; });
   EXPECT_FALSE(delivered.empty()) << "no PDF appeared in " << queues->output2;

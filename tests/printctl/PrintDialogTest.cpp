@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include "host/Runtime.h"
+#include "host/Ui.h"
 #include "printctl/VelloraHarness.h"
 
 namespace {
@@ -162,15 +163,32 @@ TEST(PrintDialog, SettingsThePrinterRefusesAreSkippedAndTheOthersGoOn) {
   EXPECT_EQ(h.control->props().Orientation, vellora::Landscape);
 }
 
-TEST(PrintDialog, APrinterNotInstalledLeavesTheCurrentOne) {
+// A dialog that lists printers of its own (as Qt's lists the system's
+// queues) and confirms one the host has not installed.
+class ForeignPrinterDialog : public host::HeadlessUi {
+ public:
+  [[nodiscard]] bool hasDisplay() const override { return true; }
+  std::optional<host::PrintDialogChoice> showPrintDialog(const host::PrintDialogRequest& request) override {
+    host::PrintDialogChoice choice{"Nowhere", request.settings, request.scale, request.fromPage, request.toPage};
+    choice.settings.copies = 3;
+    choice.settings.orientation = 2;
+    return choice;
+  }
+};
+
+TEST(PrintDialog, APrinterNotInstalledLeavesTheCurrentOneAndTakesTheSettings) {
   Harness h;
-  host::PrintDialogScript script;
-  script.printer = "Nowhere";
-  script.copies = 3;
-  h.env.ui->setPrintDialogScript(script);
+  auto ui = std::make_unique<ForeignPrinterDialog>();
+  ui->setEchoToStandardError(false);
+  host::Runtime runtime(std::move(ui), {h.env.printer, host::MemoryPrinter::create("Plain", 100)});
+  h.control->set("PrinterName", host::Value("Plain"));
+  ASSERT_EQ(host::printer().deviceName(), "Plain");
+
   EXPECT_TRUE(h.control->ShowPrinter());
-  EXPECT_EQ(host::printer().deviceName(), "Memory");
+  EXPECT_EQ(host::printer().deviceName(), "Plain") << "the current printer stays";
+  EXPECT_EQ(host::printer().orientation(), 2) << "and takes the confirmed settings";
   EXPECT_FLOAT_EQ(h.control->props().Copies, 3);
+  EXPECT_EQ(h.control->props().Orientation, vellora::Landscape);
 }
 
 }  // namespace
