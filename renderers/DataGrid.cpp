@@ -284,6 +284,7 @@ class DataGridRenderer {
     lastHeight_ = rowHeight_;
     ++printed_;
     if (windowIndex_ == windowRows_ - 1) moveWindow(windowRows_ - 1);
+    followRecordCount();
     if (printed_ >= recordCount_) {
       if (!splitting_ || firstVisible(last + 1) > lastColumn()) return RowEnd::GridEnded;
       first = firstVisible(last + 1);
@@ -296,6 +297,13 @@ class DataGridRenderer {
     if (next == windowIndex_) return RowEnd::GridEnded;
     windowIndex_ = next;
     return RowEnd::Next;
+  }
+
+  // The records were counted when the grid was bound; reading them may find
+  // that they end sooner (a query of random rows, or a database another
+  // program changed): the grid then ends where its records end.
+  void followRecordCount() {
+    host::resume([&] { recordCount_ = std::min(recordCount_, grid_.get("ApproxCount").toDouble()); });
   }
 
   // Moves the window on, keeping its last row as its first.

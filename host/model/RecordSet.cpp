@@ -177,7 +177,9 @@ int RecordSet::fieldIndex(const std::string& name) const {
 }
 
 const std::string& RecordSet::text(std::int64_t record, int field) {
-  return this->record(record).at(static_cast<std::size_t>(field));
+  static const std::string none;
+  const Record& values = this->record(record);
+  return field >= 0 && static_cast<std::size_t>(field) < values.size() ? values[static_cast<std::size_t>(field)] : none;
 }
 
 const RecordSet::Record& RecordSet::record(std::int64_t index) {
@@ -223,7 +225,10 @@ void RecordSet::readBlock(Block& block, std::int64_t first) {
   }
   block.first = first;
   block.records.clear();
-  if (!connection.skipTo(first)) return;
+  if (!connection.skipTo(first)) {
+    endAt(connection.position);
+    return;
+  }
   const int fields = static_cast<int>(fields_.size());
   while (static_cast<std::int64_t>(block.records.size()) < BlockSize && connection.query->next()) {
     ++connection.position;
@@ -231,6 +236,12 @@ void RecordSet::readBlock(Block& block, std::int64_t first) {
     record.reserve(static_cast<std::size_t>(fields));
     for (int f = 0; f < fields; ++f) record.push_back(fieldText(connection.query->value(f)));
   }
+  if (static_cast<std::int64_t>(block.records.size()) < BlockSize) endAt(first + static_cast<std::int64_t>(block.records.size()));
 }
+
+// The count taken at open is a hint: a query that yields fewer records (one
+// of random rows, or a database changed by another program since) ends
+// where its records end.
+void RecordSet::endAt(std::int64_t records) { count_ = std::min(count_, records); }
 
 }  // namespace host

@@ -42,12 +42,15 @@ class RecordSet {
   RecordSet& operator=(const RecordSet&) = delete;
   ~RecordSet();
 
+  // The records counted when the set was opened, less those found missing
+  // since: it shrinks to where the records end once a read reaches the end.
   [[nodiscard]] std::int64_t count() const { return count_; }
   [[nodiscard]] const std::vector<std::string>& fieldNames() const { return fields_; }
   // The field's position, or -1 (names compared without regard to case).
   [[nodiscard]] int fieldIndex(const std::string& name) const;
-  // One field of one record as text (a NULL is empty); `record` from 0 to
-  // count() - 1. Raises a HostError when the records cannot be read again.
+  // One field of one record as text (a NULL is empty); empty for a record
+  // or field that is not there. Raises a HostError when the records cannot
+  // be read again.
   [[nodiscard]] const std::string& text(std::int64_t record, int field);
   // How many times the query was run from its start (moving back past the
   // blocks kept runs it again), for tests and benchmarks.
@@ -63,6 +66,7 @@ class RecordSet {
   [[nodiscard]] const Record& record(std::int64_t index);
   [[nodiscard]] Block& blockHolding(std::int64_t index);
   void readBlock(Block& block, std::int64_t first);
+  void endAt(std::int64_t records);
 
   std::unique_ptr<Connection> connection_;
   std::vector<std::string> fields_;

@@ -227,4 +227,19 @@ TEST_F(DataGridTest, ARecordSetReadsOnlyForwardInBlocksUntilItMustStepBack) {
   EXPECT_EQ(host::RecordSet::queryOf(" SELECT 1; \n"), "SELECT * FROM (SELECT 1\n)");
 }
 
+TEST_F(DataGridTest, ARecordSetOfFewerRecordsThanItCountedEndsWhereTheyEnd) {
+  testsupport::makeDatabase(folder_ / "long.sqlite", testsupport::ordersTable(3000));
+  for (int run = 0; run < 5; ++run) {
+    auto records = host::RecordSet::open(folder_ / "long.sqlite", "SELECT id FROM orders WHERE random() % 2 = 0");
+    const std::int64_t counted = records->count();
+    std::int64_t read = 0;
+    for (std::int64_t r = 0; r < records->count(); ++r)
+      if (!records->text(r, 0).empty()) ++read;
+    EXPECT_LE(records->count(), counted);
+    EXPECT_EQ(records->count(), read) << "counted " << counted;
+    EXPECT_EQ(records->text(counted + 10, 0), "") << "a record past the end reads as nothing";
+    EXPECT_EQ(records->text(0, 7), "") << "so does a field it does not have";
+  }
+}
+
 }  // namespace
