@@ -19,6 +19,15 @@ struct FormatRange {
   std::int32_t firstChar = 0;   // first character to lay out
   std::int32_t lastChar = -1;   // last character; -1 means to the end of the text
   bool render = true;           // false: lay out and measure only
+  // The rectangle is all the room a page gives: a following page would not
+  // give more. A line or picture taller than it is then drawn cut at its
+  // bottom and the text goes on after it, so that a whole page always takes
+  // something; otherwise what does not fit is left for a larger rectangle.
+  bool wholePage = false;
+  // The height a whole page gives (0: not known). A table row the rectangle
+  // cannot hold waits for the next page only when a whole page can hold it;
+  // a taller one is cut between its lines at once.
+  std::int32_t wholePageTwips = 0;
 };
 
 class FormatRangeControl {
@@ -26,7 +35,8 @@ class FormatRangeControl {
   virtual ~FormatRangeControl() = default;
   // Lays out the range into drawTwips (converted with the target's dots per
   // inch), draws it when asked, and returns the index of the first character
-  // that did not fit (the text length when everything fitted).
+  // that did not fit (the text length when everything fitted). Given the
+  // index it returned, the next call goes on from where this one stopped.
   virtual std::int32_t formatRange(const FormatRange& request) = 0;
   // Frees the layout the control keeps between calls.
   virtual void releaseFormatRange() = 0;

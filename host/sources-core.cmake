@@ -7,4 +7,5 @@ target_sources(vellorahost PRIVATE
   SysColors.cpp
   Runtime.cpp
   QtFont.cpp
-  SystemInfo.cpp)
+  SystemInfo.cpp
+  CodePages.cpp)

@@ -1,8 +1,11 @@
 // Rich-text boxes: the control lays its document out itself, one stretch per
 // page through its format-range operation, from the control's place on the
 // first page and from the body top on every following page, until every
-// character has been drawn once. Every statement that fails is passed over
-// and the next one runs.
+// character has been drawn once. A stretch that starts at the body top has
+// all the room any page gives: the control cuts what is taller than that at
+// the page's bottom and goes on after it, so the text always moves on and
+// the job ends. Every statement that fails is passed over and the next one
+// runs.
 #include <algorithm>
 #include <cstdint>
 
@@ -44,12 +47,16 @@ class RichTextRenderer {
     std::int32_t top = 0;
     run_([&] { top = CLng(job_.CurY * 1.028 * tpu); });
     const std::int32_t length = textLength();
+    const bool atBodyTop = startsAtBodyTop();
     for (bool fullPage = false;; fullPage = true) {
       std::int32_t bottom = 0, left = 0;
       run_([&] { bottom = CLng(job_.PageHeight * tpu - job_.BottomReserve * tpu * 1.2); });
       run_([&] { left = CLng(job_.record().Left * 1.02 + job_.BodyLeft * tpu); });
       const std::int32_t before = job_.RichTextPos;
-      run_([&] { job_.page().CDRTF(top, left, bottom); });
+      // A following page's stretch runs from the body top to the same bottom.
+      std::int32_t wholePage = 0;
+      run_([&] { wholePage = CLng(bottom - CLng(job_.BodyTop * tpu)); });
+      run_([&] { job_.page().CDRTF(top, left, bottom, fullPage || atBodyTop, wholePage); });
       if (job_.RichTextPos >= length || stuck(before, job_.RichTextPos, fullPage)) break;
       if (!nextPage()) break;
       run_([&] { top = CLng(job_.BodyTop * tpu); });
@@ -78,10 +85,14 @@ class RichTextRenderer {
           std::min(CLng(host::printer().height() - job_.BottomReserve * tpu * 3), CLng(FootLineTop(job_) * tpu));
       range.drawTwips = host::Rect::fromLtrb(left, CLng((job_.CurY + PrintTopGap) * tpu), right, bottom);
       range.pageTwips = host::Rect::fromLtrb(0, 0, right, bottom + PrintPageBelowBody);
+      // A following page's stretch runs from its top below the body top to the same bottom.
+      range.wholePageTwips = CLng(bottom - CLng((NextPageTop(job_) + PrintTopGap) * tpu));
     });
     const std::int32_t length = textLength();
+    const bool atBodyTop = startsAtBodyTop();
     for (bool fullPage = false;; fullPage = true) {
       std::int32_t next = -1;
+      range.wholePage = fullPage || atBodyTop;
       run_([&] { next = host::formatRangeOf(control_).formatRange(range); });
       // Every character is printed once: the text ends when the result reaches
       // its length, however close to a page end that is.
@@ -114,9 +125,17 @@ class RichTextRenderer {
     return length;
   }
 
-  // A whole page that takes no character (a line taller than the page, or a
-  // control that cannot lay itself out) would be followed by such pages
-  // without end: the text stops there.
+  // The first stretch starts where a following page's stretch would start.
+  bool startsAtBodyTop() const {
+    bool atTop = false;
+    run_([&] { atTop = job_.CurY <= NextPageTop(job_); });
+    return atTop;
+  }
+
+  // A whole page always takes something of a control that keeps the
+  // format-range contract (host/FormatRange.h); one that takes nothing of a
+  // whole page would be followed by such pages without end: the text stops
+  // there.
   static bool stuck(std::int32_t before, std::int32_t after, bool fullPage) { return fullPage && after <= before; }
 
   void release() {

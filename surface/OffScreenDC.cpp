@@ -327,7 +327,8 @@ void OffScreenDC::Shape(std::int32_t nLeft, std::int32_t nTop, std::int32_t nWid
   surface::DrawShapeKind(*dc, ShapeKind, nLeft, nTop, nWidth, nHeight);
 }
 
-void OffScreenDC::CDRTF(std::int32_t nTop, std::int32_t nLeft, std::int32_t nBottom) {
+void OffScreenDC::CDRTF(std::int32_t nTop, std::int32_t nLeft, std::int32_t nBottom, bool wholePage,
+                        std::int32_t wholePageTwips) {
   host::RasterDc* dc = state_->surface.get();
   if (dc == nullptr) return;
   PrintJob* job = state_->job;
@@ -343,6 +344,8 @@ void OffScreenDC::CDRTF(std::int32_t nTop, std::int32_t nLeft, std::int32_t nBot
   range.firstChar = job->RichTextPos;
   range.lastChar = -1;
   range.render = true;
+  range.wholePage = wholePage;
+  range.wholePageTwips = wholePageTwips;
   job->RichTextPos = host::formatRangeOf(richText).formatRange(range);
 }
 

@@ -69,7 +69,11 @@ class OffScreenDC {
   // control lays the text out itself through host::FormatRangeControl
   // (host/FormatRange.h) with this surface as target; a control without that
   // operation raises 438, no rich text at all (or no job) raises 91.
-  void CDRTF(std::int32_t nTop, std::int32_t nLeft, std::int32_t nBottom);
+  // wholePage: the band is all a page gives, so a line or picture taller
+  // than it is drawn cut at its bottom and the text goes on after it;
+  // wholePageTwips: the height of such a band (0: not known).
+  void CDRTF(std::int32_t nTop, std::int32_t nLeft, std::int32_t nBottom, bool wholePage = false,
+             std::int32_t wholePageTwips = 0);
   // Draws the picture of a host picture control scaled by Scale: its client
   // area (ScaleWidth x ScaleHeight pixels) holding its Picture, white where
   // the picture does not reach. A box without a picture draws nothing.

@@ -1,39 +1,30 @@
 // The RTF reader and writer of the rich-text control.
 #include "host/model/Rtf.h"
 
-#include "host/model/Control.h"
-
 #include <QColor>
 #include <QTextBlock>
 #include <QTextCursor>
 #include <QTextDocument>
 #include <QTextFragment>
+#include <QTextTable>
 #include <algorithm>
-#include <array>
 #include <cstdint>
+#include <limits>
 #include <map>
 #include <optional>
 #include <vector>
 
+#include "host/CodePages.h"
 #include "host/Font.h"
+#include "host/model/Control.h"
 
 namespace host {
 
 namespace {
 
-// Deeper nesting than any document needs is read as text of the deepest group.
+// Deeper nesting than any document needs is read as text of the deepest
+// group; the braces still pair up, so the groups around it close as written.
 constexpr std::size_t MaximumGroupDepth = 256;
-
-// Windows-1252 characters 0x80 to 0x9F; the rest of the upper half is Latin-1.
-constexpr std::array<char16_t, 32> Cp1252High{
-    0x20AC, 0xFFFD, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
-    0x2039, 0x0152, 0xFFFD, 0x017D, 0xFFFD, 0xFFFD, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
-    0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0xFFFD, 0x017E, 0x0178};
-
-char16_t fromCp1252(unsigned char byte) {
-  if (byte >= 0x80 && byte < 0xA0) return Cp1252High[byte - 0x80];
-  return byte;
-}
 
 enum class Destination { Text, FontTable, ColorTable, Skip };
 
@@ -51,6 +42,19 @@ bool isSkippedDestination(std::string_view word) {
   return std::find(std::begin(skipped), std::end(skipped), word) != std::end(skipped);
 }
 
+// Cell and row border words, after which a border style word gives the border.
+bool isBorderTarget(std::string_view word) {
+  static constexpr std::string_view targets[] = {"clbrdrt", "clbrdrb", "clbrdrl", "clbrdrr", "trbrdrt",
+                                                 "trbrdrb", "trbrdrl", "trbrdrr", "trbrdrh", "trbrdrv"};
+  return std::find(std::begin(targets), std::end(targets), word) != std::end(targets);
+}
+
+// A border style (\brdrs, \brdrth, \brdrdb ...), not its width, colour or absence.
+bool isBorderStyle(std::string_view word) {
+  return word.starts_with("brdr") && word != "brdrw" && word != "brdrcf" && word != "brdrnone" &&
+         word != "brdrnil" && word != "brdrtbl";
+}
+
 // The state a group keeps: character and paragraph properties, where its text goes.
 struct GroupState {
   Destination destination = Destination::Text;
@@ -62,6 +66,8 @@ struct GroupState {
   int unicodeSkip = 1;
   Qt::Alignment alignment = Qt::AlignLeft;
   int leftIndent = 0, rightIndent = 0, firstIndent = 0, spaceBefore = 0, spaceAfter = 0;  // twips
+  bool inTable = false;          // \intbl: the paragraph belongs to a table cell
+  bool pageBreakBefore = false;  // \pagebb
 
   void plain() {
     font = -1;
@@ -72,7 +78,34 @@ struct GroupState {
   void paragraphDefaults() {
     alignment = Qt::AlignLeft;
     leftIndent = rightIndent = firstIndent = spaceBefore = spaceAfter = 0;
+    inTable = pageBreakBefore = false;
   }
+};
+
+// A table row as its definition (\trowd ... \cellxN) gives it; twips.
+struct RowDefinition {
+  int left = 0;             // \trleftN: where the row starts
+  int gap = 0;              // \trgaphN: half the space between two cells' text
+  std::vector<int> rights;  // \cellxN: each cell's right edge
+  bool bordered = false;    // a cell or the row has a border
+  Qt::Alignment alignment = Qt::AlignLeft;
+};
+
+struct Run {
+  QString text;
+  QTextCharFormat format;
+};
+
+struct Paragraph {
+  QTextBlockFormat block;
+  QTextCharFormat chars;  // of an empty paragraph
+  std::vector<Run> runs;
+  bool pageBreakBefore = false;
+};
+
+struct Row {
+  RowDefinition definition;
+  std::vector<std::vector<Paragraph>> cells;
 };
 
 class RtfReader {
@@ -85,6 +118,9 @@ class RtfReader {
     cursor_ = QTextCursor(&document_);
     stack_.push_back(GroupState{});
     while (at_ < rtf_.size()) step();
+    flushBytes();
+    if (!runs_.empty() && state().inTable) cellParagraphs_.push_back(takeParagraph(state()));
+    flushTable();
     flushParagraph(/*ended=*/false);
   }
 
@@ -93,15 +129,16 @@ class RtfReader {
 
   void step() {
     const char c = rtf_[at_++];
+    if (c == '\\' && at_ < rtf_.size() && rtf_[at_] == '\'') {
+      ++at_;
+      return hexCharacter();
+    }
+    flushBytes();
     switch (c) {
       case '{':
-        if (stack_.size() < MaximumGroupDepth) stack_.push_back(state());
-        groupStart_ = true;
-        return;
+        return openGroup();
       case '}':
-        if (stack_.size() > 1) stack_.pop_back();
-        groupStart_ = false;
-        return;
+        return closeGroup();
       case '\\':
         controlSequence();
         return;
@@ -110,9 +147,46 @@ class RtfReader {
         return;
       default:
         groupStart_ = false;
-        character(fromCp1252(static_cast<unsigned char>(c)));
+        if (static_cast<unsigned char>(c) >= 0x80) return rawBytes();
+        character(static_cast<char16_t>(c));
     }
   }
+
+  // --- groups ---
+
+  void openGroup() {
+    groupStart_ = true;
+    if (stack_.size() < MaximumGroupDepth) {
+      stack_.push_back(state());
+      return;
+    }
+    if (overflow_.depth == 0) overflow_.saved = state();
+    ++overflow_.depth;
+  }
+
+  void closeGroup() {
+    groupStart_ = false;
+    if (overflow_.depth > 0) {
+      // A destination begun in a group past the cap ends with that group.
+      if (overflow_.destinationDepth == overflow_.depth) {
+        state().destination = overflow_.destinationBefore;
+        overflow_.destinationDepth = 0;
+      }
+      if (--overflow_.depth == 0) state() = overflow_.saved;
+      return;
+    }
+    if (stack_.size() > 1) stack_.pop_back();
+  }
+
+  void setDestination(Destination destination) {
+    if (overflow_.depth > 0 && overflow_.destinationDepth == 0 && destination != state().destination) {
+      overflow_.destinationDepth = overflow_.depth;
+      overflow_.destinationBefore = state().destination;
+    }
+    state().destination = destination;
+  }
+
+  // --- control words and symbols ---
 
   void controlSequence() {
     if (at_ >= rtf_.size()) return;
@@ -159,11 +233,6 @@ class RtfReader {
   void controlSymbol(char c) {
     groupStart_ = false;
     switch (c) {
-      case '\'': {
-        const int byte = hexByte();
-        if (byte >= 0) character(fromCp1252(static_cast<unsigned char>(byte)));
-        return;
-      }
       case '\\':
       case '{':
       case '}':
@@ -176,7 +245,7 @@ class RtfReader {
         character(u'\u2011');
         return;
       case '*':
-        state().destination = Destination::Skip;  // an optional destination this reader does not know
+        setDestination(Destination::Skip);  // an optional destination this reader does not know
         return;
       case '\r':
       case '\n':
@@ -207,23 +276,53 @@ class RtfReader {
     GroupState& s = state();
     const int n = parameter.value_or(1);
     const bool on = !parameter || *parameter != 0;
-    if (word == "deff") {
+    if (word == "bin") {
+      skipBinary(parameter.value_or(0));
+    } else if (word == "ansicpg") {
+      if (n > 0) documentCodePage_ = n;
+    } else if (word == "ansi") {
+      documentCodePage_ = WesternCodePage;
+    } else if (word == "mac") {
+      documentCodePage_ = 10000;
+    } else if (word == "pc") {
+      documentCodePage_ = 437;
+    } else if (word == "pca") {
+      documentCodePage_ = 850;
+    } else if (word == "deff") {
       defaultFontIndex_ = n;
     } else if (word == "fonttbl") {
-      s.destination = Destination::FontTable;
+      setDestination(Destination::FontTable);
     } else if (word == "colortbl") {
-      s.destination = Destination::ColorTable;
+      setDestination(Destination::ColorTable);
       colors_.clear();
       pendingColor_ = QColor(0, 0, 0);
       colorGiven_ = false;
     } else if (isSkippedDestination(word) && (atGroupStart || word == "pict" || word == "fldinst")) {
-      s.destination = Destination::Skip;
+      setDestination(Destination::Skip);
     } else if (s.destination == Destination::FontTable) {
-      if (word == "f") fontNumber_ = n;
+      fontTableWord(word, n);
     } else if (s.destination == Destination::ColorTable) {
       colorComponent(word, n);
     } else if (s.destination == Destination::Text) {
       textControlWord(s, word, parameter, n, on);
+    }
+  }
+
+  // \binN: N bytes of binary data follow, which are neither text nor RTF.
+  void skipBinary(int count) {
+    if (count <= 0) return;
+    at_ += std::min(static_cast<std::size_t>(count), rtf_.size() - at_);
+  }
+
+  void fontTableWord(std::string_view word, int n) {
+    if (word == "f") {
+      fontNumber_ = n;
+    } else if (word == "fcharset") {
+      // The symbol set draws its glyphs at the places of Latin-1.
+      const int codePage = n == 2 ? WesternCodePage : codePageOfCharset(n);
+      if (codePage > 0 && !fontCodePages_.contains(fontNumber_)) fontCodePages_[fontNumber_] = codePage;
+    } else if (word == "cpg") {
+      if (n > 0) fontCodePages_[fontNumber_] = n;  // the font's own code page outranks its set's
     }
   }
 
@@ -240,9 +339,17 @@ class RtfReader {
     if (word == "line") return character(u'\u2028');
     if (word == "tab") return character(u'\t');
     if (word == "u") return unicodeCharacter(parameter.value_or(0));
+    if (word == "page") return pageBreak();
+    if (word == "cell") return cellEnd();
+    if (word == "row") return rowEnd();
+    if (tableWord(word, n)) return;
     if (word == "uc") s.unicodeSkip = std::clamp(n, 0, 8);
     else if (word == "plain") s.plain();
     else if (word == "pard") s.paragraphDefaults();
+    else if (word == "intbl")
+      s.inTable = on;
+    else if (word == "pagebb")
+      s.pageBreakBefore = on;
     else if (word == "b") s.bold = on;
     else if (word == "i") s.italic = on;
     else if (word == "ul" || word == "uld" || word == "uldb" || word == "ulw") s.underline = on;
@@ -269,7 +376,44 @@ class RtfReader {
     else if (word == "ldblquote") character(u'\u201C');
     else if (word == "rdblquote") character(u'\u201D');
     else if (word == "emspace" || word == "enspace" || word == "qmspace") character(u' ');
-    else if (word == "sect" || word == "page") paragraphEnd();
+    else if (word == "sect")
+      paragraphEnd();
+  }
+
+  // The row definition: \trowd starts one, \cellxN gives a cell's right edge.
+  // A table nested in a cell (\nestcell, \nestrow) is read as the text of
+  // its cell: its cells apart by tabs, its rows as paragraphs.
+  bool tableWord(std::string_view word, int n) {
+    if (word == "trowd") {
+      row_ = RowDefinition{};
+      borderTarget_ = false;
+    } else if (word == "trleft") {
+      row_.left = n;
+    } else if (word == "trgaph") {
+      row_.gap = std::max(0, n);
+    } else if (word == "cellx") {
+      row_.rights.push_back(n);
+    } else if (word == "trql") {
+      row_.alignment = Qt::AlignLeft;
+    } else if (word == "trqc") {
+      row_.alignment = Qt::AlignHCenter;
+    } else if (word == "trqr") {
+      row_.alignment = Qt::AlignRight;
+    } else if (isBorderTarget(word)) {
+      borderTarget_ = true;
+    } else if (word == "brdrnone" || word == "brdrnil" || word == "brdrtbl") {
+      borderTarget_ = false;
+    } else if (isBorderStyle(word)) {
+      if (borderTarget_) row_.bordered = true;
+      borderTarget_ = false;
+    } else if (word == "nestcell") {
+      character(u'\t');
+    } else if (word == "nestrow") {
+      paragraphEnd();
+    } else {
+      return false;
+    }
+    return true;
   }
 
   // \uN: the character, then the next unicodeSkip characters of its fallback are dropped.
@@ -300,6 +444,54 @@ class RtfReader {
     }
   }
 
+  // --- characters in code pages ---
+
+  // The code page of text here: its font's (\fcharsetN, \cpgN), else the document's (\ansicpgN).
+  int codePage() {
+    const GroupState& s = state();
+    const int font = s.destination == Destination::FontTable ? fontNumber_
+                     : s.font < 0                            ? defaultFontIndex_
+                                                             : s.font;
+    if (auto given = fontCodePages_.find(font); given != fontCodePages_.end()) return given->second;
+    return documentCodePage_;
+  }
+
+  CodePageDecoder& decoder(int codePage) {
+    auto found = decoders_.find(codePage);
+    if (found == decoders_.end()) found = decoders_.emplace(codePage, CodePageDecoder(codePage)).first;
+    return found->second;
+  }
+
+  // \'hh: a byte of the code page. Bytes in a row are decoded together, so
+  // that the two bytes of a double-byte character make one.
+  void hexCharacter() {
+    groupStart_ = false;
+    const int byte = hexByte();
+    if (byte < 0) return;
+    const int page = codePage();
+    if (!bytes_.empty() && page != bytesCodePage_) flushBytes();
+    bytesCodePage_ = page;
+    bytes_ += static_cast<char>(byte);
+  }
+
+  void flushBytes() {
+    if (bytes_.empty()) return;
+    const QString text = decoder(bytesCodePage_).decode(bytes_);
+    bytes_.clear();
+    for (QChar c : text) character(c.unicode());
+  }
+
+  // Bytes past ASCII written as they are: UTF-8 when they are UTF-8 (as
+  // editors that save UTF-8 write them), else bytes of the code page.
+  void rawBytes() {
+    const std::size_t start = at_ - 1;
+    while (at_ < rtf_.size() && static_cast<unsigned char>(rtf_[at_]) >= 0x80) ++at_;
+    const std::string_view bytes = rtf_.substr(start, at_ - start);
+    const QString text = isUtf8(bytes) ? QString::fromUtf8(bytes.data(), static_cast<qsizetype>(bytes.size()))
+                                       : decoder(codePage()).decode(bytes);
+    for (QChar c : text) character(c.unicode());
+  }
+
   void character(char16_t c) {
     GroupState& s = state();
     switch (s.destination) {
@@ -327,11 +519,6 @@ class RtfReader {
   }
 
   // --- building the document ---
-
-  struct Run {
-    QString text;
-    QTextCharFormat format;
-  };
 
   void addText(const QString& text) {
     QTextCharFormat format = charFormat(state());
@@ -376,21 +563,157 @@ class RtfReader {
     return format;
   }
 
+  // The paragraph gathered so far, with the properties in force at its end.
+  Paragraph takeParagraph(const GroupState& end) {
+    Paragraph paragraph{blockFormat(end), charFormat(state()), std::move(runs_), end.pageBreakBefore};
+    runs_.clear();
+    return paragraph;
+  }
+
   void paragraphEnd() {
     if (state().destination != Destination::Text) return;
     paragraph_ = state();
+    if (paragraph_.inTable) {
+      cellParagraphs_.push_back(takeParagraph(paragraph_));
+      return;
+    }
+    flushTable();
     flushParagraph(/*ended=*/true);
+  }
+
+  // \page: the paragraph ends, and the next one starts a page.
+  void pageBreak() {
+    if (state().destination != Destination::Text || state().inTable) return;
+    paragraphEnd();
+    pageBreakNext_ = true;
+  }
+
+  // \cell: the paragraph ends its cell.
+  void cellEnd() {
+    if (state().destination != Destination::Text) return;
+    paragraph_ = state();
+    cellParagraphs_.push_back(takeParagraph(paragraph_));
+    rowCells_.push_back(std::move(cellParagraphs_));
+    cellParagraphs_.clear();
+  }
+
+  // \row: the cells read make a row, as the latest row definition sets them out.
+  void rowEnd() {
+    if (state().destination != Destination::Text) return;
+    if (!runs_.empty()) {
+      cellEnd();
+    } else if (!cellParagraphs_.empty()) {  // paragraphs of a cell without its \cell
+      rowCells_.push_back(std::move(cellParagraphs_));
+      cellParagraphs_.clear();
+    }
+    if (rowCells_.empty()) return;
+    rows_.push_back({row_, std::move(rowCells_)});
+    rowCells_.clear();
   }
 
   // Writes the paragraph gathered so far; its properties are those in force at its end.
   void flushParagraph(bool ended) {
     if (!ended && runs_.empty()) return;
     if (blockPending_) cursor_.insertBlock();
-    cursor_.setBlockFormat(blockFormat(paragraph_));
+    QTextBlockFormat format = blockFormat(paragraph_);
+    if (pageBreakNext_ || paragraph_.pageBreakBefore)
+      format.setPageBreakPolicy(QTextFormat::PageBreak_AlwaysBefore);
+    pageBreakNext_ = false;
+    cursor_.setBlockFormat(format);
     if (runs_.empty()) cursor_.setBlockCharFormat(charFormat(state()));
     for (const Run& run : runs_) cursor_.insertText(run.text, run.format);
     runs_.clear();
     blockPending_ = true;
+  }
+
+  // Writes the rows read so far as one table: its columns are the right
+  // edges of all its rows' cells, and a cell spans the columns between its
+  // own left and right edges.
+  void flushTable() {
+    if (!cellParagraphs_.empty() || !rowCells_.empty()) rowEnd();
+    if (rows_.empty()) return;
+    std::vector<std::vector<int>> rights;  // each row's cell edges, rising
+    int left = std::numeric_limits<int>::max();
+    for (const Row& row : rows_) left = std::min(left, row.definition.left);
+    std::vector<int> edges;
+    for (const Row& row : rows_) {
+      std::vector<int> edge = row.definition.rights;
+      // Cells the definition does not give are an inch wide.
+      while (edge.size() < row.cells.size())
+        edge.push_back((edge.empty() ? row.definition.left : edge.back()) + 1440);
+      int previous = row.definition.left;
+      for (int& right : edge) previous = right = std::max(right, previous + static_cast<int>(TwipsPerPixel));
+      edges.insert(edges.end(), edge.begin(), edge.end());
+      rights.push_back(std::move(edge));
+    }
+    std::sort(edges.begin(), edges.end());
+    edges.erase(std::unique(edges.begin(), edges.end()), edges.end());
+
+    const RowDefinition& first = rows_.front().definition;
+    QTextTableFormat format;
+    QList<QTextLength> widths;
+    for (std::size_t c = 0; c < edges.size(); ++c)
+      widths.push_back(
+          QTextLength(QTextLength::FixedLength, (edges[c] - (c == 0 ? left : edges[c - 1])) / TwipsPerPixel));
+    format.setColumnWidthConstraints(widths);
+    format.setCellSpacing(0);
+    format.setCellPadding(0);
+    format.setBorderCollapse(true);
+    const bool bordered =
+        std::any_of(rows_.begin(), rows_.end(), [](const Row& r) { return r.definition.bordered; });
+    format.setBorder(bordered ? 1 : 0);
+    format.setBorderBrush(QBrush(Qt::black));
+    format.setBorderStyle(QTextFrameFormat::BorderStyle_Solid);
+    format.setAlignment(first.alignment);
+    format.setLeftMargin(std::max(0, left + first.gap) / TwipsPerPixel);
+    const std::vector<std::vector<Paragraph>>& firstCells = rows_.front().cells;
+    if (pageBreakNext_ ||
+        (!firstCells.empty() && !firstCells.front().empty() && firstCells.front().front().pageBreakBefore))
+      format.setPageBreakPolicy(QTextFormat::PageBreak_AlwaysBefore);
+    pageBreakNext_ = false;
+
+    QTextTable* table =
+        cursor_.insertTable(static_cast<int>(rows_.size()), static_cast<int>(edges.size()), format);
+    // The first column right of an edge, and the column an edge is the right of.
+    auto columnAfter = [&](int edge) {
+      return static_cast<int>(std::upper_bound(edges.begin(), edges.end(), edge) - edges.begin());
+    };
+    auto columnTo = [&](int edge) {
+      return static_cast<int>(std::lower_bound(edges.begin(), edges.end(), edge) - edges.begin());
+    };
+    for (std::size_t r = 0; r < rows_.size(); ++r) {
+      const Row& row = rows_[r];
+      int previous = row.definition.left;
+      for (std::size_t k = 0; k < rights[r].size(); ++k) {
+        const int from = columnAfter(previous);
+        const int to = columnTo(rights[r][k]);
+        previous = rights[r][k];
+        if (to > from) table->mergeCells(static_cast<int>(r), from, 1, to - from + 1);
+        if (k >= row.cells.size()) continue;
+        QTextTableCell cell = table->cellAt(static_cast<int>(r), from);
+        QTextTableCellFormat padding = cell.format().toTableCellFormat();
+        padding.setLeftPadding(std::max(2.0, row.definition.gap / TwipsPerPixel));
+        padding.setRightPadding(std::max(2.0, row.definition.gap / TwipsPerPixel));
+        padding.setTopPadding(1);
+        padding.setBottomPadding(1);
+        cell.setFormat(padding);
+        QTextCursor at = cell.firstCursorPosition();
+        bool firstParagraph = true;
+        for (const Paragraph& paragraph : row.cells[k]) {
+          if (!firstParagraph) at.insertBlock();
+          firstParagraph = false;
+          at.setBlockFormat(paragraph.block);
+          if (paragraph.runs.empty()) at.setBlockCharFormat(paragraph.chars);
+          for (const Run& run : paragraph.runs) at.insertText(run.text, run.format);
+        }
+      }
+    }
+    rows_.clear();
+    // Text goes on in the paragraph after the table, in formats of its own.
+    cursor_.setPosition(table->lastPosition() + 1);
+    cursor_.setBlockFormat(QTextBlockFormat());
+    cursor_.setBlockCharFormat(charFormat(state()));
+    blockPending_ = false;
   }
 
   std::string_view rtf_;
@@ -399,10 +722,22 @@ class RtfReader {
   QTextCursor cursor_;
   Font defaultFont_;
   std::vector<GroupState> stack_;
+  // Groups opened past the deepest the stack keeps.
+  struct {
+    std::size_t depth = 0;
+    GroupState saved;                  // the deepest state, as the first of them found it
+    std::size_t destinationDepth = 0;  // the one of them that changed the destination
+    Destination destinationBefore = Destination::Text;
+  } overflow_;
   bool groupStart_ = false;
   std::map<int, QString> fonts_;
+  std::map<int, int> fontCodePages_;  // font table index -> code page, where the font gives one
   int fontNumber_ = 0;
   int defaultFontIndex_ = -1;  // \deff: the font of text that names none
+  int documentCodePage_ = WesternCodePage;
+  std::map<int, CodePageDecoder> decoders_;
+  std::string bytes_;  // \'hh bytes not decoded yet
+  int bytesCodePage_ = WesternCodePage;
   QString fontName_;
   std::vector<std::optional<QColor>> colors_;
   QColor pendingColor_;
@@ -410,6 +745,12 @@ class RtfReader {
   std::vector<Run> runs_;
   GroupState paragraph_;
   bool blockPending_ = false;
+  bool pageBreakNext_ = false;
+  RowDefinition row_;
+  bool borderTarget_ = false;
+  std::vector<Paragraph> cellParagraphs_;         // of the cell being read
+  std::vector<std::vector<Paragraph>> rowCells_;  // of the row being read
+  std::vector<Row> rows_;                         // of the table being read
 };
 
 // --- writing ------------------------------------------------------------------
@@ -446,17 +787,116 @@ class RtfWriter {
       out += "\\red" + std::to_string(color.red()) + "\\green" + std::to_string(color.green()) + "\\blue" +
              std::to_string(color.blue()) + ";";
     out += "}\n";
-    bool first = true;
-    for (QTextBlock block = document_.begin(); block.isValid(); block = block.next()) {
-      if (!first) out += "\\par\n";
-      first = false;
-      writeBlock(out, block);
+    // Paragraphs are parted by \par; a table's rows end in \row, and the
+    // paragraph before a table ends before its first cell.
+    bool paragraphOpen = false;
+    for (auto it = document_.rootFrame()->begin(); !it.atEnd(); ++it) {
+      if (QTextFrame* frame = it.currentFrame()) {
+        if (paragraphOpen) out += "\\par\n";
+        paragraphOpen = false;
+        writeFrame(out, *frame);
+      } else if (it.currentBlock().isValid()) {
+        if (paragraphOpen) out += "\\par\n";
+        writeBlock(out, it.currentBlock(), false);
+        paragraphOpen = true;
+      }
     }
     out += "}";
     return out;
   }
 
  private:
+  // A table as \trowd ... \cellxN, its cells' paragraphs and \row per row;
+  // other frames as their paragraphs. A table in a cell is written as the
+  // paragraphs of that cell.
+  void writeFrame(std::string& out, const QTextFrame& frame) {
+    const auto* table = qobject_cast<const QTextTable*>(&frame);
+    if (table == nullptr) {
+      bool first = true;
+      for (QTextBlock block = document_.findBlock(frame.firstPosition());
+           block.isValid() && block.position() <= frame.lastPosition(); block = block.next()) {
+        if (!first) out += "\\par\n";
+        first = false;
+        writeBlock(out, block, false);
+      }
+      out += "\\par\n";
+      return;
+    }
+    const QTextTableFormat format = table->format();
+    const std::vector<int> rights = columnRights(*table);
+    const bool bordered = format.border() > 0 && format.borderStyle() != QTextFrameFormat::BorderStyle_None;
+    const bool breakBefore = format.pageBreakPolicy() & QTextFormat::PageBreak_AlwaysBefore;
+    for (int r = 0; r < table->rows(); ++r) {
+      const QTextTableCell first = table->cellAt(r, 0);
+      const int gap =
+          first.isValid()
+              ? static_cast<int>(first.format().toTableCellFormat().leftPadding() * TwipsPerPixel + 0.5)
+              : 0;
+      const int left = static_cast<int>(format.leftMargin() * TwipsPerPixel + 0.5) - gap;
+      out += "\\trowd\\trgaph" + std::to_string(gap) + "\\trleft" + std::to_string(left);
+      const Qt::Alignment alignment = format.alignment() & Qt::AlignHorizontal_Mask;
+      if (alignment & Qt::AlignHCenter) out += "\\trqc";
+      if (alignment & Qt::AlignRight) out += "\\trqr";
+      std::vector<QTextTableCell> cells;
+      for (int c = 0; c < table->columns(); ++c) {
+        const QTextTableCell cell = table->cellAt(r, c);
+        if (!cell.isValid() || cell.column() != c) continue;  // within a cell spanning columns
+        if (bordered)
+          out +=
+              "\\clbrdrt\\brdrs\\brdrw10\\clbrdrl\\brdrs\\brdrw10\\clbrdrb\\brdrs\\brdrw10\\clbrdrr\\brdrs\\b"
+              "rdrw10";
+        const int last = std::min(c + cell.columnSpan(), table->columns()) - 1;
+        out += "\\cellx" + std::to_string(left + rights[static_cast<std::size_t>(last)]);
+        cells.push_back(cell);
+      }
+      out += "\n";
+      for (const QTextTableCell& cell : cells) {
+        // A cell reaching down from a row above is empty here.
+        bool firstParagraph = true;
+        if (cell.row() == r)
+          for (QTextBlock block = document_.findBlock(cell.firstPosition());
+               block.isValid() && block.position() <= cell.lastPosition(); block = block.next()) {
+            if (!firstParagraph) out += "\\par\n";
+            writeBlock(out, block, true, firstParagraph && r == 0 && cell.column() == 0 && breakBefore);
+            firstParagraph = false;
+          }
+        if (firstParagraph) out += "\\pard\\intbl ";
+        out += "\\cell\n";
+      }
+      out += "\\row\n";
+    }
+  }
+
+  // The right edges of a table's columns, twips from its left: fixed widths
+  // as they are, percentages of the document's width (6.5 inches when it has
+  // none), and the width left shared among the others.
+  std::vector<int> columnRights(const QTextTable& table) const {
+    const double width = document_.textWidth() > 0 ? document_.textWidth() : 6.5 * 96;
+    const QList<QTextLength> constraints = table.format().columnWidthConstraints();
+    std::vector<double> widths(static_cast<std::size_t>(table.columns()), -1);
+    double taken = 0;
+    int free = 0;
+    for (std::size_t c = 0; c < widths.size(); ++c) {
+      const QTextLength length = c < static_cast<std::size_t>(constraints.size())
+                                     ? constraints[static_cast<qsizetype>(c)]
+                                     : QTextLength();
+      if (length.type() == QTextLength::FixedLength) widths[c] = length.rawValue();
+      if (length.type() == QTextLength::PercentageLength) widths[c] = length.rawValue() * width / 100;
+      if (widths[c] >= 0)
+        taken += widths[c];
+      else
+        ++free;
+    }
+    const double share = free > 0 ? std::max(width - taken, 20.0 * free) / free : 0;
+    std::vector<int> rights;
+    double right = 0;
+    for (double w : widths) {
+      right += std::max(1.0, w >= 0 ? w : share);
+      rights.push_back(static_cast<int>(right * TwipsPerPixel + 0.5));
+    }
+    return rights;
+  }
+
   void collectTables() {
     for (QTextBlock block = document_.begin(); block.isValid(); block = block.next())
       for (auto it = block.begin(); !it.atEnd(); ++it) {
@@ -487,9 +927,12 @@ class RtfWriter {
     return static_cast<int>(colors_.size());
   }
 
-  void writeBlock(std::string& out, const QTextBlock& block) {
+  void writeBlock(std::string& out, const QTextBlock& block, bool inTable, bool pageBreakBefore = false) {
     const QTextBlockFormat format = block.blockFormat();
     out += "\\pard";
+    if (inTable) out += "\\intbl";
+    if (pageBreakBefore || (format.pageBreakPolicy() & QTextFormat::PageBreak_AlwaysBefore))
+      out += "\\pagebb";
     const Qt::Alignment alignment = format.alignment() & Qt::AlignHorizontal_Mask;
     if (alignment & Qt::AlignRight) out += "\\qr";
     if (alignment & Qt::AlignHCenter) out += "\\qc";

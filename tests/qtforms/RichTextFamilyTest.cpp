@@ -164,4 +164,36 @@ TEST_F(RichTextPrint, ALongDocumentPrintsEveryParagraphOnceInOrderAndTheEditorSt
   EXPECT_EQ(editor->document()->textWidth(), textWidth) << "the editor's own layout";
 }
 
+// A document that ends in a table, as a user writes it in HTML: every
+// paragraph and every cell prints, the cells of a row on one line apart.
+TEST_F(RichTextPrint, ADocumentEndingInATablePrintsEveryParagraphAndEveryCell) {
+  QWidget form;
+  form.resize(500, 400);
+  auto* editor = new QTextEdit(&form);
+  editor->setGeometry(20, 20, 420, 300);
+  std::string html = "<p>First.</p><p>Second.</p><p>Third.</p><p>Fourth.</p><table border=1>";
+  for (int r = 0; r < 40; ++r) {
+    html += "<tr>";
+    for (int c = 0; c < 3; ++c) html += "<td>" + cell(r, c) + "</td>";
+    html += "</tr>";
+  }
+  editor->setHtml(QString::fromStdString(html + "</table>"));
+  qtforms::LivePrint job(form);
+  job.control().setToPage(0);
+  ASSERT_TRUE(job.printToPdf(pdf));
+  const int pages = pageCount(pdf);
+  ASSERT_GE(pages, 1);
+  std::string all;
+  for (int page = 1; page <= pages; ++page) all += pageText(pdf, page);
+  for (const char* paragraph : {"First.", "Second.", "Third.", "Fourth."})
+    EXPECT_NE(all.find(paragraph), std::string::npos) << paragraph;
+  for (int r = 0; r < 40; ++r)
+    for (int c = 0; c < 3; ++c) {
+      const std::size_t at = all.find(cell(r, c) + (c < 2 ? " " : "\n"));
+      ASSERT_NE(at, std::string::npos) << cell(r, c) << " is missing or not apart from the next cell";
+      EXPECT_EQ(all.find(cell(r, c) + (c < 2 ? " " : "\n"), at + 1), std::string::npos)
+          << cell(r, c) << " twice";
+    }
+}
+
 }  // namespace

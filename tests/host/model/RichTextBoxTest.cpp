@@ -2,14 +2,19 @@
 // formats, its form-file keys and the format-range operation.
 #include <gtest/gtest.h>
 
+#include <QImage>
 #include <QTextBlock>
 #include <QTextCursor>
 #include <QTextDocument>
 #include <QTextFragment>
+#include <QTextFrame>
+#include <QTextTable>
 #include <fstream>
+#include <set>
 #include <sstream>
 
 #include "TestSupport.h"
+#include "host/CodePages.h"
 #include "host/Font.h"
 #include "host/Lang.h"
 #include "host/RasterDc.h"
@@ -99,6 +104,175 @@ TEST(RtfReader, UnicodeCharactersSkipTheirFallback) {
   EXPECT_EQ(Document(R"({\rtf1 \'80 \'93q\'94})").plain(), "\u20ac \u201cq\u201d");  // Windows-1252
 }
 
+// The tables of a document, in order.
+std::vector<QTextTable*> tablesOf(const QTextDocument& document) {
+  std::vector<QTextTable*> tables;
+  for (QTextFrame* frame : document.rootFrame()->childFrames())
+    if (auto* table = qobject_cast<QTextTable*>(frame)) tables.push_back(table);
+  return tables;
+}
+
+std::string cellText(QTextTable& table, int row, int column) {
+  QTextCursor cursor = table.cellAt(row, column).firstCursorPosition();
+  cursor.setPosition(table.cellAt(row, column).lastCursorPosition().position(), QTextCursor::KeepAnchor);
+  return cursor.selectedText().replace(QChar::ParagraphSeparator, '\n').toStdString();
+}
+
+TEST(RtfReader, HexCharactersAreReadInTheCodePageTheFileNames) {
+  // The document's code page.
+  EXPECT_EQ(Document(R"({\rtf1\ansi\ansicpg1251 \'cf\'f0\'e8\'e2\'e5\'f2\par})").plain(), "Привет");
+  EXPECT_EQ(Document(R"({\rtf1\ansi\ansicpg1250 \'a3\'f3d\'9f})").plain(), "Łódź");
+  EXPECT_EQ(Document(R"({\rtf1\ansi\ansicpg1253 \'e1\'e2\'e3})").plain(), "αβγ");
+  EXPECT_EQ(Document(R"({\rtf1\ansi\ansicpg1254 \'fe\'f0})").plain(), "şğ");
+  // A font's character set gives the code page of its text, whatever the document's.
+  Document fonts(
+      R"({\rtf1\ansi\ansicpg1252\deff0{\fonttbl{\f0\fswiss\fcharset0 Arial;}{\f1\fswiss\fcharset204 Arial Cyr;})"
+      R"({\f2\fnil\fcharset238 Arial CE;}{\f3\fnil\fcharset161\cpg1251 Odd;}}\f0 caf\'e9 {\f1 \'e4\'e0} {\f2 \'b9} {\f3 \'e4}\par})");
+  EXPECT_EQ(fonts.plain(), "café да ą д");  // \cpgN outranks the set's code page
+  EXPECT_EQ(Document(R"({\rtf1\ansi\deff1{\fonttbl{\f0 Arial;}{\f1\fcharset204 Arial;}}\'e4\'e0 {\f0 \'e4}})")
+                .plain(),
+            "да ä");
+  // A font's name is read in its own code page.
+  Document named(R"({\rtf1\ansi{\fonttbl{\f0\fcharset204 \'d2\'e5\'f1\'f2;}}\f0 x})");
+  EXPECT_EQ(named.formatAt("x").fontFamilies().toStringList().value(0), "Тест");
+  // Bytes a code page does not define.
+  EXPECT_EQ(Document(R"({\rtf1\ansi \'81})").plain(), "\ufffd");
+  // Bytes in a row make one character of a multi-byte code page.
+  EXPECT_EQ(Document(R"({\rtf1\ansi\ansicpg65001 \'d0\'9f\'d1\'80})").plain(), "Пр");
+  if (host::isKnownCodePage(932))  // where this Qt offers Shift-JIS
+    EXPECT_EQ(Document(R"({\rtf1\ansi\ansicpg932 \'82\'a0\'93\'fa})").plain(), "あ日");
+}
+
+TEST(RtfReader, RawUtf8TextReadsAsItsCharacters) {
+  EXPECT_EQ(Document("{\\rtf1\\ansi Grüße, Привет, 東京 😀\\par}").plain(), "Grüße, Привет, 東京 😀");
+  // Raw bytes that are not UTF-8 are bytes of the code page.
+  EXPECT_EQ(Document("{\\rtf1\\ansi caf\xe9 na\xefve}").plain(), "café naïve");
+  EXPECT_EQ(Document("{\\rtf1\\ansi\\ansicpg1251 \xcf\xf0\xe8\xe2\xe5\xf2}").plain(), "Привет");
+  // Escapes are always bytes of the code page, beside UTF-8 text.
+  EXPECT_EQ(Document("{\\rtf1\\ansi Ü \\'dc}").plain(), "Ü Ü");
+}
+
+TEST(RtfReader, UnicodeCharactersKeepSkippingTheirFallbackInAnyCodePage) {
+  EXPECT_EQ(Document(R"({\rtf1\ansi\ansicpg1251\uc1\u1055\'cf\'f0\'e8\u1074\'e2\'e5\'f2})").plain(),
+            "Привет");
+  EXPECT_EQ(Document(R"({\rtf1\ansi\ansicpg1251{\uc2\u1055\'cf\'cf}\'f0})").plain(), "Пр");
+  EXPECT_EQ(Document("{\\rtf1\\uc0\\u1055 x}").plain(), "Пx");
+}
+
+TEST(RtfReader, BinaryDataIsSkippedByItsLength) {
+  // The data holds braces, backslashes and letters: none of it is RTF or text.
+  const std::string data = "}{\\b\\par x{";
+  const std::string rtf = "{\\rtf1 Before {\\pict\\pngblip\\bin" + std::to_string(data.size()) + " " + data +
+                          "} after {\\i italic}\\par{\\*\\blob\\bin3 }}}}tail}";
+  Document document(rtf);
+  EXPECT_EQ(document.plain(), "Before  after italic\ntail");
+  EXPECT_FALSE(document.formatAt("after").fontWeight() == QFont::Bold);
+  EXPECT_TRUE(document.formatAt("italic").fontItalic());
+  EXPECT_FALSE(document.formatAt("tail").fontItalic());
+  // In running text too, and cut short by the end of the file.
+  EXPECT_EQ(Document("{\\rtf1 a\\bin2 zz b}").plain(), "a b");
+  EXPECT_EQ(Document("{\\rtf1 a\\bin99 zz").plain(), "a");
+}
+
+TEST(RtfReader, GroupsPastTheNestingCapStayBalanced) {
+  const std::string deep = std::string(1000, '{') + "\\b deep" + std::string(1000, '}');
+  Document document("{\\rtf1 " + deep + " after {\\i italic} plain\\par Next}");
+  EXPECT_EQ(document.plain(), "deep after italic plain\nNext");
+  EXPECT_EQ(document.formatAt("deep").fontWeight(), QFont::Bold);
+  EXPECT_EQ(document.formatAt("after").fontWeight(), QFont::Normal);
+  EXPECT_TRUE(document.formatAt("italic").fontItalic());
+  EXPECT_FALSE(document.formatAt("plain").fontItalic());
+  // A destination skipped past the cap ends with its group.
+  const std::string hidden = std::string(300, '{') + "{\\*\\unknown secret}shown" + std::string(300, '}');
+  EXPECT_EQ(Document("{\\rtf1 " + hidden + " visible}").plain(), "shown visible");
+  // The font table after a deep group is still a font table.
+  Document fonts("{\\rtf1 " + std::string(400, '{') + std::string(400, '}') +
+                 "{\\fonttbl{\\f1 Courier New;}}{\\f1 mono} text}");
+  EXPECT_EQ(fonts.plain(), "mono text");
+  EXPECT_EQ(fonts.formatAt("mono").fontFamilies().toStringList().value(0), "Liberation Mono");
+}
+
+TEST(RtfReader, TableRowsAreTablesWithTheirCellEdgesAsColumns) {
+  // As Word writes a table: the row definition before and again after the cells.
+  const std::string row1 =
+      R"(\trowd\trgaph108\trleft-108\clbrdrt\brdrs\brdrw10\clbrdrb\brdrs\brdrw10\cellx2000\cellx4000\cellx6000)"
+      R"(\pard\intbl Cell11\cell Cell12\cell {\b Cell13}\par second line\cell)"
+      R"({\trowd\trgaph108\trleft-108\clbrdrt\brdrs\brdrw10\clbrdrb\brdrs\brdrw10\cellx2000\cellx4000\cellx6000\row})";
+  const std::string row2 =
+      R"(\trowd\trgaph108\trleft-108\cellx4000\cellx6000\pard\intbl Wide\cell Cell23\cell\row)";
+  Document document("{\\rtf1\\ansi Before\\par " + row1 + row2 + "\\pard After\\par}");
+  EXPECT_EQ(document.plain(), "Before\nCell11\nCell12\nCell13\nsecond line\nWide\nCell23\nAfter");
+  const std::vector<QTextTable*> tables = tablesOf(document.text);
+  ASSERT_EQ(tables.size(), 1u);
+  QTextTable& table = *tables[0];
+  ASSERT_EQ(table.rows(), 2);
+  ASSERT_EQ(table.columns(), 3);
+  EXPECT_EQ(cellText(table, 0, 0), "Cell11");
+  EXPECT_EQ(cellText(table, 0, 1), "Cell12");
+  EXPECT_EQ(cellText(table, 0, 2), "Cell13\nsecond line");
+  // The second row's first cell reaches from the row's start to 4000 twips: two columns.
+  EXPECT_EQ(table.cellAt(1, 0).columnSpan(), 2);
+  EXPECT_EQ(cellText(table, 1, 0), "Wide");
+  EXPECT_EQ(cellText(table, 1, 2), "Cell23");
+  // Column widths are the distances between the cells' right edges (15 twips a pixel).
+  const QList<QTextLength> widths = table.format().columnWidthConstraints();
+  ASSERT_EQ(widths.size(), 3);
+  EXPECT_EQ(widths[0].type(), QTextLength::FixedLength);
+  EXPECT_DOUBLE_EQ(widths[0].rawValue(), 2108 / 15.0);
+  EXPECT_DOUBLE_EQ(widths[1].rawValue(), 2000 / 15.0);
+  EXPECT_DOUBLE_EQ(widths[2].rawValue(), 2000 / 15.0);
+  EXPECT_GT(table.format().border(), 0);
+  EXPECT_EQ(document.formatAt("Cell13").fontWeight(), QFont::Bold);
+  EXPECT_EQ(document.formatAt("Cell12").fontWeight(), QFont::Normal);
+  // Without borders the table has none; a table ends the document.
+  Document bare(R"({\rtf1\trowd\cellx1000\cellx2000\intbl a\cell b\cell\row})");
+  ASSERT_EQ(tablesOf(bare.text).size(), 1u);
+  EXPECT_EQ(tablesOf(bare.text)[0]->format().border(), 0);
+  EXPECT_EQ(cellText(*tablesOf(bare.text)[0], 0, 1), "b");
+  // Cut off in the middle of a row: the cells read so far are a row still.
+  Document cut(R"({\rtf1\trowd\cellx1000\cellx2000\intbl a\cell b)");
+  ASSERT_EQ(tablesOf(cut.text).size(), 1u);
+  EXPECT_EQ(cellText(*tablesOf(cut.text)[0], 0, 1), "b");
+}
+
+TEST(RtfReader, PageBreaksStartTheNextParagraphOnANewPage) {
+  Document document(R"({\rtf1 One\page Two\par Three\par\pard\pagebb Four\par})");
+  EXPECT_EQ(document.plain(), "One\nTwo\nThree\nFour");
+  auto breaksBefore = [&](const char* text) {
+    return bool(document.blockAt(text).pageBreakPolicy() & QTextFormat::PageBreak_AlwaysBefore);
+  };
+  EXPECT_FALSE(breaksBefore("One"));
+  EXPECT_TRUE(breaksBefore("Two"));
+  EXPECT_FALSE(breaksBefore("Three"));
+  EXPECT_TRUE(breaksBefore("Four"));
+  // A page break before a table puts the table on the new page.
+  Document table(R"({\rtf1 One\page\trowd\cellx1000\intbl a\cell\row})");
+  ASSERT_EQ(tablesOf(table.text).size(), 1u);
+  EXPECT_TRUE(tablesOf(table.text)[0]->format().pageBreakPolicy() & QTextFormat::PageBreak_AlwaysBefore);
+}
+
+TEST(CodePages, TablesAndCharacterSets) {
+  EXPECT_EQ(host::codePageOfCharset(0), 1252);
+  EXPECT_EQ(host::codePageOfCharset(204), 1251);
+  EXPECT_EQ(host::codePageOfCharset(238), 1250);
+  EXPECT_EQ(host::codePageOfCharset(1), 0);
+  EXPECT_EQ(host::decodeCodePage(1252, "\x80\x93\x94\xe9"), QString::fromUtf8("€“”é"));
+  EXPECT_EQ(host::decodeCodePage(1251, "\xc0\xff\xa8\xb8"), QString::fromUtf8("АяЁё"));
+  EXPECT_EQ(host::decodeCodePage(1255, "\xf9"), QString::fromUtf8("ש"));
+  EXPECT_EQ(host::decodeCodePage(1256, "\xc7"), QString::fromUtf8("ا"));
+  EXPECT_EQ(host::decodeCodePage(1257, "\xe0"), QString::fromUtf8("ą"));
+  EXPECT_EQ(host::decodeCodePage(1258, "\xd2"), QString::fromUtf8("\u0309"));
+  EXPECT_EQ(host::decodeCodePage(host::Utf8CodePage, "\xc3\xa9"), QString::fromUtf8("é"));
+  // A code page nobody knows reads as Windows-1252.
+  EXPECT_EQ(host::decodeCodePage(12345, "\xe9"), QString::fromUtf8("é"));
+  EXPECT_TRUE(host::isUtf8("plain ascii"));
+  EXPECT_TRUE(host::isUtf8("\xc3\xa9\xe2\x82\xac\xf0\x9f\x98\x80"));
+  EXPECT_FALSE(host::isUtf8("\xe9t\xe9"));
+  EXPECT_FALSE(host::isUtf8("\xc0\xaf"));      // overlong
+  EXPECT_FALSE(host::isUtf8("\xed\xa0\x80"));  // a surrogate
+  EXPECT_FALSE(host::isUtf8("\xe2\x82"));      // cut short
+}
+
 TEST(RtfReader, ColourAndHighlightComeFromTheColourTable) {
   Document document(R"({\rtf1{\colortbl;\red255\green0\blue0;\red0\green0\blue255;}{\cf1 red}{\highlight2 marked} plain})");
   EXPECT_EQ(document.formatAt("red").foreground().color(), QColor(255, 0, 0));
@@ -117,6 +291,32 @@ TEST(RtfWriter, WrittenRtfReadsBackToTheSameDocument) {
   EXPECT_DOUBLE_EQ(again.blockAt("First item").leftMargin(), 40);
   Document braces(host::writeRtf(Document(R"({\rtf1 a \{b\} c\\d \u8364?})").text));
   EXPECT_EQ(braces.plain(), "a {b} c\\d \u20ac");
+}
+
+TEST(RtfWriter, TablesAndPageBreaksReadBackAsTheyWere) {
+  QTextDocument html;
+  html.setHtml(
+      "<p>Intro</p><table border=1><tr><td>A1</td><td>B1</td></tr><tr><td colspan=2>Both</td></tr></table>"
+      "<p style='page-break-before: always'>Later</p>");
+  Document again(host::writeRtf(html));
+  EXPECT_EQ(again.plain(), html.toPlainText().toStdString());
+  const std::vector<QTextTable*> tables = tablesOf(again.text);
+  ASSERT_EQ(tables.size(), 1u);
+  EXPECT_EQ(tables[0]->rows(), 2);
+  EXPECT_EQ(tables[0]->columns(), 2);
+  EXPECT_EQ(cellText(*tables[0], 0, 1), "B1");
+  EXPECT_EQ(tables[0]->cellAt(1, 0).columnSpan(), 2);
+  EXPECT_GT(tables[0]->format().border(), 0);
+  EXPECT_TRUE(again.blockAt("Later").pageBreakPolicy() & QTextFormat::PageBreak_AlwaysBefore);
+  // Written again, the same RTF; a table first in the document stays first.
+  EXPECT_EQ(host::writeRtf(again.text), host::writeRtf(Document(host::writeRtf(again.text)).text));
+  Document first(R"({\rtf1\trowd\cellx1500\cellx3000\intbl a\cell b\cell\row\pard\page After\par})");
+  Document firstAgain(host::writeRtf(first.text));
+  EXPECT_EQ(firstAgain.plain(), first.plain());
+  EXPECT_EQ(firstAgain.text.blockCount(), first.text.blockCount());
+  ASSERT_EQ(tablesOf(firstAgain.text).size(), 1u);
+  EXPECT_DOUBLE_EQ(tablesOf(firstAgain.text)[0]->format().columnWidthConstraints().value(1).rawValue(), 100);
+  EXPECT_TRUE(firstAgain.blockAt("After").pageBreakPolicy() & QTextFormat::PageBreak_AlwaysBefore);
 }
 
 TEST(RichTextBox, TextAndTextRtfAreTwoViewsOfOneDocument) {
@@ -174,6 +374,93 @@ TEST(RichTextBox, FormatRangeContinuesAtTheFirstLineThatDidNotFit) {
   EXPECT_EQ(box.formatRange(measure), 0);
   measure.firstChar = box.textLength();
   EXPECT_EQ(box.formatRange(measure), box.textLength());
+}
+
+// The stretches of a job: the first in a band of `firstTwips`, every later
+// one in a whole page of `bandTwips`.
+std::vector<std::int32_t> jobStretches(host::RichTextBox& box, host::Dc& page, int firstTwips,
+                                       int bandTwips) {
+  std::vector<std::int32_t> starts{0};
+  host::FormatRange range;
+  range.target = &page;
+  range.drawTwips = host::Rect::fromLtrb(0, 0, 6000, firstTwips);
+  while (starts.back() < box.textLength() && starts.size() < 200) {
+    range.firstChar = starts.back();
+    starts.push_back(box.formatRange(range));
+    range.drawTwips = host::Rect::fromLtrb(0, 0, 6000, bandTwips);
+    range.wholePage = true;
+  }
+  return starts;
+}
+
+TEST(RichTextBox, FormatRangeLaysTablesOutAsTablesAndMovesARowThatDoesNotFitWhole) {
+  host::RichTextBox box;
+  std::string html = "<p>First.</p><p>Second.</p><table border=1>";
+  for (int r = 1; r <= 30; ++r)
+    html += "<tr><td>A" + std::to_string(r) + "<br>two<br>three</td><td>B" + std::to_string(r) + "</td></tr>";
+  box.setHtml(html + "</table>");
+  auto page = host::RasterDc::create({400, 300}, host::RasterFormat::Color);
+  const std::vector<std::int32_t> starts = jobStretches(box, *page, 2000, 3000);
+  ASSERT_EQ(starts.back(), box.textLength());
+  ASSERT_GT(starts.size(), 5u) << "the table runs over several stretches";
+  const QString text = QString::fromStdString(box.plainText());
+  for (std::size_t i = 1; i < starts.size(); ++i) {
+    ASSERT_GT(starts[i], starts[i - 1]) << "every stretch takes something";
+    if (i + 1 == starts.size()) break;
+    // Each later stretch starts at the first cell of a row: rows are not cut.
+    EXPECT_TRUE(text.mid(starts[i], 1) == "A") << text.mid(starts[i], 8).toStdString();
+  }
+  // A band that holds the paragraphs but not the first row takes the paragraphs.
+  host::FormatRange range;
+  range.target = page.get();
+  range.drawTwips = host::Rect::fromLtrb(0, 0, 6000, 600);
+  const std::int32_t afterParagraphs = box.formatRange(range);
+  EXPECT_EQ(text.mid(afterParagraphs, 2).toStdString(), "A1");
+}
+
+TEST(RichTextBox, FormatRangeCutsWhatIsTallerThanAWholePageAndGoesOn) {
+  const auto folder = testsupport::makeTempDir("richtext-tall");
+  QImage tall(40, 1200, QImage::Format_RGB32);
+  tall.fill(Qt::black);
+  ASSERT_TRUE(tall.save(QString::fromStdString((folder / "tall.png").string())));
+  host::RichTextBox box;
+  box.setHtml("<p>Before.</p><p><img src='" + (folder / "tall.png").string() + "'></p><p>After.</p>");
+  const QString text = QString::fromStdString(box.plainText());
+  auto page = host::RasterDc::create({400, 300}, host::RasterFormat::Color);
+  host::FormatRange range;
+  range.target = page.get();
+  range.drawTwips = host::Rect::fromLtrb(0, 0, 6000, 3000);  // 200 pixels
+  // Not a whole page: the picture waits for one.
+  const std::int32_t picture = box.formatRange(range);
+  EXPECT_EQ(text.mid(picture - 1, 1), "\n");
+  range.firstChar = picture;
+  EXPECT_EQ(box.formatRange(range), picture);
+  // A whole page: the picture is drawn down to the band's bottom and the text goes on after it.
+  range.wholePage = true;
+  auto cut = host::RasterDc::create({400, 300}, host::RasterFormat::Color);
+  range.target = cut.get();
+  const std::int32_t after = box.formatRange(range);
+  EXPECT_GT(after, picture);
+  EXPECT_EQ(text.mid(after).toStdString(), "After.");
+  EXPECT_EQ(cut->pixel(20, 195), host::Rgb::black) << "drawn to the bottom of the band";
+  EXPECT_EQ(cut->pixel(20, 205), host::Rgb::white) << "and no further";
+  range.firstChar = after;
+  EXPECT_EQ(box.formatRange(range), box.textLength());
+  // A whole page always takes something, even a band of no height.
+  range.firstChar = picture;
+  range.drawTwips = host::Rect::fromLtrb(0, 0, 6000, 0);
+  EXPECT_GT(box.formatRange(range), picture);
+  std::filesystem::remove_all(folder);
+}
+
+TEST(RichTextBox, FormatRangeStartsAPageAtAPageBreak) {
+  host::RichTextBox box;
+  box.setRtf(R"({\rtf1 One\par Two\page Three\par Four\par})");
+  auto page = host::RasterDc::create({400, 300}, host::RasterFormat::Color);
+  const std::vector<std::int32_t> starts = jobStretches(box, *page, 3000, 3000);
+  ASSERT_EQ(starts.size(), 3u);
+  const QString text = QString::fromStdString(box.plainText());
+  EXPECT_EQ(text.mid(starts[1]).toStdString(), "Three\nFour");
 }
 
 TEST(RichTextBox, FormatRangeDrawsTheTextInItsRectangle) {
