@@ -1,7 +1,7 @@
 #include "apps/UiForms.h"
 
+#include <QBuffer>
 #include <QDir>
-#include <QFile>
 #include <QFileInfo>
 #include <QSet>
 #include <QUiLoader>
@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "host/HostError.h"
+#include "host/model/UserFile.h"
 #include "printctl/Vellora.h"
 #include "qtforms/LiveForm.h"
 #include "qtforms/LivePrint.h"
@@ -151,11 +152,15 @@ std::unique_ptr<qtforms::LivePrint> livePrintOf(QWidget& form) {
 }
 
 std::unique_ptr<QWidget> loadUiForm(const fs::path& file, const fs::path& programDir) {
-  QFile source(QString::fromStdString(file.string()));
-  if (!source.open(QIODevice::ReadOnly)) {
-    std::cerr << "vellora: cannot read the form file " << file.string() << std::endl;
+  QByteArray bytes;
+  try {
+    bytes = host::readUserFile(file);
+  } catch (const host::UserFileError& error) {
+    std::cerr << "vellora: the form file " << file.string() << ": " << error.what() << std::endl;
     return nullptr;
   }
+  QBuffer source(&bytes);
+  source.open(QIODevice::ReadOnly);
   QUiLoader loader;
   addOwnPluginFolders(loader, programDir);
   if (auto problem = uiFormProblem(source, file, knownClasses(loader))) {
@@ -164,7 +169,7 @@ std::unique_ptr<QWidget> loadUiForm(const fs::path& file, const fs::path& progra
   }
   source.seek(0);
   // Pictures and other files the form names are found beside it.
-  loader.setWorkingDirectory(QFileInfo(source).absoluteDir());
+  loader.setWorkingDirectory(QFileInfo(QString::fromStdString(file.string())).absoluteDir());
   std::unique_ptr<QWidget> form(loader.load(&source));
   if (!form) std::cerr << "vellora: " << file.string() << ": " << loader.errorString().toStdString() << std::endl;
   return form;

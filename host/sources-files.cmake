@@ -5,4 +5,5 @@ target_sources(vellorahost PRIVATE
   model/GridFormData.cpp
   model/DataGridFormData.cpp
   model/Csv.cpp
-  model/Components.cpp)
+  model/Components.cpp
+  model/UserFile.cpp)

@@ -1,7 +1,6 @@
 #include "host/model/FormFile.h"
 
 #include <QByteArray>
-#include <QFile>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -25,6 +24,7 @@
 #include "host/model/FormData.h"
 #include "host/model/Families.h"
 #include "host/model/UserControl.h"
+#include "host/model/UserFile.h"
 
 namespace host {
 
@@ -878,12 +878,12 @@ class Saver {
 };
 
 std::string readWholeFile(const fs::path& file) {
-  QFile input(QString::fromStdString(file.string()));
-  if (!input.exists()) throw FormFileError(file.string(), "", "", "no such file");
-  if (!input.open(QIODevice::ReadOnly))
-    throw FormFileError(file.string(), "", "", "cannot be read: " + input.errorString().toStdString());
-  const QByteArray bytes = input.readAll();
-  return std::string(bytes.constData(), static_cast<std::size_t>(bytes.size()));
+  try {
+    const QByteArray bytes = readUserFile(file);
+    return std::string(bytes.constData(), static_cast<std::size_t>(bytes.size()));
+  } catch (const UserFileError& error) {
+    throw FormFileError(file.string(), "", "", error.what());
+  }
 }
 
 fs::path folderOf(const fs::path& file) { return fs::absolute(file).parent_path(); }

@@ -3,7 +3,6 @@
 // attributes of single cells, and its current cell and scroll position.
 // Everything is applied in the order it depends on: the table's size first,
 // then what lies in it, the current cell last.
-#include <QFile>
 #include <algorithm>
 #include <cmath>
 #include <map>
@@ -13,6 +12,7 @@
 #include "host/model/Csv.h"
 #include "host/model/FormData.h"
 #include "host/model/GridControls.h"
+#include "host/model/UserFile.h"
 
 namespace host {
 
@@ -120,11 +120,12 @@ class GridCodec final : public FormDataCodec {
   static Table tableFromFile(const FormDataReader& data, const std::string& given) {
     const std::string key = data.spelling("CellsFile");
     const std::filesystem::path file = data.resolved(given);
-    QFile input(QString::fromStdString(file.string()));
-    if (!input.exists()) data.fail(key, "no such file: " + file.string());
-    if (!input.open(QIODevice::ReadOnly))
-      data.fail(key, file.string() + " cannot be read: " + input.errorString().toStdString());
-    const QByteArray bytes = input.readAll();
+    QByteArray bytes;
+    try {
+      bytes = readUserFile(file);
+    } catch (const UserFileError& error) {
+      data.fail(key, file.string() + ": " + error.what());
+    }
     try {
       return parseCsv(std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size())));
     } catch (const CsvError& error) {

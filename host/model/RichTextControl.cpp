@@ -1,11 +1,11 @@
 // The rich-text box: its document, properties and form-file data; the
 // document draws itself stretch by stretch (host/PagedDocument.h).
-#include <QFile>
 #include <QTextDocument>
 
 #include "host/HostError.h"
 #include "host/Lang.h"
 #include "host/PagedDocument.h"
+#include "host/model/UserFile.h"
 #include "host/QtFont.h"
 #include "host/model/Families.h"
 #include "host/model/FormData.h"
@@ -62,9 +62,12 @@ void RichTextBox::setPlainText(const std::string& text) {
 }
 
 void RichTextBox::loadFile(const std::filesystem::path& file) {
-  QFile input(QString::fromStdString(file.string()));
-  if (!input.open(QIODevice::ReadOnly)) raise(err::FileNotFound, "File not found: " + file.string());
-  const QByteArray bytes = input.readAll();
+  QByteArray bytes;
+  try {
+    bytes = readUserFile(file);
+  } catch (const UserFileError& error) {
+    raise(err::FileNotFound, "File not found: " + file.string() + " (" + error.what() + ")");
+  }
   const std::string extension = lowerExtension(file);
   if (extension == ".rtf") {
     setRtf(bytes.toStdString());

@@ -1,4 +1,5 @@
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <filesystem>
 #include <fstream>
@@ -10,6 +11,7 @@
 #include "host/model/Families.h"
 #include "host/model/FormFile.h"
 #include "host/model/Pictures.h"
+#include "host/model/RichText.h"
 
 namespace {
 
@@ -294,6 +296,21 @@ TEST(FormFileTest, MutatedInputIsEitherLoadedOrRefused) {
   }
   EXPECT_GT(refused, 0);
   EXPECT_EQ(loaded + refused, 3000);
+}
+
+TEST(FormFile, AFormFileOrARichTextThatIsNoRegularFileIsRefusedAtOnce) {
+  const fs::path folder = testsupport::makeTempDir();
+  ASSERT_EQ(mkfifo((folder / "form.json").c_str(), 0600), 0);
+  try {
+    (void)host::loadFormFile(folder / "form.json");
+    ADD_FAILURE() << "a pipe loaded as a form";
+  } catch (const host::FormFileError& error) {
+    EXPECT_NE(error.problem().find("not a regular file"), std::string::npos) << error.what();
+  }
+  host::RichTextBox box;
+  EXPECT_EQ(testsupport::errorNumberOf([&] { box.set("FileName", host::Value("/dev/zero")); }),
+            host::err::FileNotFound);
+  fs::remove_all(folder);
 }
 
 }  // namespace

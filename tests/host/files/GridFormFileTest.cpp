@@ -1,6 +1,7 @@
 // Flex grids in form files: inline texts, CSV cell files, cell attributes,
 // and the refusals of bad grid data.
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <filesystem>
 #include <fstream>
@@ -104,6 +105,9 @@ TEST(GridFormFile, SavingWritesTheGridBackEquivalently) {
 TEST(GridFormFile, BadGridDataIsRefusedNamingTheKey) {
   const fs::path folder = testsupport::makeTempDir();
   std::ofstream(folder / "open.csv") << "a,b\n\"never closed,c\n";
+  ASSERT_EQ(mkfifo((folder / "pipe.csv").c_str(), 0600), 0);
+  std::ofstream(folder / "huge.csv") << "a,b\n";
+  fs::resize_file(folder / "huge.csv", (std::uintmax_t{256} << 20) + 1);
   struct Case {
     std::string keys;
     const char* key;
@@ -121,6 +125,11 @@ TEST(GridFormFile, BadGridDataIsRefusedNamingTheKey) {
       {R"(, "TextMatrix": [["a"]], "CellsFile": "x.csv")", "CellsFile", "together"},
       {R"(, "CellsFile": "missing.csv")", "CellsFile", "no such file"},
       {R"(, "CellsFile": "open.csv")", "CellsFile", "line 2"},
+      // A pipe would block the load until someone wrote to it, a device would
+      // never end, and a huge sparse file would take all memory: refused at once.
+      {R"(, "CellsFile": "pipe.csv")", "CellsFile", "pipe.csv: is not a regular file"},
+      {R"(, "CellsFile": "/dev/zero")", "CellsFile", "not a regular file"},
+      {R"(, "CellsFile": "huge.csv")", "CellsFile", "huge.csv: is larger than 256 MB"},
       {R"(, "Row": 7)", "Row", "Invalid property array index"},
   };
   for (const Case& c : cases) {
