@@ -75,7 +75,7 @@ void subscribe(Vellora& control, JobRecord& record) {
   control.events().BeforePrint = [&record](bool&, std::int16_t& Mode) {
     record.events.append(QJsonObject{{"event", "BeforePrint"}, {"Mode", Mode}});
   };
-  control.events().Page = [&record](std::int16_t& PageNumber) {
+  control.events().Page = [&record](std::int32_t& PageNumber) {
     record.events.append(QJsonObject{{"event", "Page"}, {"PageNumber", PageNumber}});
     std::cerr << "vellora: page " << PageNumber << std::endl;
   };

@@ -130,7 +130,7 @@ bool printDocument(PrintJob& job) {
   try {
     job.JobOpen = true;
     printer.print(properties.EscStr);
-    control.raisePage(static_cast<std::int16_t>(job.PageCounter + 1));
+    control.raisePage(job.PageCounter + 1);
     WalkForm(job);
 
     if (job.StopRequested) {
@@ -139,7 +139,7 @@ bool printDocument(PrintJob& job) {
       return false;
     }
     control.raiseAfterPrint();
-    job.PageCounter = host::CInt(job.PageCounter + 1.0);
+    job.PageCounter = host::CLng(job.PageCounter + 1.0);
     if (lastPageBeforeRange(job)) {
       // The range starts after the last page: nothing of the form is printed,
       // and a job that printed nothing has not printed.
@@ -233,7 +233,7 @@ bool RunPreviewJob(PrintJob& job) {
   });
   host::resume([&] { host::printer().setOrientation(properties.Orientation + 1); });
   job.JobOpen = true;
-  control.raisePage(static_cast<std::int16_t>(job.PageCounter + 1));
+  control.raisePage(job.PageCounter + 1);
   WalkForm(job);
 
   if (job.StopRequested) {

@@ -51,21 +51,21 @@ void openPreviewPage(PrintJob& job, int P, int F) {
   const std::optional<std::uint64_t> available = availableMemory(job);
   if (available && *available > 0 && *available < previewMemoryFloor(job)) {
     job.JobEnded = true;
-    job.PageCounter = static_cast<std::int16_t>(job.PageCounter - 1);
+    job.PageCounter -= 1;
     host::ui().msgBox("Not enough Memory for Complete Preview", host::mb::OkOnly);
     return;
   }
   job.CurY = NextPageTop(job);
   if (P < F) {
     // The page opened on the reused surface is the first of the range.
-    if (P + 1 == F) job.control.raisePage(static_cast<std::int16_t>(P + 1));
+    if (P + 1 == F) job.control.raisePage(P + 1);
     return;
   }
   DrawPreviewTitles(job);
   // The finished page stays in the store until the preview closes; keep it small.
   job.page().Compact();
-  job.CurrentPage = host::CInt(job.CurrentPage + 1.0);
-  job.control.raisePage(static_cast<std::int16_t>(P + 1));
+  job.CurrentPage = host::CLng(job.CurrentPage + 1.0);
+  job.control.raisePage(P + 1);
   setStopColor(job, host::Rgb::black);
 
   host::RasterDc* reference = nullptr;
@@ -89,28 +89,28 @@ void openPrintPage(PrintJob& job, int P, int F) {
   host::ui().doEvents();
   if (P >= F) {
     DrawPrintTitles(job);
-    job.CurrentPage = host::CInt(job.CurrentPage + 1.0);
-    job.control.raisePage(static_cast<std::int16_t>(P + 1));
+    job.CurrentPage = host::CLng(job.CurrentPage + 1.0);
+    job.control.raisePage(P + 1);
     printer.newPage();
     printer.print(" ");
   }
   if (P <= F) wipeSheet(job);
   // The sheet wiped for the first page of the range now carries that page.
-  if (P < F && P + 1 == F) job.control.raisePage(static_cast<std::int16_t>(P + 1));
-  job.CurrentPage = host::CInt(job.CurrentPage + 1.0);
+  if (P < F && P + 1 == F) job.control.raisePage(P + 1);
+  job.CurrentPage = host::CLng(job.CurrentPage + 1.0);
 }
 
 void nextPage(PrintJob& job) {
   const VelloraProperties& properties = job.control.props();
   if (job.PageCounter == job.FirstPageNo - 3) setStopColor(job, host::Rgb::black);
-  job.PageCounter = host::CInt(job.PageCounter + 1.0);
+  job.PageCounter = host::CLng(job.PageCounter + 1.0);
   const int P = job.PageCounter;
   const int F = properties.FromPage;
 
   if (job.Printing == 0 && P < F) ClearPreviewPage(job);
   if (properties.ToPage > 0 && P + 1 > properties.ToPage) {
     job.JobEnded = true;
-    job.PageCounter = static_cast<std::int16_t>(job.PageCounter - 1);
+    job.PageCounter -= 1;
     return;
   }
   if (!job.HideStopBtn && job.progress) job.progress->setStopCaption(StopCaption(properties, host::Str(P + 1)));

@@ -40,7 +40,7 @@ struct PrintJob {
   // Set by the job driver.
   bool StopRequested = false;
   std::int16_t PrinterOrientation = 1;
-  std::int16_t PageCounter = 0;
+  std::int32_t PageCounter = 0;
   bool JobEnded = false;
   // The run-time error that ended the last print job with False, as
   // "description (number)"; empty when none did.
@@ -59,12 +59,12 @@ struct PrintJob {
   bool ParentIsMdi = false;
   bool WasVisible = true;
   std::int16_t SavedScaleMode = 1;
-  std::int16_t FirstPageNo = 2;
+  std::int32_t FirstPageNo = 2;
   double DevTwipsX = 15, DevTwipsY = 15;
   std::int16_t SurfaceColorMode = 2;
   double PrnUnit = 0;
   double PaperWidthRatio = 1;
-  std::int16_t CurrentPage = 0;
+  std::int32_t CurrentPage = 0;
   std::int32_t CurY = 0;
   std::int32_t CurX = 0;
   double TwipsPerUnit = 15;

@@ -419,9 +419,9 @@ const std::vector<ObjectRef>& formControls(const PrintJob& job) {
 
 // --- rules shared with the tests ---------------------------------------------------------
 
-std::int16_t FirstPageNumber(std::int16_t FromPage) {
+std::int32_t FirstPageNumber(std::int16_t FromPage) {
   // FromPage 0 and 1 both mean the first page.
-  return static_cast<std::int16_t>(std::max<std::int16_t>(FromPage, 1) + 1);
+  return std::max<std::int32_t>(FromPage, 1) + 1;
 }
 
 std::string StopCaption(const VelloraProperties& properties, const std::string& pageNumber) {

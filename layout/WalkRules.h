@@ -14,7 +14,7 @@ inline constexpr int maxContainerDepth = 64;
 
 // FirstPageNo of a job: the page number of the first page kept, plus one.
 // FromPage 0 and 1 both mean the first page.
-[[nodiscard]] std::int16_t FirstPageNumber(std::int16_t FromPage);
+[[nodiscard]] std::int32_t FirstPageNumber(std::int16_t FromPage);
 
 // The stop button's caption: ClickToStop, an empty line, then PagesDef and
 // the page number as given ("1" on the first page, Str(n) with its sign

@@ -45,7 +45,7 @@ class PrintControl::Private {
       emit owner_.beforePrint(&cancel, Mode);
       Cancel = cancel;
     };
-    events.Page = [this](std::int16_t& PageNumber) { emit owner_.page(PageNumber); };
+    events.Page = [this](std::int32_t& PageNumber) { emit owner_.page(PageNumber); };
     events.AfterPrint = [this] { emit owner_.afterPrint(); };
     // The form lists the engine's control where the widget is: a print job
     // skips it as it skips a print control, and nothing prints the widget.

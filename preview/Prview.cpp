@@ -405,7 +405,7 @@ void Prview::Comb_Click() {
   const PrviewControls& c = *controls_;
   const int chosen = c.Comb->listIndex();
   if (chosen < 0) return;  // nothing chosen: the page shown stays
-  job_.CurrentPage = static_cast<std::int16_t>(chosen);
+  job_.CurrentPage = static_cast<std::int32_t>(chosen);
   DrawIntoScrn();
   resume([&] { c.Up->setEnabled(job_.CurrentPage > 0); });
   resume([&] { c.Down->setEnabled(laterPageExists()); });

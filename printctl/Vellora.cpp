@@ -344,7 +344,7 @@ void Vellora::raiseAfterPrint() {
   if (events_.AfterPrint) events_.AfterPrint();
 }
 
-void Vellora::raisePage(std::int16_t PageNumber) {
+void Vellora::raisePage(std::int32_t PageNumber) {
   if (events_.Page) events_.Page(PageNumber);
 }
 

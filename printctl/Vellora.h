@@ -78,7 +78,7 @@ struct VelloraEvents {
   // When a job that got past BeforePrint has ended.
   std::function<void()> AfterPrint;
   // Each time a page is opened, with its number.
-  std::function<void(std::int16_t& PageNumber)> Page;
+  std::function<void(std::int32_t& PageNumber)> Page;
 };
 
 // One picture button of the control's face: the state the window kit shows.
@@ -231,7 +231,7 @@ class Vellora : public host::UserControl {
   [[nodiscard]] VelloraEvents& events() { return events_; }
   void raiseBeforePrint(bool& Cancel, std::int16_t& Mode);
   void raiseAfterPrint();
-  void raisePage(std::int16_t PageNumber);
+  void raisePage(std::int32_t PageNumber);
 
   // The windows the jobs make (progress and preview); see JobWindowFactory.
   void setWindowFactory(JobWindowFactory factory);

@@ -201,6 +201,30 @@ struct StopButtonLog {
   }
 };
 
+// A job of tens of thousands of pages (a long table with no page limit) goes
+// on counting: the job is let run as if 40,000 pages had gone by after its
+// second, so that it need not print them.
+TEST(Pagination, AJobLongerThanTheIntegerRangeGoesOnCountingItsPages) {
+  for (const Job kind : {Job::Print, Job::Preview}) {
+    SCOPED_TRACE(kind == Job::Print ? "print" : "preview");
+    Harness h;
+    h.addNotes(notesLines);
+    h.control->setToPage(0);
+    constexpr int skipped = 40000;
+    h.onPage = [&](int PageNumber) {
+      if (PageNumber != 2) return;
+      h.control->job().PageCounter += skipped;
+      if (kind == Job::Print) h.control->job().CurrentPage += 2 * skipped;
+    };
+    EXPECT_TRUE(kind == Job::Print ? h.control->LVPrint() : h.control->Preview());
+    EXPECT_TRUE(h.env.ui->messages().empty()) << h.env.ui->messages().front().text;
+    const std::vector<int> raised = h.pagesRaised();
+    ASSERT_GE(raised.size(), 4U);
+    EXPECT_EQ(raised[2], skipped + 3) << "the page after the skipped ones";
+    EXPECT_EQ(raised.back(), skipped + static_cast<int>(raised.size()));
+  }
+}
+
 TEST(Pagination, TheStopButtonCountsThePages) {
   Harness h;
   h.addNotes(notesLines);

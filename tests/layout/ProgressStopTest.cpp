@@ -29,7 +29,7 @@ struct LongJob : testing::Test {
     form->adopt(control);
     control->setWindowFactory({makeProgressWindow, makePreviewWindow});
     control->events().AfterPrint = [this] { ++afterPrints; };
-    control->events().Page = [this](std::int16_t&) { ++pagesAnnounced; };
+    control->events().Page = [this](std::int32_t&) { ++pagesAnnounced; };
     // Two hundred lines of a ledger, enough for several pages.
     for (int row = 0; row < 200; ++row) {
       auto label = form->addControl("Label", "Line" + std::to_string(row));

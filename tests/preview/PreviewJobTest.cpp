@@ -56,7 +56,7 @@ TEST_F(PreviewJob, ClosingThePreviewDuringAPrintKeepsThePagesForThePrint) {
   ASSERT_TRUE(control->Preview());
   ASSERT_FALSE(job.PageStore.empty());
   bool keptDuringPrint = false;
-  control->events().Page = [&](std::int16_t&) {
+  control->events().Page = [&](std::int32_t&) {
     if (!job.preview->isOpen()) return;
     job.preview->Finir();
     keptDuringPrint = job.PageStore.front()->isReady();
@@ -72,7 +72,7 @@ TEST_F(PreviewJob, ANewPreviewClosesTheOpenOneAndReleasesItsPages) {
   ASSERT_TRUE(first->isReady());
   bool releasedBeforeTheWalk = false;
   control->events().BeforePrint = [&](bool&, std::int16_t&) {};
-  control->events().Page = [&](std::int16_t& number) {
+  control->events().Page = [&](std::int32_t& number) {
     if (number == 1 && !job.PageStore.empty() && job.PageStore.front().get() == first) {
       releasedBeforeTheWalk = !first->isReady();
     }

@@ -33,7 +33,7 @@ struct Harness {
       events.push_back("BeforePrint " + std::to_string(Mode));
       if (onBeforePrint) onBeforePrint(Cancel);
     };
-    control->events().Page = [this](std::int16_t& PageNumber) {
+    control->events().Page = [this](std::int32_t& PageNumber) {
       events.push_back("Page " + std::to_string(PageNumber));
       if (onPage) onPage(PageNumber);
     };

@@ -398,7 +398,7 @@ TEST_F(TablePrint, PrintPreviewAndAStoppedJobLeaveTheTablesAsTheyWere) {
   EXPECT_EQ(qtformstest::stateOf(t.form), before) << "after a print";
   ASSERT_TRUE(job.preview());
   EXPECT_EQ(qtformstest::stateOf(t.form), before) << "after a preview";
-  job.control().events().Page = [&](std::int16_t& page) {
+  job.control().events().Page = [&](std::int32_t& page) {
     if (page == 2) job.stopPrint();
   };
   EXPECT_FALSE(job.printToPdf(pdf));
