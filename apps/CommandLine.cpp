@@ -18,10 +18,14 @@ std::optional<std::string> valueOf(const std::vector<std::string>& arguments, st
 
 UsageError missingValue(const std::string& option) { return {option + " needs a value"}; }
 
-// The argument after --dialog is its answer when it reads as one.
+// The argument after --dialog is its answer unless it is another option or
+// reads as a file (a name with an extension or a folder): an empty or
+// half-written answer ("", ",,", "from") is refused as an answer, not taken
+// for a second form file.
 bool readsAsDialogAnswer(const std::string& argument) {
-  return !argument.starts_with("--") &&
-         (argument == "cancel" || argument == "ok" || argument.find('=') != std::string::npos);
+  if (argument.starts_with("--")) return false;
+  if (argument.find_first_of("=,") != std::string::npos) return true;
+  return argument.find_first_of("./") == std::string::npos;
 }
 
 std::optional<int> wholeNumber(const std::string& text) {

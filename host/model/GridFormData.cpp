@@ -126,11 +126,15 @@ class GridCodec final : public FormDataCodec {
     } catch (const UserFileError& error) {
       data.fail(key, file.string() + ": " + error.what());
     }
+    Table table;
     try {
-      return parseCsv(std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size())));
+      table = parseCsv(std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size())));
     } catch (const CsvError& error) {
       data.fail(key, file.string() + ", " + error.what());
     }
+    // Said here: taken as it is, the grid would be refused for rows it never had.
+    if (table.empty()) data.fail(key, file.string() + " is empty: a grid takes its cells from one row or more");
+    return table;
   }
 
   static int widest(const Table& table) {

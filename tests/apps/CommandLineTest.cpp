@@ -107,6 +107,10 @@ TEST(CommandLine, TheDialogIsShownOrAnsweredBeforehand) {
 
 TEST(CommandLine, RefusesDialogAnswersItCannotTake) {
   EXPECT_EQ(refusal({"print", "a.json", "--dialog", "copies=0"}), "--dialog copies=0 cannot be taken");
+  // An empty or half-written answer is refused as an answer, not taken for a second form.
+  EXPECT_EQ(refusal({"print", "a.json", "--dialog", ""}), "--dialog takes cancel, ok or KEY=VALUE,..., not \"\"");
+  EXPECT_EQ(refusal({"print", "a.json", "--dialog", ",,,,"}), "--dialog takes cancel, ok or KEY=VALUE,..., not \"\"");
+  EXPECT_EQ(refusal({"print", "a.json", "--dialog", "from"}), "--dialog takes cancel, ok or KEY=VALUE,..., not \"from\"");
   EXPECT_EQ(refusal({"print", "a.json", "--dialog", "orientation=sideways"}),
             "--dialog orientation=sideways cannot be taken");
   EXPECT_EQ(refusal({"print", "a.json", "--dialog", "paper=Napkin"}), "--dialog paper=Napkin cannot be taken");

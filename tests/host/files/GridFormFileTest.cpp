@@ -106,6 +106,7 @@ TEST(GridFormFile, BadGridDataIsRefusedNamingTheKey) {
   const fs::path folder = testsupport::makeTempDir();
   std::ofstream(folder / "open.csv") << "a,b\n\"never closed,c\n";
   ASSERT_EQ(mkfifo((folder / "pipe.csv").c_str(), 0600), 0);
+  std::ofstream(folder / "empty.csv").flush();
   std::ofstream(folder / "huge.csv") << "a,b\n";
   fs::resize_file(folder / "huge.csv", (std::uintmax_t{256} << 20) + 1);
   struct Case {
@@ -130,6 +131,7 @@ TEST(GridFormFile, BadGridDataIsRefusedNamingTheKey) {
       {R"(, "CellsFile": "pipe.csv")", "CellsFile", "pipe.csv: is not a regular file"},
       {R"(, "CellsFile": "/dev/zero")", "CellsFile", "not a regular file"},
       {R"(, "CellsFile": "huge.csv")", "CellsFile", "huge.csv: is larger than 256 MB"},
+      {R"(, "CellsFile": "empty.csv")", "CellsFile", "empty.csv is empty"},
       {R"(, "Row": 7)", "Row", "Invalid property array index"},
   };
   for (const Case& c : cases) {
