@@ -9,6 +9,8 @@
 #include <QComboBox>
 #include <QGuiApplication>
 #include <QIcon>
+#include <QKeyEvent>
+#include <QLabel>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPixmap>
@@ -17,7 +19,9 @@
 #include <QScreen>
 #include <QScrollBar>
 #include <QSignalBlocker>
+#include <QWheelEvent>
 #include <QWidget>
+#include <memory>
 #include <unordered_map>
 
 #include "host/PictureImpl.h"
@@ -110,6 +114,19 @@ class ButtonView : public WidgetViewOf<QPushButton> {
 
  private:
   Button& button_;
+};
+
+class LabelView : public WidgetViewOf<QLabel> {
+ public:
+  LabelView(TextLabel& model, QWidget* parent) : WidgetViewOf(model, new QLabel(parent)), label_(model) {}
+  void sync() override {
+    if (!widget_) return;
+    widget_->setText(QString::fromStdString(label_.text()));
+    syncCommon();
+  }
+
+ private:
+  TextLabel& label_;
 };
 
 class ComboView : public WidgetViewOf<QComboBox> {
@@ -208,9 +225,56 @@ class FormWidget : public QWidget {
   Window& model_;
 };
 
+Key keyOf(int qtKey) {
+  switch (qtKey) {
+    case Qt::Key_PageUp: return Key::PageUp;
+    case Qt::Key_PageDown: return Key::PageDown;
+    case Qt::Key_Up: return Key::Up;
+    case Qt::Key_Down: return Key::Down;
+    case Qt::Key_Left: return Key::Left;
+    case Qt::Key_Right: return Key::Right;
+    case Qt::Key_Home: return Key::Home;
+    case Qt::Key_End: return Key::End;
+    case Qt::Key_Escape: return Key::Escape;
+    case Qt::Key_P: return Key::P;
+    default: return Key::Other;
+  }
+}
+
+// Keys and the wheel reach the window wherever its focus is (a button, the
+// page list, the view): they are looked at on their way to any widget of the
+// window, before that widget takes them.
+class WindowInput : public QObject {
+ public:
+  WindowInput(Window& model, QWidget* form) : model_(model), form_(form) {
+    if (QCoreApplication::instance() != nullptr) QCoreApplication::instance()->installEventFilter(this);
+  }
+
+ protected:
+  bool eventFilter(QObject* watched, QEvent* event) override {
+    if (event->type() != QEvent::KeyPress && event->type() != QEvent::Wheel) return false;
+    auto* widget = qobject_cast<QWidget*>(watched);
+    if (widget == nullptr || form_.isNull() || widget->window() != form_.data()) return false;
+    if (event->type() == QEvent::KeyPress) {
+      const auto& key = static_cast<const QKeyEvent&>(*event);
+      return model_.pressKey({keyOf(key.key()), key.modifiers().testFlag(Qt::ControlModifier)});
+    }
+    const auto& wheel = static_cast<const QWheelEvent&>(*event);
+    const int delta = wheel.angleDelta().y();
+    // A fine-grained wheel (a touchpad) turns a notch at a time as well.
+    const int notches = delta / 120 != 0 ? delta / 120 : (delta > 0) - (delta < 0);
+    return model_.turnWheel(notches, wheel.modifiers().testFlag(Qt::ControlModifier));
+  }
+
+ private:
+  Window& model_;
+  QPointer<QWidget> form_;
+};
+
 class FormView : public WidgetView {
  public:
-  explicit FormView(Window& model) : model_(model), widget_(new FormWidget(model)) {}
+  explicit FormView(Window& model)
+      : model_(model), widget_(new FormWidget(model)), input_(std::make_unique<WindowInput>(model, widget_)) {}
   ~FormView() override { delete widget_.data(); }
   FormWidget* widget() const { return widget_.data(); }
 
@@ -247,6 +311,7 @@ class FormView : public WidgetView {
   }
   Window& model_;
   QPointer<FormWidget> widget_;
+  std::unique_ptr<WindowInput> input_;
 };
 
 class QtWindow : public Window {
@@ -266,6 +331,8 @@ class QtWindow : public Window {
     QWidget* parent = widget.container() != nullptr ? parents_.at(widget.container()) : form_.data();
     if (auto* button = dynamic_cast<Button*>(&widget)) {
       attach(widget, std::make_unique<ButtonView>(*button, parent));
+    } else if (auto* label = dynamic_cast<TextLabel*>(&widget)) {
+      attach(widget, std::make_unique<LabelView>(*label, parent));
     } else if (auto* combo = dynamic_cast<DropDownList*>(&widget)) {
       attach(widget, std::make_unique<ComboView>(*combo, parent));
     } else if (auto* bar = dynamic_cast<ScrollBar*>(&widget)) {

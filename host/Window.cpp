@@ -81,6 +81,14 @@ void Button::click() {
   handler();
 }
 
+// ---------------------------------------------------------------- TextLabel
+
+void TextLabel::setText(std::string text) {
+  if (text == text_) return;
+  text_ = std::move(text);
+  changed();
+}
+
 // ---------------------------------------------------------------- DropDownList
 
 void DropDownList::clear() {
@@ -265,10 +273,27 @@ Widget* Window::widget(std::string_view name) const {
   return nullptr;
 }
 
+TextLabel& Window::addTextLabel(std::string name, PictureWidget* container) {
+  return add<TextLabel>(std::move(name), container);
+}
+
 Button* Window::button(std::string_view name) const { return dynamic_cast<Button*>(widget(name)); }
+TextLabel* Window::textLabel(std::string_view name) const { return dynamic_cast<TextLabel*>(widget(name)); }
 DropDownList* Window::dropDownList(std::string_view name) const { return dynamic_cast<DropDownList*>(widget(name)); }
 ScrollBar* Window::scrollBar(std::string_view name) const { return dynamic_cast<ScrollBar*>(widget(name)); }
 PictureWidget* Window::pictureWidget(std::string_view name) const { return dynamic_cast<PictureWidget*>(widget(name)); }
+
+bool Window::pressKey(const KeyPress& key) {
+  if (!shown_ || !onKey) return false;
+  auto handler = onKey;  // the handler may close the window or replace itself
+  return handler(key);
+}
+
+bool Window::turnWheel(int notches, bool control) {
+  if (!shown_ || notches == 0 || !onWheel) return false;
+  auto handler = onWheel;
+  return handler(notches, control);
+}
 
 void Window::setCaption(std::string caption) {
   caption_ = std::move(caption);

@@ -129,6 +129,25 @@ class Button : public Widget {
   Rgb foreColor_ = Rgb::black;
 };
 
+// A line of text on the window (the preview's page count).
+class TextLabel : public Widget {
+ public:
+  [[nodiscard]] const std::string& text() const { return text_; }
+  void setText(std::string text);
+
+  using Widget::Widget;
+
+ private:
+  std::string text_;
+};
+
+// A key the user pressed while a window was active, wherever its focus was.
+enum class Key { Other, PageUp, PageDown, Up, Down, Left, Right, Home, End, Escape, P };
+struct KeyPress {
+  Key key = Key::Other;
+  bool control = false;  // the Ctrl key was held
+};
+
 // A drop-down list. Setting the text or the list index from code never runs
 // the click handler; choosing an item as the user does (choose()) does.
 class DropDownList : public Widget {
@@ -246,12 +265,14 @@ class Window {
   DropDownList& addDropDownList(std::string name, PictureWidget* container = nullptr);
   ScrollBar& addScrollBar(std::string name, Orientation orientation, PictureWidget* container = nullptr);
   PictureWidget& addPictureWidget(std::string name, PictureWidget* container = nullptr);
+  TextLabel& addTextLabel(std::string name, PictureWidget* container = nullptr);
   // A widget by name; nullptr when there is none (or not of that kind).
   [[nodiscard]] Widget* widget(std::string_view name) const;
   [[nodiscard]] Button* button(std::string_view name) const;
   [[nodiscard]] DropDownList* dropDownList(std::string_view name) const;
   [[nodiscard]] ScrollBar* scrollBar(std::string_view name) const;
   [[nodiscard]] PictureWidget* pictureWidget(std::string_view name) const;
+  [[nodiscard]] TextLabel* textLabel(std::string_view name) const;
   [[nodiscard]] const std::vector<std::unique_ptr<Widget>>& widgets() const { return widgets_; }
 
   [[nodiscard]] const std::string& caption() const { return caption_; }
@@ -298,6 +319,17 @@ class Window {
   std::function<void()> onClose;
   // Runs after the window has been shown (the first paint).
   std::function<void()> onPaint;
+  // Keys and turns of the mouse wheel, wherever the window's focus is: the
+  // handler returns true when it took them (the widget with the focus then
+  // never sees them). `notches` is positive away from the user (up).
+  std::function<bool(const KeyPress&)> onKey;
+  std::function<bool(int notches, bool control)> onWheel;
+
+  // For kits and tests: the user pressed a key or turned the wheel over the
+  // window. False when nothing took it (the window is not shown, or no
+  // handler wanted it).
+  bool pressKey(const KeyPress& key);
+  bool turnWheel(int notches, bool control);
 
   // For kits: the view that mirrors the window itself.
   void attachView(std::unique_ptr<WidgetView> view);

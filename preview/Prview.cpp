@@ -4,6 +4,7 @@
 #include "preview/Prview.h"
 
 #include <algorithm>
+#include <string>
 
 #include "host/HostError.h"
 #include "host/Lang.h"
@@ -26,6 +27,10 @@ constexpr int ButtonTop = 6, ButtonHeight = 25, ButtonWidth = 80, ButtonGap = 8;
 constexpr int CombWidth = 64;
 constexpr int DesignBackTop = 38;
 constexpr int ScrollBarThickness = 17;
+constexpr int PageOfWidth = 160;
+// How far an arrow key and a notch of the wheel scroll the page, pixels.
+constexpr int KeyScrollStep = 40;
+constexpr int WheelScrollStep = 60;
 
 // Each button slot of the top row: left edge of slot n.
 constexpr int slotLeft(int n) { return ButtonGap + n * (ButtonWidth + ButtonGap); }
@@ -84,6 +89,7 @@ void Prview::load() {
   c.Corner = &w.addPictureWidget("Corner", c.Back);
   c.Check = &w.addPictureWidget("Check");
   c.Uncheck = &w.addPictureWidget("Uncheck");
+  c.PageOf = &w.addTextLabel("PageOf");
 
   // The captions of the window's design; the job's button texts replace them.
   c.Printbt->setCaption("Print");
@@ -95,6 +101,9 @@ void Prview::load() {
   c.Down->setGeometry(host::Rect::fromXywh(slotLeft(2), ButtonTop, ButtonWidth, ButtonHeight));
   c.Comb->setGeometry(host::Rect::fromXywh(slotLeft(3), ButtonTop, CombWidth, ButtonHeight));
   c.Closebtn->setGeometry(host::Rect::fromXywh(slotLeft(3) + CombWidth + ButtonGap, ButtonTop, ButtonWidth, ButtonHeight));
+  // Where the reader is, right of the Close button.
+  c.PageOf->setGeometry(host::Rect::fromXywh(slotLeft(3) + CombWidth + 2 * ButtonGap + ButtonWidth, ButtonTop,
+                                             PageOfWidth, ButtonHeight));
   c.Back->setGeometry(host::Rect::fromXywh(0, DesignBackTop, DesignWindow.width(), DesignWindow.height() - DesignBackTop));
   c.Back->setBackColor(backBoxColor_);
   c.View->setGeometry(host::Rect::fromXywh(0, 0, std::max(pageBoxWidth_, 1), std::max(pageBoxHeight_, 1)));
@@ -123,6 +132,8 @@ void Prview::load() {
   w.onResize = [this] { Form_Resize(); };
   w.onPaint = [this] { Form_Paint(); };
   w.onClose = [this] { Form_Unload(); };
+  w.onKey = [this](const host::KeyPress& key) { return Form_KeyDown(key); };
+  w.onWheel = [this](int notches, bool control) { return Form_MouseWheel(notches, control); };
 
   windowLoaded_ = true;
   Form_Load();
@@ -287,9 +298,15 @@ void Prview::Form_Resize() {
 void Prview::keepPageInView() {
   const PrviewControls& c = *controls_;
   if (!c.VScrl->visible()) return;
-  const int shown = c.Back->height() - (c.HScrl->visible() ? c.HScrl->height() : 0);
-  const int furthest = std::max(c.View->height() - shown, 0);
+  const int furthest = furthestScroll();
   if (c.VScrl->value() > furthest) resume([&] { c.VScrl->setValue(furthest); });
+}
+
+// The scroll that puts the page's end at the viewport's end.
+int Prview::furthestScroll() const {
+  const PrviewControls& c = *controls_;
+  const int shown = c.Back->height() - (c.HScrl->visible() ? c.HScrl->height() : 0);
+  return std::max(c.View->height() - shown, 0);
 }
 
 void Prview::Form_Paint() {
@@ -375,6 +392,14 @@ void Prview::DrawIntoScrn() {
   });
   resume([&] { view.setAutoRedraw(true); });
   view.refresh();
+  showWhereYouAre();
+}
+
+void Prview::showWhereYouAre() {
+  resume([&] {
+    controls_->PageOf->setText("Page " + std::to_string(pageNumberOf(job_.CurrentPage)) + " of " +
+                               std::to_string(lastPageNumber()));
+  });
 }
 
 // ---------------------------------------------------------------- navigation
@@ -409,6 +434,74 @@ void Prview::Comb_Click() {
   DrawIntoScrn();
   resume([&] { c.Up->setEnabled(job_.CurrentPage > 0); });
   resume([&] { c.Down->setEnabled(laterPageExists()); });
+}
+
+// Shows the page of index `index` as the page list would, with the list
+// following.
+void Prview::showPage(int index) {
+  const PrviewControls& c = *controls_;
+  const int last = lastPageNumber() - firstPageNumber();
+  job_.CurrentPage = std::clamp(index, 0, std::max(last, 0));
+  DrawIntoScrn();
+  setButtonStates();
+  resume([&] { c.Comb->setText(host::Str(pageNumberOf(job_.CurrentPage))); });
+}
+
+// ---------------------------------------------------------------- keys and the wheel
+
+// The keys every preview window takes, wherever the focus is: a page back
+// or on, the first and the last page, scrolling, printing and closing.
+bool Prview::Form_KeyDown(const host::KeyPress& key) {
+  if (!loaded_) return false;
+  const PrviewControls& c = *controls_;
+  switch (key.key) {
+    case host::Key::PageUp: Up_Click(); return true;
+    case host::Key::PageDown: Down_Click(); return true;
+    case host::Key::Home: showPage(0); return true;
+    case host::Key::End: showPage(lastPageNumber() - firstPageNumber()); return true;
+    case host::Key::Up: scrollBy(*c.VScrl, -KeyScrollStep, c.VScrl->max()); return true;
+    case host::Key::Down: scrollBy(*c.VScrl, KeyScrollStep, c.VScrl->max()); return true;
+    case host::Key::Left: scrollBy(*c.HScrl, -KeyScrollStep, c.HScrl->max()); return true;
+    case host::Key::Right: scrollBy(*c.HScrl, KeyScrollStep, c.HScrl->max()); return true;
+    case host::Key::Escape: Closebtn_Click(); return true;
+    case host::Key::P:
+      if (!key.control || !c.Printbt->visible()) return false;
+      Printbt_Click();
+      return true;
+    case host::Key::Other: return false;
+  }
+  return false;
+}
+
+// The wheel scrolls the page; turned on at its end it shows the next page
+// from its top, turned back at its top the previous page at its end.
+bool Prview::Form_MouseWheel(int notches, bool control) {
+  if (!loaded_ || control) return false;
+  const PrviewControls& c = *controls_;
+  const int furthest = c.VScrl->visible() ? furthestScroll() : 0;
+  const int scrolled = c.VScrl->visible() ? c.VScrl->value() : 0;
+  if (notches < 0 && scrolled >= furthest) {
+    if (laterPageExists()) {
+      Down_Click();
+      if (c.VScrl->visible()) resume([&] { c.VScrl->setValue(0); });
+    }
+    return true;
+  }
+  if (notches > 0 && scrolled <= 0) {
+    if (job_.CurrentPage > 0) {
+      Up_Click();
+      if (c.VScrl->visible()) resume([&] { c.VScrl->setValue(furthestScroll()); });
+    }
+    return true;
+  }
+  scrollBy(*c.VScrl, -notches * WheelScrollStep, furthest);
+  return true;
+}
+
+// Scrolls by `pixels`, no further than `furthest` and not before the start.
+void Prview::scrollBy(host::ScrollBar& bar, int pixels, int furthest) {
+  if (!bar.visible()) return;
+  resume([&] { bar.setValue(std::clamp(bar.value() + pixels, 0, std::max(furthest, 0))); });
 }
 
 // ---------------------------------------------------------------- closing

@@ -19,9 +19,11 @@
 namespace host {
 class Button;
 class DropDownList;
+class TextLabel;
 class PictureWidget;
 class ScrollBar;
 class Window;
+struct KeyPress;
 }  // namespace host
 
 class Prview : public PreviewWindow {
@@ -59,6 +61,9 @@ class Prview : public PreviewWindow {
   void HScrl_Change();
   void VScrl_Change();
   void View_Click() {}
+  // Keys and the wheel wherever the window's focus is; true when taken.
+  bool Form_KeyDown(const host::KeyPress& key);
+  bool Form_MouseWheel(int notches, bool control);
 
   // The window and its controls (null while unloaded).
   [[nodiscard]] host::Window* window() const { return window_.get(); }
@@ -75,6 +80,10 @@ class Prview : public PreviewWindow {
   void prepare();
   void setButtonStates();
   void keepPageInView();
+  [[nodiscard]] int furthestScroll() const;
+  void scrollBy(host::ScrollBar& bar, int pixels, int furthest);
+  void showPage(int index);
+  void showWhereYouAre();
   void releasePages();
   [[nodiscard]] int firstPageNumber() const;
   [[nodiscard]] int lastPageNumber() const;
@@ -105,6 +114,7 @@ struct PrviewControls {
   host::PictureWidget* Corner = nullptr;
   host::PictureWidget* Check = nullptr;
   host::PictureWidget* Uncheck = nullptr;
+  host::TextLabel* PageOf = nullptr;  // "Page N of M"
 };
 
 // Splits a "/"-separated text of the window's buttons: the first `count`

@@ -2,9 +2,14 @@
 // job drew is on screen where the view is, and the buttons carry their captions.
 #include <gtest/gtest.h>
 
+#include <QApplication>
+#include <QComboBox>
 #include <QImage>
+#include <QKeyEvent>
+#include <QLabel>
 #include <QPushButton>
 #include <QScrollBar>
+#include <QWheelEvent>
 #include <QWidget>
 
 #include "host/Printer.h"
@@ -137,6 +142,32 @@ TEST(PreviewScreenshot, DisabledButtonsShowGreyedCaptions) {
   ASSERT_FALSE(next->isEnabled());
   EXPECT_GT(darkPixels(*print), 20) << "an enabled caption is drawn dark";
   EXPECT_EQ(darkPixels(*next), 0) << "a disabled caption is greyed";
+}
+
+TEST(PreviewScreenshot, KeysAndTheWheelReachTheWindowWhereverItsFocusIs) {
+  QtPreview preview(3, {300, 3000});
+  const PrviewControls& c = *preview.window.controls();
+  QComboBox* list = preview.shown()->findChild<QComboBox*>();
+  ASSERT_NE(list, nullptr);
+  list->setFocus();
+  QKeyEvent pageDown(QEvent::KeyPress, Qt::Key_PageDown, Qt::NoModifier);
+  QApplication::sendEvent(list, &pageDown);
+  EXPECT_EQ(preview.job.CurrentPage, 1) << "the page list had the focus, the window took the key";
+  EXPECT_EQ(list->currentText().trimmed(), "2");
+  QLabel* where = nullptr;
+  for (QLabel* label : preview.shown()->findChildren<QLabel*>())
+    if (label->text().startsWith("Page ")) where = label;
+  ASSERT_NE(where, nullptr);
+  EXPECT_EQ(where->text(), "Page 2 of 3");
+  EXPECT_TRUE(where->isVisible());
+
+  QPushButton* print = preview.button("Print");
+  ASSERT_NE(print, nullptr);
+  const QPointF inside(5, 5);
+  QWheelEvent wheel(inside, print->mapToGlobal(inside), QPoint(), QPoint(0, -120), Qt::NoButton, Qt::NoModifier,
+                    Qt::NoScrollPhase, false);
+  QApplication::sendEvent(print, &wheel);
+  EXPECT_EQ(c.View->top(), -60) << "the wheel over a button scrolls the page";
 }
 
 TEST(PreviewScreenshot, AClickInTheVerticalTroughMovesThePageByWhatTheViewportShows) {

@@ -273,6 +273,68 @@ TEST_F(PreviewWindow, AnEnlargedWindowScrollsBackSoThatNoGreyShowsBelowThePage) 
   EXPECT_EQ(c().View->top(), 0) << "a page that fits is shown from its top";
 }
 
+TEST_F(PreviewWindow, KeysPageScrollPrintAndCloseAndThePageCountFollows) {
+  drawPages(5, 1, {2000, 3000});
+  window->present();
+  host::Window& w = *window->window();
+  const auto pageOf = [&] { return c().PageOf->text(); };
+  EXPECT_EQ(pageOf(), "Page 1 of 5");
+  EXPECT_TRUE(w.pressKey({host::Key::PageDown}));
+  EXPECT_EQ(shownColour(), colourOfPage(1));
+  EXPECT_EQ(pageOf(), "Page 2 of 5");
+  EXPECT_TRUE(c().Up->enabled());
+  EXPECT_TRUE(w.pressKey({host::Key::End}));
+  EXPECT_EQ(shownColour(), colourOfPage(4));
+  EXPECT_EQ(pageOf(), "Page 5 of 5");
+  EXPECT_FALSE(c().Down->enabled());
+  EXPECT_EQ(c().Comb->text(), host::Str(5)) << "the page list follows";
+  EXPECT_TRUE(w.pressKey({host::Key::PageUp}));
+  EXPECT_EQ(pageOf(), "Page 4 of 5");
+  EXPECT_TRUE(w.pressKey({host::Key::Home}));
+  EXPECT_EQ(shownColour(), colourOfPage(0));
+  EXPECT_FALSE(c().Up->enabled());
+
+  EXPECT_TRUE(w.pressKey({host::Key::Down}));
+  EXPECT_EQ(c().View->top(), -40) << "an arrow scrolls the page";
+  EXPECT_TRUE(w.pressKey({host::Key::Right}));
+  EXPECT_EQ(c().View->left(), -40);
+  EXPECT_FALSE(w.pressKey({host::Key::P})) << "P alone is not Print";
+  EXPECT_FALSE(w.pressKey({host::Key::Other}));
+  EXPECT_TRUE(w.pressKey({host::Key::P, true}));
+  EXPECT_TRUE(job.PrintRequested) << "Ctrl+P prints, as the Print button does";
+  EXPECT_FALSE(window->isOpen());
+}
+
+TEST_F(PreviewWindow, EscapeClosesAndAPreviewFromPageThreeCountsFromThree) {
+  drawPages(3, 3);
+  window->present();
+  EXPECT_EQ(c().PageOf->text(), "Page 3 of 5");
+  EXPECT_TRUE(window->window()->pressKey({host::Key::Escape}));
+  EXPECT_FALSE(window->isOpen());
+  EXPECT_FALSE(window->window()->pressKey({host::Key::PageDown})) << "a closed window takes no keys";
+}
+
+TEST_F(PreviewWindow, TheWheelScrollsThePageAndMovesOnAtItsEnds) {
+  drawPages(3, 1, {2000, 3000});
+  window->present();
+  host::Window& w = *window->window();
+  EXPECT_TRUE(w.turnWheel(-1, false));
+  EXPECT_EQ(c().View->top(), -60);
+  int turns = 1;
+  while (window->pageNumberOf(job.CurrentPage) == 1 && turns < 200) {
+    ASSERT_TRUE(w.turnWheel(-1, false));
+    ++turns;
+  }
+  EXPECT_EQ(c().PageOf->text(), "Page 2 of 3");
+  EXPECT_EQ(c().View->top(), 0) << "the next page from its top";
+  const int shown = c().Back->height() - c().HScrl->height();
+  EXPECT_EQ(turns, (3000 - shown + 59) / 60 + 1) << "the first page was scrolled to its end, and no further";
+  EXPECT_TRUE(w.turnWheel(1, false));
+  EXPECT_EQ(c().PageOf->text(), "Page 1 of 3") << "turned back at the top: the previous page";
+  EXPECT_EQ(c().View->top(), -(3000 - shown)) << "shown at its end";
+  EXPECT_FALSE(w.turnWheel(1, true)) << "Ctrl+wheel is not a scroll";
+}
+
 TEST_F(PreviewWindow, ScrollBarsMoveThePageInsideTheViewport) {
   drawPages(2, 1, {2000, 3000});
   window->present();
