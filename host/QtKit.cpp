@@ -11,6 +11,7 @@
 #include <QIcon>
 #include <QKeyEvent>
 #include <QLabel>
+#include <QLineEdit>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPixmap>
@@ -137,6 +138,13 @@ class ComboView : public WidgetViewOf<QComboBox> {
   void sync() override {
     if (!widget_) return;
     const QSignalBlocker blocker(widget_.data());
+    if (combo_.editable() && !widget_->isEditable()) {
+      widget_->setEditable(true);
+      widget_->setInsertPolicy(QComboBox::NoInsert);
+      // Entered text goes to the list's model, which matches it against the items.
+      QObject::connect(widget_->lineEdit(), &QLineEdit::returnPressed,
+                       [this] { combo_.enter(widget_->lineEdit()->text().toStdString()); });
+    }
     QStringList items;
     for (const std::string& item : combo_.items()) items << QString::fromStdString(item);
     QStringList shown;
@@ -146,6 +154,7 @@ class ComboView : public WidgetViewOf<QComboBox> {
       widget_->addItems(items);
     }
     widget_->setCurrentIndex(combo_.listIndex());
+    if (widget_->isEditable()) widget_->setEditText(QString::fromStdString(combo_.text()));
     syncCommon();
   }
 

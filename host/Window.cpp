@@ -126,6 +126,33 @@ void DropDownList::choose(int index) {
   }
 }
 
+void DropDownList::setEditable(bool editable) {
+  editable_ = editable;
+  changed();
+}
+
+namespace {
+
+std::string_view withoutBlanks(std::string_view text) {
+  const std::size_t first = text.find_first_not_of(' ');
+  if (first == std::string_view::npos) return {};
+  return text.substr(first, text.find_last_not_of(' ') - first + 1);
+}
+
+}  // namespace
+
+void DropDownList::enter(std::string_view typed) {
+  if (!editable_) return;
+  const std::string_view wanted = withoutBlanks(typed);
+  const auto found = std::find_if(items_.begin(), items_.end(),
+                                  [&](const std::string& item) { return withoutBlanks(item) == wanted; });
+  if (found == items_.end()) {
+    changed();  // the list shows its own text again
+    return;
+  }
+  choose(static_cast<int>(found - items_.begin()));
+}
+
 // ---------------------------------------------------------------- ScrollBar
 
 namespace {

@@ -167,6 +167,12 @@ class DropDownList : public Widget {
   // The user picks item `index`: it is selected and the click handler runs
   // (only when the list is reachable and the index exists).
   void choose(int index);
+  // An editable list also takes a text typed into it: entered, the first item
+  // equal to it (blanks around either aside) is chosen as choose() does; a
+  // text that matches no item leaves the list as it was.
+  [[nodiscard]] bool editable() const { return editable_; }
+  void setEditable(bool editable);
+  void enter(std::string_view typed);
 
   using Widget::Widget;
 
@@ -174,6 +180,7 @@ class DropDownList : public Widget {
   std::vector<std::string> items_;
   std::string text_;
   int listIndex_ = -1;
+  bool editable_ = false;
 };
 
 enum class Orientation { Horizontal, Vertical };

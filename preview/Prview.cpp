@@ -124,6 +124,8 @@ void Prview::load() {
   c.Up->onClick = [this] { Up_Click(); };
   c.Down->onClick = [this] { Down_Click(); };
   c.Comb->onClick = [this] { Comb_Click(); };
+  // The page list takes a page number typed into it as well.
+  c.Comb->setEditable(true);
   c.Printbt->onClick = [this] { Printbt_Click(); };
   c.Closebtn->onClick = [this] { Closebtn_Click(); };
   c.HScrl->onChange = [this] { HScrl_Change(); };

@@ -7,6 +7,7 @@
 #include <QImage>
 #include <QKeyEvent>
 #include <QLabel>
+#include <QLineEdit>
 #include <QPushButton>
 #include <QScrollBar>
 #include <QWheelEvent>
@@ -160,6 +161,13 @@ TEST(PreviewScreenshot, KeysAndTheWheelReachTheWindowWhereverItsFocusIs) {
   ASSERT_NE(where, nullptr);
   EXPECT_EQ(where->text(), "Page 2 of 3");
   EXPECT_TRUE(where->isVisible());
+
+  ASSERT_TRUE(list->isEditable()) << "a page number can be typed into the page list";
+  list->lineEdit()->setText("3");
+  QKeyEvent enter(QEvent::KeyPress, Qt::Key_Return, Qt::NoModifier);
+  QApplication::sendEvent(list->lineEdit(), &enter);
+  EXPECT_EQ(where->text(), "Page 3 of 3");
+  preview.window.Up_Click();
 
   QPushButton* print = preview.button("Print");
   ASSERT_NE(print, nullptr);

@@ -305,6 +305,18 @@ TEST_F(PreviewWindow, KeysPageScrollPrintAndCloseAndThePageCountFollows) {
   EXPECT_FALSE(window->isOpen());
 }
 
+TEST_F(PreviewWindow, APageNumberTypedIntoThePageListGoesToThatPage) {
+  drawPages(5);
+  window->present();
+  c().Comb->enter("4");
+  EXPECT_EQ(shownColour(), colourOfPage(3));
+  EXPECT_EQ(c().PageOf->text(), "Page 4 of 5");
+  EXPECT_TRUE(c().Down->enabled());
+  c().Comb->enter("9");
+  EXPECT_EQ(c().PageOf->text(), "Page 4 of 5") << "a page the preview does not have changes nothing";
+  EXPECT_EQ(c().Comb->text(), host::Str(4));
+}
+
 TEST_F(PreviewWindow, EscapeClosesAndAPreviewFromPageThreeCountsFromThree) {
   drawPages(3, 3);
   window->present();
