@@ -253,6 +253,10 @@ void Vellora::setColor(std::int32_t value) {
 }
 
 void Vellora::setOrientation(std::int32_t value) {
+  // Only portrait and landscape exist: another value would be stored and
+  // fail only when a job gives it to the printer, far from where it was set.
+  if (value != vellora::Portrait && value != vellora::Landscape)
+    host::raise(host::err::InvalidPropertyValue, "Invalid property value: Orientation is 0 (portrait) or 1 (landscape)");
   props_.Orientation = host::CInt(value);
   host::resume([&] { host::printer().setOrientation(value + 1); });
   host::resume([&] { job_.PrinterOrientation = host::CInt(value + 1.0); });

@@ -432,11 +432,22 @@ TEST_F(VelloraProgram, UnreadableSettingsAreReportedAndTheJobGoesOnOrSaysWhyItFa
   EXPECT_NE(outcome.err.find("the default is used"), std::string::npos) << outcome.err;
   EXPECT_TRUE(fs::exists(folder_ / "bag.pdf"));
 
-  for (const std::string setting : {"Orientation=2", "LeftMargin=1e10"}) {
-    outcome = run({"print", exampleForm.string(), "--pdf", "set.pdf", "--set", setting});
-    EXPECT_EQ(outcome.status, 1) << setting;
-    EXPECT_NE(outcome.err.find("vellora: the print job failed: "), std::string::npos) << setting << outcome.err;
-  }
+  outcome = run({"print", exampleForm.string(), "--pdf", "set.pdf", "--set", "LeftMargin=1e10"});
+  EXPECT_EQ(outcome.status, 1);
+  EXPECT_NE(outcome.err.find("vellora: the print job failed: "), std::string::npos) << outcome.err;
+
+  // An orientation that does not exist is refused where it is given, not
+  // first by the printer when the job runs.
+  outcome = run({"print", exampleForm.string(), "--pdf", "set.pdf", "--set", "Orientation=2"});
+  EXPECT_EQ(outcome.status, 2);
+  EXPECT_NE(outcome.err.find("--set Orientation=2: Invalid property value"), std::string::npos) << outcome.err;
+  std::ofstream(folder_ / "turned.json") << R"({"Form": {"Name": "Turned", "Controls": [
+      {"Type": "Vellora", "Name": "Vellora1", "Orientation": 3}]}})";
+  outcome = run({"print", "turned.json", "--pdf", "turned.pdf"});
+  EXPECT_EQ(outcome.status, 2);
+  EXPECT_NE(outcome.err.find("Form.Controls[0]: \"Orientation\": Invalid property value"), std::string::npos)
+      << outcome.err;
+  EXPECT_FALSE(fs::exists(folder_ / "turned.pdf"));
 }
 
 // A form whose 500-row grid (cells from a CSV file) runs over many pages.

@@ -97,9 +97,10 @@ TEST(VelloraProperties, OrientationAlsoTurnsThePrinter) {
   h.control->setOrientation(vellora::Landscape);
   EXPECT_EQ(host::printer().orientation(), 2);
   EXPECT_EQ(h.control->job().PrinterOrientation, 2);
-  // A value the printer refuses is passed over; the property keeps it.
-  h.control->setOrientation(7);
-  EXPECT_EQ(h.control->props().Orientation, 7);
+  // Only portrait and landscape are taken: another value is refused where it
+  // is set, not first at the printer when a job runs.
+  EXPECT_EQ(testsupport::errorNumberOf([&] { h.control->setOrientation(7); }), host::err::InvalidPropertyValue);
+  EXPECT_EQ(h.control->props().Orientation, vellora::Landscape);
   EXPECT_EQ(host::printer().orientation(), 2);
 }
 
