@@ -65,4 +65,19 @@ std::optional<PrintDialogChoice> Ui::showPrintDialog(const PrintDialogRequest& r
   return answerByScript(request, PrintDialogScript{});
 }
 
+std::optional<std::filesystem::path> Ui::saveFileDialog(const std::string& title,
+                                                        const std::filesystem::path& suggested) {
+  if (saveFileScript_) {
+    if (saveFileScript_->empty()) return std::nullopt;
+    return *saveFileScript_;
+  }
+  if (!hasDisplay()) return std::nullopt;
+  return showSaveFileDialog(title, suggested);
+}
+
+std::optional<std::filesystem::path> Ui::showSaveFileDialog(const std::string& /*title*/,
+                                                            const std::filesystem::path& /*suggested*/) {
+  return std::nullopt;
+}
+
 }  // namespace host

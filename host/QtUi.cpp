@@ -4,6 +4,7 @@
 #include <QClipboard>
 #include <QCoreApplication>
 #include <QEventLoop>
+#include <QFileDialog>
 #include <QMessageBox>
 #include <QScreen>
 #include <QTimer>
@@ -130,6 +131,14 @@ class QtUi : public Ui {
  protected:
   std::optional<PrintDialogChoice> showPrintDialog(const PrintDialogRequest& request) override {
     return runQtPrintDialog(request, ownerWindow(request.ownerHandle));
+  }
+  std::optional<std::filesystem::path> showSaveFileDialog(const std::string& title,
+                                                          const std::filesystem::path& suggested) override {
+    const QString chosen =
+        QFileDialog::getSaveFileName(QApplication::activeWindow(), QString::fromStdString(title),
+                                     QString::fromStdString(suggested.string()), QStringLiteral("PDF files (*.pdf)"));
+    if (chosen.isEmpty()) return std::nullopt;
+    return std::filesystem::path(chosen.toStdString());
   }
 
  public:

@@ -3,6 +3,7 @@
 // boxes, yielding to the message loop, timers, the screen, the clipboard, the
 // application's help file, and the window kit. Two implementations: Qt (real
 // windows) and headless (for tests and machines without a display).
+#include <filesystem>
 #include <functional>
 #include <memory>
 #include <optional>
@@ -101,9 +102,19 @@ class Ui {
   // Every print dialog of the run, in order, with its outcome.
   [[nodiscard]] const std::vector<PrintDialogRecord>& printDialogs() const { return printDialogs_; }
 
+  // The dialog that asks where to save a PDF, starting at `suggested`;
+  // nothing when it was cancelled. The script answers it when one is set (an
+  // empty path cancels); otherwise the real dialog is shown when there is a
+  // display, and without one nobody could choose a place: it is cancelled.
+  [[nodiscard]] std::optional<std::filesystem::path> saveFileDialog(const std::string& title,
+                                                                    const std::filesystem::path& suggested);
+  void setSaveFileScript(std::optional<std::filesystem::path> answer) { saveFileScript_ = std::move(answer); }
+
  protected:
   // Shows the real dialog and waits for the user (only with a display).
   [[nodiscard]] virtual std::optional<PrintDialogChoice> showPrintDialog(const PrintDialogRequest& request);
+  [[nodiscard]] virtual std::optional<std::filesystem::path> showSaveFileDialog(
+      const std::string& title, const std::filesystem::path& suggested);
   void record(const std::string& text, int style, const std::string& title) {
     messages_.push_back({text, style, title});
   }
@@ -113,6 +124,7 @@ class Ui {
   std::vector<MessageRecord> messages_;
   std::optional<PrintDialogScript> printDialogScript_;
   std::vector<PrintDialogRecord> printDialogs_;
+  std::optional<std::filesystem::path> saveFileScript_;
 };
 
 // The headless implementation: message boxes go to standard error, are kept,

@@ -4,6 +4,7 @@
 // length of a job; the preview and progress windows hold a reference to it.
 // There is one per control instance and nothing of it is global.
 #include <cstdint>
+#include <filesystem>
 #include <functional>
 #include <memory>
 #include <optional>
@@ -53,6 +54,9 @@ struct PrintJob {
   std::string PrinterErrorText;
   bool JobOpen = false;
   bool PrintRequested = false;
+  // Where the print the preview window requested goes instead of the current
+  // printer: a PDF file the user chose with Save as PDF.
+  std::optional<std::filesystem::path> PrintToPdfFile;
 
   // Set by the form walker.
   host::ObjectLink HostForm;  // the form owns this control: no owning reference back

@@ -4,6 +4,8 @@
 #include "preview/Prview.h"
 
 #include <algorithm>
+#include <filesystem>
+#include <optional>
 #include <string>
 
 #include "host/HostError.h"
@@ -28,6 +30,7 @@ constexpr int CombWidth = 64;
 constexpr int DesignBackTop = 38;
 constexpr int ScrollBarThickness = 17;
 constexpr int PageOfWidth = 160;
+constexpr int SavePdfWidth = 96;
 // How far an arrow key and a notch of the wheel scroll the page, pixels.
 constexpr int KeyScrollStep = 40;
 constexpr int WheelScrollStep = 60;
@@ -89,6 +92,7 @@ void Prview::load() {
   c.Corner = &w.addPictureWidget("Corner", c.Back);
   c.Check = &w.addPictureWidget("Check");
   c.Uncheck = &w.addPictureWidget("Uncheck");
+  c.SavePdf = &w.addButton("SavePdf");
   c.PageOf = &w.addTextLabel("PageOf");
 
   // The captions of the window's design; the job's button texts replace them.
@@ -101,9 +105,12 @@ void Prview::load() {
   c.Down->setGeometry(host::Rect::fromXywh(slotLeft(2), ButtonTop, ButtonWidth, ButtonHeight));
   c.Comb->setGeometry(host::Rect::fromXywh(slotLeft(3), ButtonTop, CombWidth, ButtonHeight));
   c.Closebtn->setGeometry(host::Rect::fromXywh(slotLeft(3) + CombWidth + ButtonGap, ButtonTop, ButtonWidth, ButtonHeight));
-  // Where the reader is, right of the Close button.
-  c.PageOf->setGeometry(host::Rect::fromXywh(slotLeft(3) + CombWidth + 2 * ButtonGap + ButtonWidth, ButtonTop,
-                                             PageOfWidth, ButtonHeight));
+  // Save as PDF and where the reader is, right of the Close button.
+  const int afterClose = slotLeft(3) + CombWidth + 2 * ButtonGap + ButtonWidth;
+  c.SavePdf->setCaption("Save as PDF");
+  c.SavePdf->setGeometry(host::Rect::fromXywh(afterClose, ButtonTop, SavePdfWidth, ButtonHeight));
+  c.PageOf->setGeometry(
+      host::Rect::fromXywh(afterClose + SavePdfWidth + ButtonGap, ButtonTop, PageOfWidth, ButtonHeight));
   c.Back->setGeometry(host::Rect::fromXywh(0, DesignBackTop, DesignWindow.width(), DesignWindow.height() - DesignBackTop));
   c.Back->setBackColor(backBoxColor_);
   c.View->setGeometry(host::Rect::fromXywh(0, 0, std::max(pageBoxWidth_, 1), std::max(pageBoxHeight_, 1)));
@@ -128,6 +135,7 @@ void Prview::load() {
   c.Comb->setEditable(true);
   c.Printbt->onClick = [this] { Printbt_Click(); };
   c.Closebtn->onClick = [this] { Closebtn_Click(); };
+  c.SavePdf->onClick = [this] { SavePdf_Click(); };
   c.HScrl->onChange = [this] { HScrl_Change(); };
   c.VScrl->onChange = [this] { VScrl_Change(); };
   c.View->onClick = [this] { View_Click(); };
@@ -322,6 +330,7 @@ void Prview::ArrangeView() {
   if (!job_.JobOpen || !windowLoaded_) return;
   const PrviewControls& c = *controls_;
   resume([&] { c.Printbt->setVisible(job_.PrevPrintVisible); });
+  resume([&] { c.SavePdf->setVisible(job_.PrevPrintVisible); });  // it prints, into a file
   setButtonStates();
 
   const int viewWidth = c.View->width();
@@ -512,6 +521,22 @@ void Prview::Printbt_Click() {
   job_.PrintRequested = true;
   Closebtn_Click();
   host::ui().doEvents();
+}
+
+// Asks where to save, then has the control print the form into that PDF
+// once the window is gone, as Print does on the current printer.
+void Prview::SavePdf_Click() {
+  std::string name = "preview";
+  resume([&] {
+    if (job_.HostForm) name = job_.HostForm->get("Caption").toString();
+  });
+  std::replace(name.begin(), name.end(), '/', '-');
+  if (name.empty()) name = "preview";
+  std::optional<std::filesystem::path> file;
+  resume([&] { file = host::ui().saveFileDialog("Save as PDF", name + ".pdf"); });
+  if (!file) return;  // cancelled: the preview stays
+  job_.PrintToPdfFile = *file;
+  Printbt_Click();
 }
 
 void Prview::Finir() {

@@ -58,6 +58,7 @@ class Prview : public PreviewWindow {
   void Comb_Click();
   void Printbt_Click();
   void Closebtn_Click();
+  void SavePdf_Click();
   void HScrl_Change();
   void VScrl_Change();
   void View_Click() {}
@@ -114,6 +115,7 @@ struct PrviewControls {
   host::PictureWidget* Corner = nullptr;
   host::PictureWidget* Check = nullptr;
   host::PictureWidget* Uncheck = nullptr;
+  host::Button* SavePdf = nullptr;  // "Save as PDF"
   host::TextLabel* PageOf = nullptr;  // "Page N of M"
 };
 

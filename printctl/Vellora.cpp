@@ -4,10 +4,12 @@
 #include <algorithm>
 #include <filesystem>
 #include <system_error>
+#include <utility>
 
 #include "host/Dc.h"
 #include "host/HostError.h"
 #include "host/Lang.h"
+#include "host/Printer.h"
 #include "host/Runtime.h"
 #include "host/TextMetrics.h"
 #include "host/model/Pictures.h"
@@ -158,7 +160,24 @@ void Vellora::Paint() {
   // The preview window's Print button: the window has closed by now.
   host::resume([] { host::ui().doEvents(); });
   job_.PrintRequested = false;
+  if (const std::optional<std::filesystem::path> file = std::exchange(job_.PrintToPdfFile, std::nullopt)) {
+    printToPdfFile(*file);
+    return;
+  }
   LVPrint();
+}
+
+// The print the preview's Save as PDF asked for: through the built-in PDF
+// printer into the file chosen, the current printer in place again after.
+bool Vellora::printToPdfFile(const std::filesystem::path& file) {
+  host::Printer& printer = host::printer();
+  struct PrinterBack {
+    host::Printer& printer;
+    std::shared_ptr<host::PrinterDevice> device;
+    ~PrinterBack() { printer.select(device); }
+  } back{printer, printer.device()};
+  printer.select(host::makePdfPrinter(file));
+  return LVPrint();
 }
 
 void Vellora::Terminate() {

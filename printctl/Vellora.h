@@ -232,6 +232,9 @@ class Vellora : public host::UserControl {
   void raiseBeforePrint(bool& Cancel, std::int16_t& Mode);
   void raiseAfterPrint();
   void raisePage(std::int32_t PageNumber);
+  // LVPrint through the built-in PDF printer into `file`; the current
+  // printer is the current one again afterwards.
+  bool printToPdfFile(const std::filesystem::path& file);
 
   // The windows the jobs make (progress and preview); see JobWindowFactory.
   void setWindowFactory(JobWindowFactory factory);

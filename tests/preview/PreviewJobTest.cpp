@@ -52,6 +52,31 @@ TEST_F(PreviewJob, PrintFromThePreviewStartsOnlyWhenTheControlRepaints) {
   EXPECT_EQ(headless.printer->documentsDelivered(), 1) << "a second repaint does not print again";
 }
 
+TEST_F(PreviewJob, SaveAsPdfPrintsIntoTheFileChosenAndKeepsTheCurrentPrinter) {
+  const std::filesystem::path folder = testsupport::makeTempDir("vellora-save-pdf");
+  form->set("Caption", host::Value("Invoice 7"));
+  ASSERT_TRUE(control->Preview());
+  host::Button* save = previewWindow()->button("SavePdf");
+  ASSERT_NE(save, nullptr);
+  EXPECT_EQ(save->caption(), "Save as PDF");
+
+  headless.ui->setSaveFileScript(std::filesystem::path());  // the user cancels
+  save->click();
+  EXPECT_TRUE(previewWindow()->isShown()) << "a cancelled choice leaves the preview open";
+
+  headless.ui->setSaveFileScript(folder / "invoice.pdf");
+  save->click();
+  EXPECT_FALSE(previewWindow()->isShown());
+  control->Paint();
+  EXPECT_TRUE(std::filesystem::exists(folder / "invoice.pdf"));
+  EXPECT_GT(std::filesystem::file_size(folder / "invoice.pdf"), 500U);
+  EXPECT_EQ(headless.printer->documentsDelivered(), 0) << "nothing went to the current printer";
+  EXPECT_EQ(host::printer().deviceName(), "Memory") << "which is current again";
+  control->Paint();
+  EXPECT_EQ(headless.printer->documentsDelivered(), 0) << "a later repaint prints nothing";
+  std::filesystem::remove_all(folder);
+}
+
 TEST_F(PreviewJob, ClosingThePreviewDuringAPrintKeepsThePagesForThePrint) {
   ASSERT_TRUE(control->Preview());
   ASSERT_FALSE(job.PageStore.empty());

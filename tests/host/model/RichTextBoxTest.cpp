@@ -139,8 +139,9 @@ TEST(RtfReader, HexCharactersAreReadInTheCodePageTheFileNames) {
   EXPECT_EQ(Document(R"({\rtf1\ansi \'81})").plain(), "\ufffd");
   // Bytes in a row make one character of a multi-byte code page.
   EXPECT_EQ(Document(R"({\rtf1\ansi\ansicpg65001 \'d0\'9f\'d1\'80})").plain(), "Пр");
-  if (host::isKnownCodePage(932))  // where this Qt offers Shift-JIS
+  if (host::isKnownCodePage(932)) {  // where this Qt offers Shift-JIS
     EXPECT_EQ(Document(R"({\rtf1\ansi\ansicpg932 \'82\'a0\'93\'fa})").plain(), "あ日");
+  }
 }
 
 TEST(RtfReader, RawUtf8TextReadsAsItsCharacters) {
