@@ -290,7 +290,11 @@ Commands:
              <form base name>.pdf into the current folder.
   preview    Makes the preview pages of the form (Preview). With --window and a
              display the preview window is shown; the program ends when it is
-             closed, and its Print button then prints the form. Otherwise the
+             closed, and its Print button then prints the form (Save as PDF
+             into a PDF file chosen in a dialog). In the window PgUp/PgDn,
+             Home/End, the arrows and the wheel page and scroll, a page number
+             typed into the page list goes there, Ctrl+P prints and Esc
+             closes. Otherwise the
              preview pages are written as page-001.png, page-002.png, ... into
              the --png folder, or into the current folder.
   printers   Lists the installed printers, the default first, each with the

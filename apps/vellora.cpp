@@ -275,13 +275,17 @@ void runPreviewWindow(Vellora& control, JobRecord& record) {
     QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 100);
   }
   const bool printing = control.job().PrintRequested;
+  // Save as PDF prints into the file chosen, not on the current printer.
+  const std::shared_ptr<host::PrinterDevice> output = control.job().PrintToPdfFile
+                                                          ? host::makePdfPrinter(*control.job().PrintToPdfFile)
+                                                          : host::printer().device();
   control.Paint();
   if (!printing || !control.LastPrintResult()) return;
   const bool printed = *control.LastPrintResult();
   tellHowTheJobEnded(control, printed, record);
   if (printed) {
-    addOutput(record, outputOf(*host::printer().device()), printedPages(control));
-    tellWhatWasWritten(*host::printer().device(), printedPages(control));
+    addOutput(record, outputOf(*output), printedPages(control));
+    tellWhatWasWritten(*output, printedPages(control));
   }
 }
 

@@ -4,6 +4,7 @@
 #include <QMouseEvent>
 #include <QPainter>
 #include <QTimer>
+#include <utility>
 
 #include "host/HostError.h"
 #include "host/PictureImpl.h"
@@ -99,6 +100,11 @@ class PrintControl::Private {
     previewWatch_.stop();
     if (!running.PrintRequested) return;
     running.PrintRequested = false;
+    // Save as PDF asked for the print into a file of the user's choice.
+    if (const auto file = std::exchange(running.PrintToPdfFile, std::nullopt)) {
+      job().printToPdf(*file);
+      return;
+    }
     job().print();
   }
 

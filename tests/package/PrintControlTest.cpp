@@ -1,15 +1,18 @@
 // The print control as a Qt widget on a live form: its settings as Qt
 // properties, its face, its signals, and the jobs it runs.
 #include <QCoreApplication>
+#include <QElapsedTimer>
 #include <QLabel>
 #include <QMouseEvent>
 #include <QPlainTextEdit>
 #include <QTableWidget>
+#include <QThread>
 #include <gtest/gtest.h>
 
 #include "TestSupport.h"
 #include "host/Runtime.h"
 #include "host/Ui.h"
+#include "host/Window.h"
 #include "qtforms/QtFormsTestSupport.h"
 #include "vellora/PrintControl.h"
 
@@ -122,6 +125,26 @@ TEST_F(PrintControlTest, StopPrintFromAPageSignalEndsTheJobAndLeavesNoDocument) 
   EXPECT_EQ(afterPrints, 1);
   EXPECT_FALSE(std::filesystem::exists(pdf.toStdString()));
   EXPECT_FALSE(control->isPrinting());
+}
+
+TEST_F(PrintControlTest, SaveAsPdfInThePreviewPrintsTheLiveFormIntoTheFileChosen) {
+  ASSERT_TRUE(control->preview());
+  host::Window* preview = host::ui().kit().find("Prview");
+  ASSERT_NE(preview, nullptr);
+  ASSERT_NE(preview->button("SavePdf"), nullptr);
+  host::ui().setSaveFileScript(folder / "saved.pdf");
+  preview->button("SavePdf")->click();
+  host::ui().setSaveFileScript(std::nullopt);
+  // The control looks for the print asked of its preview on a timer.
+  QElapsedTimer waited;
+  waited.start();
+  while (!std::filesystem::exists(folder / "saved.pdf") && waited.elapsed() < 5000) {
+    QCoreApplication::processEvents(QEventLoop::AllEvents);
+    QThread::msleep(10);
+  }
+  ASSERT_TRUE(std::filesystem::exists(folder / "saved.pdf")) << "printed once the window had gone";
+  EXPECT_GE(pageCount(folder / "saved.pdf"), 2);
+  EXPECT_NE(pageText(folder / "saved.pdf", 1).find("Shipping note"), std::string::npos);
 }
 
 TEST_F(PrintControlTest, TheButtonsRunTheJobsOnTheFormAsItIsNow) {
