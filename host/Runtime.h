@@ -41,4 +41,17 @@ class Runtime {
 [[nodiscard]] inline Ui& ui() { return runtime().ui(); }
 [[nodiscard]] inline Printer& printer() { return runtime().printer(); }
 
+// Keeps the current printer for a while another is selected (a job sent to a
+// PDF file): the kept one is current again however that ends.
+class CurrentPrinterKept {
+ public:
+  CurrentPrinterKept() : device_(printer().device()) {}
+  CurrentPrinterKept(const CurrentPrinterKept&) = delete;
+  CurrentPrinterKept& operator=(const CurrentPrinterKept&) = delete;
+  ~CurrentPrinterKept() { printer().select(device_); }
+
+ private:
+  std::shared_ptr<PrinterDevice> device_;
+};
+
 }  // namespace host

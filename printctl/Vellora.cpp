@@ -170,13 +170,8 @@ void Vellora::Paint() {
 // The print the preview's Save as PDF asked for: through the built-in PDF
 // printer into the file chosen, the current printer in place again after.
 bool Vellora::printToPdfFile(const std::filesystem::path& file) {
-  host::Printer& printer = host::printer();
-  struct PrinterBack {
-    host::Printer& printer;
-    std::shared_ptr<host::PrinterDevice> device;
-    ~PrinterBack() { printer.select(device); }
-  } back{printer, printer.device()};
-  printer.select(host::makePdfPrinter(file));
+  const host::CurrentPrinterKept kept;
+  host::printer().select(host::makePdfPrinter(file));
   return LVPrint();
 }
 

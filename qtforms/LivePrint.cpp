@@ -15,18 +15,6 @@ std::shared_ptr<Vellora> newPrintControl() {
   return std::make_shared<Vellora>();
 }
 
-// Puts the current printer back however the job ends.
-class CurrentPrinterKept {
- public:
-  CurrentPrinterKept() : device_(host::printer().device()) {}
-  CurrentPrinterKept(const CurrentPrinterKept&) = delete;
-  CurrentPrinterKept& operator=(const CurrentPrinterKept&) = delete;
-  ~CurrentPrinterKept() { host::printer().select(device_); }
-
- private:
-  std::shared_ptr<host::PrinterDevice> device_;
-};
-
 }  // namespace
 
 LivePrint::LivePrint(QWidget& form) : LivePrint(form, newPrintControl()) {
@@ -65,7 +53,7 @@ bool LivePrint::preview() {
 
 bool LivePrint::printToPdf(const std::filesystem::path& file) {
   if (control_->JobRunning()) return false;
-  CurrentPrinterKept kept;
+  const host::CurrentPrinterKept kept;
   host::printer().select(host::makePdfPrinter(file));
   return print();
 }

@@ -266,10 +266,12 @@ void Gauxel::Timer1_Timer() {
   host::resume([&] { width = parent->get("ScaleWidth").toLong(); });
   if (height == LastH && width == LastW) return;
 
-  ratios_.PrevRatio = ratios_.RatioW != 0 ? ratios_.RatioW : 1;
-  host::resume([&] { ratios_.RatioH = quotient(height, BaseH) * stored("FactorH").toDouble(); });
-  host::resume([&] { ratios_.RatioW = quotient(width, BaseW) * stored("Factor").toDouble(); });
-  passAtRatiosInForce();
+  // A ratio that cannot be worked out keeps the one standing.
+  double ratioH = ratios_.RatioH;
+  double ratioW = ratios_.RatioW;
+  host::resume([&] { ratioH = quotient(height, BaseH) * stored("FactorH").toDouble(); });
+  host::resume([&] { ratioW = quotient(width, BaseW) * stored("Factor").toDouble(); });
+  passAtRatios(ratioW, ratioH);
 
   host::ui().doEvents();
   host::resume([&] { LastW = parent->get("ScaleWidth").toLong(); });
@@ -277,7 +279,10 @@ void Gauxel::Timer1_Timer() {
   raiseEvent(events_.Resize);
 }
 
-void Gauxel::passAtRatiosInForce() {
+void Gauxel::passAtRatios(double ratioW, double ratioH) {
+  ratios_.PrevRatio = ratios_.RatioW != 0 ? ratios_.RatioW : 1;
+  ratios_.RatioW = ratioW;
+  ratios_.RatioH = ratioH;
   busy_ = true;
   ratios_.MinRatio = ratios_.RatioH >= ratios_.RatioW ? ratios_.RatioW : ratios_.RatioH;
   // Any change of Zoom runs the pass; it is stepped by 2, and back instead at

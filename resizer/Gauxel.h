@@ -171,9 +171,10 @@ class Gauxel : public host::UserControl {
     GauxelRatios ratios;
   };
   [[nodiscard]] bool returnsToPollLayout() const;
-  // One pass at RatioW and RatioH as a poll runs it (fonts at the smaller
-  // ratio), remembered as the layout the user sized.
-  void passAtRatiosInForce();
+  // One pass at these ratios as a poll runs it (the ratio standing becomes
+  // PrevRatio; fonts at the smaller ratio), remembered as the layout the user
+  // sized.
+  void passAtRatios(double ratioW, double ratioH);
   [[nodiscard]] bool fontsAtSmallerRatio() const { return busy_ || returning_; }
 
   GauxelDesign design_;

@@ -283,8 +283,5 @@ void Gauxel::AdaptToScreen() {
   // reached (opened here, or dragged away and back), and a print job's return
   // from the design scale brings this layout back.
   if (screen.RatioW == 1 && screen.RatioH == 1) return;
-  ratios_.PrevRatio = ratios_.RatioW != 0 ? ratios_.RatioW : 1;
-  ratios_.RatioW = screen.RatioW;
-  ratios_.RatioH = screen.RatioH;
-  passAtRatiosInForce();
+  passAtRatios(screen.RatioW, screen.RatioH);
 }
