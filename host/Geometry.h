@@ -33,6 +33,7 @@ struct Rect {
   [[nodiscard]] constexpr int height() const { return bottom - top; }
   [[nodiscard]] constexpr bool isEmpty() const { return right <= left || bottom <= top; }
   [[nodiscard]] constexpr Point topLeft() const { return {left, top}; }
+  [[nodiscard]] constexpr Size size() const { return {width(), height()}; }
   [[nodiscard]] constexpr bool contains(Point p) const {
     return p.x >= left && p.x < right && p.y >= top && p.y < bottom;
   }

@@ -91,6 +91,23 @@ class MemoryPrinter : public PrinterDevice {
   [[nodiscard]] virtual const Settings& lastSettings() const = 0;
 };
 
+// A printed page kept as its drawing: what a printer document's page held
+// when it ended, to be drawn again at any scale (host/RasterDc.h).
+class PrintedPage;
+
+// A printer that delivers nothing: it stands in for `printer`, with its name,
+// resolution, page sizes and capabilities, so that a job laid out on it is
+// laid out exactly as on that printer, and it keeps the pages of its last
+// finished document as their drawing (a preview made by printing). A killed
+// document leaves none.
+class PageKeepingPrinter : public PrinterDevice {
+ public:
+  [[nodiscard]] static std::shared_ptr<PageKeepingPrinter> standingFor(std::shared_ptr<PrinterDevice> printer);
+  [[nodiscard]] virtual const std::vector<std::shared_ptr<const PrintedPage>>& pages() const = 0;
+  // The size of the kept pages, in the printer's pixels.
+  [[nodiscard]] virtual Size keptPageSize() const = 0;
+};
+
 // The installed printers: the built-in PDF printer first (the default unless
 // another is chosen), then every CUPS queue. Tests may replace the list.
 class Printers {

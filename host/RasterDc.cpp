@@ -8,11 +8,14 @@
 #include <QPen>
 #include <algorithm>
 #include <functional>
+#include <cmath>
 #include <optional>
+#include <utility>
 #include <vector>
 
 #include "host/PainterDc.h"
 #include "host/PictureImpl.h"
+#include "host/printers/PageRecording.h"
 
 namespace host {
 
@@ -126,6 +129,18 @@ class RasterSurface final : public PainterDc<RasterDc> {
     return pictureOf(image_);
   }
 
+  // A page kept as its drawing is drawn afresh at the scale; one kept as
+  // pixels is scaled smoothly.
+  [[nodiscard]] Picture pictureAt(double scale) const override {
+    if (scale == 1.0 || !(scale > 0)) return picture();
+    const Size scaled = scaledSize(scale);
+    if (!drawingKept()) {
+      return pictureOf(imageOf(picture()).scaled(scaled.width, scaled.height, Qt::IgnoreAspectRatio,
+                                                 Qt::SmoothTransformation));
+    }
+    return pictureOf(replayed(scale));
+  }
+
   [[nodiscard]] Rgb pixel(int x, int y) const override {
     if (!deviceRect().contains(Point{x, y})) return Rgb::black;
     paintPending();
@@ -140,8 +155,13 @@ class RasterSurface final : public PainterDc<RasterDc> {
   // its compacted pixels, and is painted now.
   void compact() override {
     kept_ = true;
-    if (pending_.size() > MostKeptSteps) paintPending();
-    if (pending_.empty()) compactPixels();
+    if (steps_.size() > MostKeptSteps) paintPending();
+    if (painted_ == steps_.size()) compactPixels();
+  }
+
+  void drawPrintedPage(std::shared_ptr<const PrintedPage> page, double scale) override {
+    if (!page || !(scale > 0)) return;
+    paint(deviceRect(), [page = std::move(page), scale](QPainter& painter) { page->drawOnScreen(painter, scale); });
   }
 
   void copyFrom(const RasterDc& source, const Rect& sourceRect, Point destination) override {
@@ -180,9 +200,12 @@ class RasterSurface final : public PainterDc<RasterDc> {
     defer([this, operation] { operation(*openPainter()); });
   }
 
+  // Host drawing may read objects that change later: it is painted now, and
+  // the page is held by its pixels from then on.
   void paintHostDrawing(const Rect& bounds, const PaintOperation& operation) override {
     paint(bounds, operation);
     paintPending();
+    forgetSteps();
   }
 
   void fillSolid(const Rect& rect, Rgb color) override {
@@ -204,36 +227,80 @@ class RasterSurface final : public PainterDc<RasterDc> {
 
  private:
   // Beyond this many steps a page being drawn is painted: its drawing would
-  // take more memory than its pixels. A finished page kept as its drawing
-  // holds at most MostKeptSteps, about the memory of its pixels at one bit.
+  // take more memory than its pixels. A finished page keeps its drawing,
+  // beside its pixels once they are painted, while it holds at most
+  // MostKeptSteps, about the memory of its pixels at one bit: it can be
+  // drawn afresh at another scale.
   static constexpr std::size_t MostPendingSteps = 4096;
   static constexpr std::size_t MostKeptSteps = 256;
 
   void defer(std::function<void()> step) {
-    pending_.push_back(std::move(step));
-    if (pending_.size() >= MostPendingSteps) paintPending();
+    steps_.push_back(std::move(step));
+    if (steps_.size() - painted_ >= MostPendingSteps) paintPending();
   }
 
   void paintPending() const {
     const bool blank = image_.isNull();
     if (blank) makeBlankImage();
-    if (pending_.empty() && !blank) return;
-    std::vector<std::function<void()>> steps;
-    steps.swap(pending_);
-    for (const std::function<void()>& step : steps) step();
+    if (painted_ == steps_.size() && !blank) return;
+    // A step never adds steps; painting them in place keeps them for a
+    // drawing at another scale.
+    for (std::size_t i = painted_; i < steps_.size(); ++i) steps_[i]();
+    painted_ = steps_.size();
+    if (!kept_ || steps_.size() > MostKeptSteps) forgetSteps();
     if (kept_) compactPixels();
+  }
+
+  // From here on the pixels alone hold the page.
+  void forgetSteps() const {
+    steps_.clear();
+    painted_ = 0;
+    stepsSinceBlank_ = false;
+  }
+
+  // The steps hold everything drawn on the page since it was blank.
+  [[nodiscard]] bool drawingKept() const { return stepsSinceBlank_ && steps_.size() <= MostKeptSteps; }
+
+  [[nodiscard]] Size scaledSize(double scale) const {
+    return {static_cast<int>(std::lround(std::max(0, size().width) * scale)),
+            static_cast<int>(std::lround(std::max(0, size().height) * scale))};
+  }
+
+  // A device rectangle at the scale the steps are painted at now; edges
+  // shared by neighbouring rectangles stay shared.
+  [[nodiscard]] Rect scaled(const Rect& rect) const {
+    if (scale_ == 1.0) return rect;
+    const auto at = [this](int edge) { return static_cast<int>(std::lround(edge * scale_)); };
+    return Rect::fromLtrb(at(rect.left), at(rect.top), at(rect.right), at(rect.bottom));
+  }
+
+  // Paints the page's steps afresh on a blank image of the scaled size and
+  // hands that over; the page's own pixels and painter are left as they were.
+  [[nodiscard]] QImage replayed(double scale) const {
+    finishPainting();
+    QImage own = std::exchange(image_, QImage());
+    scale_ = scale;
+    makeBlankImage();
+    for (const std::function<void()>& step : steps_) step();
+    finishPainting();
+    QImage result = std::exchange(image_, std::move(own));
+    scale_ = 1.0;
+    return result;
   }
 
   void startBlank(Rgb color) {
     finishPainting();
-    pending_.clear();
+    steps_.clear();
+    painted_ = 0;
+    stepsSinceBlank_ = true;
     image_ = QImage();
     blank_ = color;
   }
 
   void makeBlankImage() const {
-    const int width = std::max(0, size().width);
-    const int height = std::max(0, size().height);
+    const Size pixels = scaledSize(scale_);
+    const int width = pixels.width;
+    const int height = pixels.height;
     if (format_ == RasterFormat::Monochrome) {
       image_ = QImage(width, height, QImage::Format_Mono);
       image_.setColorTable({monoWhite, monoBlack});
@@ -262,6 +329,7 @@ class RasterSurface final : public PainterDc<RasterDc> {
       expand();
       painter_.emplace(&image_);
       preparePainter(*painter_);
+      if (scale_ != 1.0) painter_->scale(scale_, scale_);
       freshPen_ = painter_->pen();
       freshBrush_ = painter_->brush();
       freshFont_ = painter_->font();
@@ -289,22 +357,24 @@ class RasterSurface final : public PainterDc<RasterDc> {
       return;
     }
     const bool black = isDark(color);
-    for (int y = area.top; y < area.bottom; ++y) {
+    const Rect pixels = scaled(area);
+    for (int y = pixels.top; y < pixels.bottom; ++y) {
       uchar* row = image_.scanLine(y);
-      for (int x = area.left; x < area.right; ++x) setMonoBit(row, x, black);
+      for (int x = pixels.left; x < pixels.right; ++x) setMonoBit(row, x, black);
     }
   }
 
   void invertNow(const Rect& area) const {
     finishPainting();
     if (format_ == RasterFormat::Color) expand();
-    for (int y = area.top; y < area.bottom; ++y) {
+    const Rect pixels = scaled(area);
+    for (int y = pixels.top; y < pixels.bottom; ++y) {
       if (format_ == RasterFormat::Monochrome) {
         uchar* row = image_.scanLine(y);
-        for (int x = area.left; x < area.right; ++x) row[x >> 3] ^= static_cast<uchar>(0x80 >> (x & 7));
+        for (int x = pixels.left; x < pixels.right; ++x) row[x >> 3] ^= static_cast<uchar>(0x80 >> (x & 7));
       } else {
         auto* row = reinterpret_cast<QRgb*>(image_.scanLine(y));
-        for (int x = area.left; x < area.right; ++x) row[x] ^= 0x00FFFFFF;
+        for (int x = pixels.left; x < pixels.right; ++x) row[x] ^= 0x00FFFFFF;
       }
     }
   }
@@ -323,18 +393,21 @@ class RasterSurface final : public PainterDc<RasterDc> {
   // a colour copy of the affected area, which is then mapped back to black and
   // white by brightness. Storage stays at one bit per pixel.
   void paintMonochrome(const Rect& area, const PaintOperation& operation) const {
-    QImage scratch = image_.copy(area.left, area.top, area.width(), area.height())
+    const Rect pixels = scaled(area).intersected(Rect::fromXywh(0, 0, image_.width(), image_.height()));
+    if (pixels.isEmpty()) return;
+    QImage scratch = image_.copy(pixels.left, pixels.top, pixels.width(), pixels.height())
                          .convertToFormat(QImage::Format_RGB32);
     {
       QPainter painter(&scratch);
       preparePainter(painter);
-      painter.translate(-area.left, -area.top);
+      painter.translate(-pixels.left, -pixels.top);
+      if (scale_ != 1.0) painter.scale(scale_, scale_);
       operation(painter);
     }
-    for (int y = 0; y < area.height(); ++y) {
+    for (int y = 0; y < pixels.height(); ++y) {
       const auto* source = reinterpret_cast<const QRgb*>(scratch.constScanLine(y));
-      uchar* row = image_.scanLine(area.top + y);
-      for (int x = 0; x < area.width(); ++x) setMonoBit(row, area.left + x, isDarkPixel(source[x]));
+      uchar* row = image_.scanLine(pixels.top + y);
+      for (int x = 0; x < pixels.width(); ++x) setMonoBit(row, pixels.left + x, isDarkPixel(source[x]));
     }
   }
 
@@ -343,7 +416,11 @@ class RasterSurface final : public PainterDc<RasterDc> {
   // image, the steps and the painter change under the const readers.
   mutable QImage image_;  // null until the first step is painted
   Rgb blank_ = Rgb::white;
-  mutable std::vector<std::function<void()>> pending_;
+  // The drawing steps; those before painted_ are on the image already.
+  mutable std::vector<std::function<void()>> steps_;
+  mutable std::size_t painted_ = 0;
+  mutable bool stepsSinceBlank_ = true;  // no step painted so far was forgotten
+  mutable double scale_ = 1.0;           // the scale the steps paint at now
   bool kept_ = false;  // compact() was asked: the page is finished and kept
   // A colour surface keeps one painter open while it paints until its
   // pixels are read: opening a painter costs more than most drawing calls.

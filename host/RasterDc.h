@@ -8,6 +8,8 @@
 
 namespace host {
 
+class PrintedPage;
+
 enum class RasterFormat {
   Color,       // 24-bit colour
   Monochrome,  // one bit per pixel; each colour drawn becomes black or white by its brightness
@@ -21,6 +23,10 @@ class RasterDc : public Dc {
   [[nodiscard]] virtual RasterFormat format() const = 0;
   // The pixels drawn so far (a copy that shares storage until the surface changes).
   [[nodiscard]] virtual Picture picture() const = 0;
+  // The page at `scale` times its size (a zoomed preview): drawn afresh at
+  // that scale while the surface keeps its drawing (a finished page of few
+  // steps), else its pixels scaled smoothly.
+  [[nodiscard]] virtual Picture pictureAt(double scale) const = 0;
   [[nodiscard]] virtual Rgb pixel(int x, int y) const = 0;
   // Keeps the pixels drawn so far in as little memory as holds them exactly:
   // a colour page of at most 256 colours takes one byte per pixel instead of
@@ -28,6 +34,10 @@ class RasterDc : public Dc {
   // Drawing again restores the working format first. For finished pages
   // that are kept (a long preview holds every page in memory).
   virtual void compact() = 0;
+  // Draws a printed page (host/Printer.h) at its top-left, its printer
+  // pixels scaled by `scale`. It stays one step of the surface's drawing:
+  // a page drawn at another scale draws the printed page afresh.
+  virtual void drawPrintedPage(std::shared_ptr<const PrintedPage> page, double scale) = 0;
   // Copies a region of another raster surface 1:1 to `destination`.
   virtual void copyFrom(const RasterDc& source, const Rect& sourceRect, Point destination) = 0;
 };

@@ -12,4 +12,5 @@ target_sources(vellorahost PRIVATE
   printers/PdfPrinter.cpp
   printers/CupsPrinter.cpp
   printers/CupsSpooler.cpp
-  printers/MemoryPrinter.cpp)
+  printers/MemoryPrinter.cpp
+  printers/PageKeepingPrinter.cpp)

@@ -1,6 +1,11 @@
 #include "host/printers/PageRecording.h"
 
+#include <QImage>
 #include <QPainter>
+#include <QPaintDevice>
+#include <QTransform>
+#include <algorithm>
+#include <cmath>
 
 namespace host {
 
@@ -47,7 +52,7 @@ namespace {
 // and brush the fills last set, so that a fill sets only what changed.
 class SharedRun {
  public:
-  explicit SharedRun(QPainter& painter) : painter_(painter) {}
+  SharedRun(QPainter& painter, int hairline) : painter_(painter), hairline_(hairline) {}
   SharedRun(const SharedRun&) = delete;
   SharedRun& operator=(const SharedRun&) = delete;
   ~SharedRun() { end(); }
@@ -63,7 +68,11 @@ class SharedRun {
       brush_ = color;
       brushSet_ = true;
     }
-    painter_.drawRect(area);
+    if (hairline_ > 0) {
+      fillAtLeastAHairline(area);
+    } else {
+      painter_.drawRect(area);
+    }
   }
   void paint(const PainterDc<Dc>::PaintOperation& operation) {
     begin();
@@ -82,7 +91,29 @@ class SharedRun {
     painter_.save();
     open_ = true;
   }
+  // A fill the painter's scale makes thinner than a hairline (a printer's
+  // rule on a screen) covers whole hairlines of the device instead, one at
+  // least across; it would fall between the pixels.
+  void fillAtLeastAHairline(const QRect& area) {
+    const QTransform transform = painter_.worldTransform();
+    const QRectF onDevice = transform.mapRect(QRectF(area));
+    if (onDevice.width() >= hairline_ && onDevice.height() >= hairline_) {
+      painter_.drawRect(area);
+      return;
+    }
+    const auto down = [this](double edge) { return static_cast<int>(std::floor(edge / hairline_)) * hairline_; };
+    const auto nearest = [this](double edge) { return static_cast<int>(std::lround(edge / hairline_)) * hairline_; };
+    const int left = down(onDevice.left());
+    const int top = down(onDevice.top());
+    const int right = std::max(left + hairline_, nearest(onDevice.right()));
+    const int bottom = std::max(top + hairline_, nearest(onDevice.bottom()));
+    painter_.setWorldTransform(QTransform());
+    painter_.drawRect(QRect(left, top, right - left, bottom - top));
+    painter_.setWorldTransform(transform);
+  }
+
   QPainter& painter_;
+  int hairline_;
   bool open_ = false;
   bool penCleared_ = false;
   bool brushSet_ = false;
@@ -91,9 +122,9 @@ class SharedRun {
 
 }  // namespace
 
-void PageRecording::replay(QPainter& painter, const std::vector<Operation>& operations) {
+void PageRecording::replay(QPainter& painter, const std::vector<Operation>& operations, int hairline) {
   preparePainter(painter);
-  SharedRun run(painter);
+  SharedRun run(painter, hairline);
   for (const Operation& operation : operations) {
     switch (operation.kind) {
       case Kind::Fill: run.fill(operation.area, operation.color); break;
@@ -114,6 +145,45 @@ QImage PageRecording::render(QImage::Format format) const {
   QPainter painter(&image);
   replay(painter);
   return image;
+}
+
+}  // namespace host
+
+namespace host {
+
+namespace {
+
+// Drawn finer than the screen by this much at most, and on no more pixels
+// than this: a page zoomed large is drawn at the screen's own pixels.
+constexpr int FinestDrawing = 3;
+constexpr double MostFinePixels = 24e6;
+
+}  // namespace
+
+void PrintedPage::drawOnScreen(QPainter& painter, double scale) const {
+  const QTransform toDevice = QTransform::fromScale(scale, scale) * painter.worldTransform();
+  const QRect onDevice = toDevice.mapRect(QRectF(0, 0, size_.width, size_.height)).toAlignedRect();
+  const QRect visible = onDevice.intersected(QRect(0, 0, painter.device()->width(), painter.device()->height()));
+  if (visible.isEmpty()) return;
+  int finer = 1;
+  if (toDevice.m11() < 1) {
+    const double room = std::sqrt(MostFinePixels / (static_cast<double>(visible.width()) * visible.height()));
+    finer = std::clamp(static_cast<int>(room), 1, FinestDrawing);
+  }
+  QImage fine(visible.size() * finer, QImage::Format_RGB32);
+  fine.fill(Qt::white);
+  {
+    QPainter drawing(&fine);
+    drawing.scale(finer, finer);
+    drawing.translate(-visible.left(), -visible.top());
+    drawing.setWorldTransform(toDevice, true);
+    PageRecording::replay(drawing, operations_, finer);
+  }
+  painter.save();
+  painter.resetTransform();
+  painter.setRenderHint(QPainter::SmoothPixmapTransform, true);
+  painter.drawImage(visible, fine);
+  painter.restore();
 }
 
 }  // namespace host

@@ -35,8 +35,11 @@ class PageRecording final : public PainterDc<Dc> {
   };
 
   // Paints the page's drawing, in order, onto a device of the page's size.
+  // With `hairline` pixels, a plain fill that the painter's scale makes
+  // thinner than that covers that many whole pixels of the device instead
+  // (a page shown smaller than it prints keeps its rules).
   void replay(QPainter& painter) const { replay(painter, operations_); }
-  static void replay(QPainter& painter, const std::vector<Operation>& operations);
+  static void replay(QPainter& painter, const std::vector<Operation>& operations, int hairline = 0);
   // Hands the page's drawing over and leaves the page empty.
   [[nodiscard]] std::vector<Operation> takeOperations() { return std::exchange(operations_, {}); }
   // The page drawn into a white image of the page's size.
@@ -59,6 +62,23 @@ class PageRecording final : public PainterDc<Dc> {
  private:
   void recordFill(const Rect& rect, Rgb color);
   std::vector<Operation> operations_;
+};
+
+// A finished page of a printer document, kept as its drawing.
+class PrintedPage {
+ public:
+  PrintedPage(Size size, std::vector<PageRecording::Operation> operations)
+      : size_(size), operations_(std::move(operations)) {}
+  [[nodiscard]] Size size() const { return size_; }
+  // Draws the page for a screen: its printer pixels scaled by `scale` within
+  // the painter's own transform (a pure scale). Shown smaller than it prints,
+  // the page is drawn finer and smoothed down, so that its text reads as on
+  // paper, and its rules stay a pixel wide at least.
+  void drawOnScreen(QPainter& painter, double scale) const;
+
+ private:
+  Size size_;
+  std::vector<PageRecording::Operation> operations_;
 };
 
 }  // namespace host

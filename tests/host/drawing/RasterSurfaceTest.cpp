@@ -13,6 +13,7 @@
 #include "TestSupport.h"
 #include "host/Dc.h"
 #include "host/PainterDc.h"
+#include "host/Printer.h"
 
 using namespace drawingtest;
 using host::BkMode;
@@ -401,4 +402,130 @@ TEST(KeptDrawing, AFinishedPageIsCompactOnceItIsShown) {
   page->fillRect(Rect::fromLtrb(0, 0, 10, 10), Brush::solid(red));
   EXPECT_EQ(page->pixel(5, 5), red);
   EXPECT_EQ(page->pixel(50, 20), Rgb::white);
+}
+
+namespace {
+
+// Pixels of a picture neither the fill's colour nor white: what smoothing
+// leaves along edges that fall between pixels.
+int blendedPixels(const Picture& picture, Rgb fill) {
+  int blended = 0;
+  for (int y = 0; y < picture.height(); ++y) {
+    for (int x = 0; x < picture.width(); ++x) {
+      const Rgb pixel = picture.pixel(x, y);
+      if (pixel != fill && pixel != Rgb::white) ++blended;
+    }
+  }
+  return blended;
+}
+
+}  // namespace
+
+TEST(ScaledPages, AFinishedPageKeptAsItsDrawingIsDrawnAfreshAtTheScale) {
+  for (const host::RasterFormat format : {host::RasterFormat::Color, host::RasterFormat::Monochrome}) {
+    const auto page = host::RasterDc::create({100, 60}, format);
+    page->fillRect(Rect::fromXywh(10, 20, 30, 7), Brush::solid(Rgb::black));
+    page->invertRect(Rect::fromXywh(60, 0, 5, 5));
+    page->compact();
+    const Picture shown = page->picture();  // shown at 100 % first: the drawing stays kept
+
+    const Picture scaled = page->pictureAt(1.5);
+    ASSERT_EQ(scaled.width(), 150);
+    ASSERT_EQ(scaled.height(), 90);
+    EXPECT_EQ(blendedPixels(scaled, Rgb::black), 0) << "edges between pixels stay sharp";
+    EXPECT_EQ(scaled.pixel(15, 30), Rgb::black);
+    EXPECT_EQ(scaled.pixel(59, 40), Rgb::black) << "the fill reaches 40 * 1.5";
+    EXPECT_EQ(scaled.pixel(60, 40), Rgb::white);
+    EXPECT_EQ(scaled.pixel(14, 30), Rgb::white);
+    EXPECT_EQ(scaled.pixel(91, 1), Rgb::black) << "an inversion is scaled too";
+
+    const Picture doubled = page->pictureAt(2.0);
+    EXPECT_EQ(doubled.width(), 200);
+    EXPECT_EQ(doubled.pixel(20, 40), Rgb::black);
+    EXPECT_EQ(doubled.pixel(19, 40), Rgb::white);
+    EXPECT_EQ(page->pixel(10, 20), Rgb::black) << "the page itself is as it was";
+    EXPECT_EQ(page->picture().width(), 100);
+    EXPECT_EQ(shown.pixel(10, 20), Rgb::black);
+  }
+}
+
+TEST(ScaledPages, TextDrawnAfreshIsAsDarkAsAtFullSize) {
+  const auto page = host::RasterDc::create({200, 40}, host::RasterFormat::Color);
+  page->setFont(host::Font("DejaVu Sans", 9));
+  page->setTextColor(Rgb::black);
+  page->setBkMode(BkMode::Transparent);
+  page->extTextOut({2, 2}, 0, {}, "Invoice 4711 shipped");
+  page->compact();
+  const auto darkest = [](const Picture& picture) {
+    int darkest = 255;
+    for (int y = 0; y < picture.height(); ++y)
+      for (int x = 0; x < picture.width(); ++x) darkest = std::min(darkest, picture.pixel(x, y).brightness());
+    return darkest;
+  };
+  const auto darkCount = [](const Picture& picture) {
+    int dark = 0;
+    for (int y = 0; y < picture.height(); ++y)
+      for (int x = 0; x < picture.width(); ++x) dark += picture.pixel(x, y).brightness() < 60 ? 1 : 0;
+    return dark;
+  };
+  const Picture atFour = page->pictureAt(4.0);
+  ASSERT_EQ(atFour.width(), 800);
+  EXPECT_LT(darkest(atFour), 40) << "the strokes are solid, not a blur of the small text";
+  // Text drawn at four times the size covers about sixteen times the dark area.
+  EXPECT_GT(darkCount(atFour), 10 * darkCount(page->picture()));
+}
+
+TEST(ScaledPages, APageKeptAsPixelsIsScaledSmoothly) {
+  const auto page = host::RasterDc::create({100, 60}, host::RasterFormat::Color);
+  // More steps than a finished page keeps as its drawing: its pixels hold it.
+  for (int i = 0; i < 300; ++i) page->fillRect(Rect::fromXywh(i % 90, 20, 1, 7), Brush::solid(Rgb::black));
+  page->compact();
+  const Picture scaled = page->pictureAt(1.5);
+  ASSERT_EQ(scaled.width(), 150);
+  EXPECT_GT(blendedPixels(scaled, Rgb::black), 0) << "smoothed along the edges between pixels";
+  EXPECT_EQ(scaled.pixel(60, 33), Rgb::black);
+}
+
+TEST(PrintedPages, APageKeptByTheStandInShowsItsHairRulesOnAScreenAtEveryZoom) {
+  const auto keeper = host::PageKeepingPrinter::standingFor(host::MemoryPrinter::create("Office", 600));
+  EXPECT_EQ(keeper->deviceName(), "Office");
+  EXPECT_DOUBLE_EQ(keeper->dotsPerInch(), 600);
+  {
+    auto killed = keeper->startDocument({}, "killed");
+    killed->page().fillRect(Rect::fromXywh(0, 0, 100, 100), Brush::solid(Rgb::black));
+    killed->abort();
+  }
+  EXPECT_TRUE(keeper->pages().empty()) << "a killed document leaves no pages";
+
+  auto document = keeper->startDocument({}, "rules");
+  // A rule one printer pixel high: a sixth of a screen pixel.
+  document->page().fillRect(Rect::fromXywh(600, 1203, 3000, 1), Brush::solid(Rgb::black));
+  document->newPage();
+  document->page().fillRect(Rect::fromXywh(600, 600, 600, 600), Brush::solid(Rgb::black));
+  document->end();
+  ASSERT_EQ(keeper->pages().size(), 2U);
+  EXPECT_EQ(keeper->keptPageSize(), host::Size(4961, 7016)) << "A4 at the printer's resolution";
+
+  const double toScreen = 96.0 / 600;
+  const auto screen = host::RasterDc::create({794, 1123}, host::RasterFormat::Color);
+  screen->drawPrintedPage(keeper->pages().front(), toScreen);
+  screen->compact();
+  const auto darkInColumn = [](const Picture& page, int x) {
+    int dark = 0;
+    for (int y = 0; y < page.height(); ++y) dark += page.pixel(x, y).brightness() < 160 ? 1 : 0;
+    return dark;
+  };
+  const Picture shown = screen->picture();
+  EXPECT_EQ(darkInColumn(shown, 300), 1) << "the rule is one screen pixel, not lost between two";
+  EXPECT_EQ(darkInColumn(shown, 50), 0);
+  const Picture zoomed = screen->pictureAt(2.0);
+  EXPECT_EQ(darkInColumn(zoomed, 600), 1) << "drawn afresh at 200 %, still a hairline";
+  EXPECT_EQ(darkInColumn(zoomed, 1200), 0) << "the rule ends where it ends on paper";
+
+  const auto second = host::RasterDc::create({794, 1123}, host::RasterFormat::Monochrome);
+  second->drawPrintedPage(keeper->pages().back(), toScreen);
+  EXPECT_EQ(second->pixel(96, 96), Rgb::black) << "the square from an inch in, in black and white too";
+  EXPECT_EQ(second->pixel(95, 95), Rgb::white);
+  EXPECT_EQ(second->pixel(191, 191), Rgb::black);
+  EXPECT_EQ(second->pixel(192, 192), Rgb::white);
 }
