@@ -80,4 +80,12 @@ std::optional<std::filesystem::path> Ui::showSaveFileDialog(const std::string& /
   return std::nullopt;
 }
 
+std::optional<std::string> Ui::setting(const std::string& key) const {
+  const auto found = settings_.find(key);
+  if (found == settings_.end() || found->second.empty()) return std::nullopt;
+  return found->second;
+}
+
+void Ui::setSetting(const std::string& key, const std::string& value) { settings_[key] = value; }
+
 }  // namespace host

@@ -246,6 +246,11 @@ Key keyOf(int qtKey) {
     case Qt::Key_End: return Key::End;
     case Qt::Key_Escape: return Key::Escape;
     case Qt::Key_P: return Key::P;
+    // Ctrl+= is Ctrl+plus on keyboards where plus needs Shift.
+    case Qt::Key_Plus:
+    case Qt::Key_Equal: return Key::Plus;
+    case Qt::Key_Minus: return Key::Minus;
+    case Qt::Key_0: return Key::Zero;
     default: return Key::Other;
   }
 }

@@ -7,6 +7,7 @@
 #include <QFileDialog>
 #include <QMessageBox>
 #include <QScreen>
+#include <QSettings>
 #include <QTimer>
 
 #include "host/PictureImpl.h"
@@ -132,6 +133,18 @@ class QtUi : public Ui {
   std::optional<PrintDialogChoice> showPrintDialog(const PrintDialogRequest& request) override {
     return runQtPrintDialog(request, ownerWindow(request.ownerHandle));
   }
+  // The settings of the program ("Vellora" of "Vellora"), in the user's
+  // configuration folder.
+  std::optional<std::string> setting(const std::string& key) const override {
+    const QString value = settings().value(QString::fromStdString(key)).toString();
+    if (value.isEmpty()) return std::nullopt;
+    return value.toStdString();
+  }
+  void setSetting(const std::string& key, const std::string& value) override {
+    settings().setValue(QString::fromStdString(key), QString::fromStdString(value));
+  }
+  static QSettings settings() { return QSettings(QStringLiteral("Vellora"), QStringLiteral("Vellora")); }
+
   std::optional<std::filesystem::path> showSaveFileDialog(const std::string& title,
                                                           const std::filesystem::path& suggested) override {
     const QString chosen =

@@ -5,6 +5,7 @@
 // windows) and headless (for tests and machines without a display).
 #include <filesystem>
 #include <functional>
+#include <map>
 #include <memory>
 #include <optional>
 #include <string>
@@ -110,6 +111,13 @@ class Ui {
                                                                     const std::filesystem::path& suggested);
   void setSaveFileScript(std::optional<std::filesystem::path> answer) { saveFileScript_ = std::move(answer); }
 
+  // What the application keeps between runs (the preview window's place and
+  // zoom), by key; nothing for a key never set or set empty. Headless, the
+  // values last as long as the interface; on Qt they are the user's
+  // settings of the program.
+  [[nodiscard]] virtual std::optional<std::string> setting(const std::string& key) const;
+  virtual void setSetting(const std::string& key, const std::string& value);
+
  protected:
   // Shows the real dialog and waits for the user (only with a display).
   [[nodiscard]] virtual std::optional<PrintDialogChoice> showPrintDialog(const PrintDialogRequest& request);
@@ -125,6 +133,7 @@ class Ui {
   std::optional<PrintDialogScript> printDialogScript_;
   std::vector<PrintDialogRecord> printDialogs_;
   std::optional<std::filesystem::path> saveFileScript_;
+  std::map<std::string, std::string, std::less<>> settings_;
 };
 
 // The headless implementation: message boxes go to standard error, are kept,

@@ -142,7 +142,7 @@ class TextLabel : public Widget {
 };
 
 // A key the user pressed while a window was active, wherever its focus was.
-enum class Key { Other, PageUp, PageDown, Up, Down, Left, Right, Home, End, Escape, P };
+enum class Key { Other, PageUp, PageDown, Up, Down, Left, Right, Home, End, Escape, P, Plus, Minus, Zero };
 struct KeyPress {
   Key key = Key::Other;
   bool control = false;  // the Ctrl key was held

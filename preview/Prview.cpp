@@ -4,9 +4,14 @@
 #include "preview/Prview.h"
 
 #include <algorithm>
+#include <charconv>
+#include <cmath>
+#include <iterator>
 #include <filesystem>
 #include <optional>
 #include <string>
+#include <string_view>
+#include <vector>
 
 #include "host/HostError.h"
 #include "host/Lang.h"
@@ -29,8 +34,17 @@ constexpr int ButtonTop = 6, ButtonHeight = 25, ButtonWidth = 80, ButtonGap = 8;
 constexpr int CombWidth = 64;
 constexpr int DesignBackTop = 38;
 constexpr int ScrollBarThickness = 17;
-constexpr int PageOfWidth = 160;
-constexpr int SavePdfWidth = 96;
+constexpr int PageOfWidth = 112;
+constexpr int SavePdfWidth = 88;
+constexpr int ZoomButtonWidth = 24, ZoomListWidth = 88, ShowsWidth = 220;
+// The zoom list's items before the steps, and the setting that remembers it.
+constexpr const char* FitPageItem = "Fit page";
+constexpr const char* FitWidthItem = "Fit width";
+constexpr int FitItems = 2;
+constexpr const char* ZoomSetting = "Preview/Zoom";
+constexpr const char* PlaceSetting = "Preview/Place";
+// No scroll bar reaches beyond this, so no page is zoomed past it.
+constexpr int LongestScroll = 32767;
 // How far an arrow key and a notch of the wheel scroll the page, pixels.
 constexpr int KeyScrollStep = 40;
 constexpr int WheelScrollStep = 60;
@@ -39,6 +53,21 @@ constexpr int WheelScrollStep = 60;
 constexpr int slotLeft(int n) { return ButtonGap + n * (ButtonWidth + ButtonGap); }
 
 using host::twipsToPixels;
+
+// The whole numbers of a ","-separated text; nothing when any part is not one.
+std::optional<std::vector<int>> integersOf(std::string_view text) {
+  std::vector<int> numbers;
+  while (true) {
+    const std::size_t comma = std::min(text.find(','), text.size());
+    int number = 0;
+    const std::string_view part = text.substr(0, comma);
+    const auto [end, error] = std::from_chars(part.data(), part.data() + part.size(), number);
+    if (error != std::errc() || end != part.data() + part.size() || part.empty()) return std::nullopt;
+    numbers.push_back(number);
+    if (comma == text.size()) return numbers;
+    text.remove_prefix(comma + 1);
+  }
+}
 
 }  // namespace
 
@@ -94,6 +123,11 @@ void Prview::load() {
   c.Uncheck = &w.addPictureWidget("Uncheck");
   c.SavePdf = &w.addButton("SavePdf");
   c.PageOf = &w.addTextLabel("PageOf");
+  c.ZoomOut = &w.addButton("ZoomOut");
+  c.ZoomList = &w.addDropDownList("ZoomList");
+  c.ZoomIn = &w.addButton("ZoomIn");
+  c.Zoomed = &w.addPictureWidget("Zoomed", c.Back);
+  c.Shows = &w.addTextLabel("Shows");
 
   // The captions of the window's design; the job's button texts replace them.
   c.Printbt->setCaption("Print");
@@ -109,12 +143,31 @@ void Prview::load() {
   const int afterClose = slotLeft(3) + CombWidth + 2 * ButtonGap + ButtonWidth;
   c.SavePdf->setCaption("Save as PDF");
   c.SavePdf->setGeometry(host::Rect::fromXywh(afterClose, ButtonTop, SavePdfWidth, ButtonHeight));
-  c.PageOf->setGeometry(
-      host::Rect::fromXywh(afterClose + SavePdfWidth + ButtonGap, ButtonTop, PageOfWidth, ButtonHeight));
+  const int pageOfLeft = afterClose + SavePdfWidth + ButtonGap;
+  c.PageOf->setGeometry(host::Rect::fromXywh(pageOfLeft, ButtonTop, PageOfWidth, ButtonHeight));
+  // The zoom: smaller, the list of zooms, larger.
+  const int zoomLeft = pageOfLeft + PageOfWidth + ButtonGap;
+  c.ZoomOut->setCaption("-");
+  c.ZoomOut->setToolTip("Zoom out (Ctrl+minus)");
+  c.ZoomOut->setGeometry(host::Rect::fromXywh(zoomLeft, ButtonTop, ZoomButtonWidth, ButtonHeight));
+  c.ZoomList->setGeometry(
+      host::Rect::fromXywh(zoomLeft + ZoomButtonWidth + 4, ButtonTop, ZoomListWidth, ButtonHeight));
+  c.ZoomList->addItem(FitPageItem);
+  c.ZoomList->addItem(FitWidthItem);
+  for (const int step : ZoomSteps) c.ZoomList->addItem(std::to_string(step) + "%");
+  c.ZoomIn->setCaption("+");
+  c.ZoomIn->setToolTip("Zoom in (Ctrl+plus)");
+  c.ZoomIn->setGeometry(host::Rect::fromXywh(c.ZoomList->left() + ZoomListWidth + 4, ButtonTop, ZoomButtonWidth,
+                                             ButtonHeight));
+  c.Shows->setGeometry(
+      host::Rect::fromXywh(c.ZoomIn->left() + ZoomButtonWidth + ButtonGap, ButtonTop, ShowsWidth, ButtonHeight));
   c.Back->setGeometry(host::Rect::fromXywh(0, DesignBackTop, DesignWindow.width(), DesignWindow.height() - DesignBackTop));
   c.Back->setBackColor(backBoxColor_);
   c.View->setGeometry(host::Rect::fromXywh(0, 0, std::max(pageBoxWidth_, 1), std::max(pageBoxHeight_, 1)));
   c.View->setBackColor(host::Rgb::white);
+  c.Zoomed->setGeometry(c.View->geometry());
+  c.Zoomed->setBackColor(host::Rgb::white);
+  c.Zoomed->setVisible(false);
   c.HScrl->setGeometry(host::Rect::fromXywh(0, c.Back->height() - ScrollBarThickness, c.Back->width() - ScrollBarThickness,
                                             ScrollBarThickness));
   c.VScrl->setGeometry(host::Rect::fromXywh(c.Back->width() - ScrollBarThickness, 0, ScrollBarThickness,
@@ -136,6 +189,9 @@ void Prview::load() {
   c.Printbt->onClick = [this] { Printbt_Click(); };
   c.Closebtn->onClick = [this] { Closebtn_Click(); };
   c.SavePdf->onClick = [this] { SavePdf_Click(); };
+  c.ZoomIn->onClick = [this] { ZoomIn_Click(); };
+  c.ZoomOut->onClick = [this] { ZoomOut_Click(); };
+  c.ZoomList->onClick = [this] { ZoomList_Click(); };
   c.HScrl->onChange = [this] { HScrl_Change(); };
   c.VScrl->onChange = [this] { VScrl_Change(); };
   c.View->onClick = [this] { View_Click(); };
@@ -146,6 +202,7 @@ void Prview::load() {
   w.onWheel = [this](int notches, bool control) { return Form_MouseWheel(notches, control); };
 
   windowLoaded_ = true;
+  restoreZoom();
   Form_Load();
   Form_Initialize();
 }
@@ -177,6 +234,7 @@ void Prview::setPageBoxSize(int width, int height) {
   pageBoxWidth_ = width;
   pageBoxHeight_ = height;
   controls_->View->setGeometry(host::Rect::fromXywh(controls_->View->left(), controls_->View->top(), width, height));
+  applyZoom();  // a fit or the largest zoom follows the page's size
 }
 
 int Prview::pageBoxWidth() const { return windowLoaded_ ? controls_->View->width() : pageBoxWidth_; }
@@ -224,7 +282,10 @@ void Prview::present() {
       });
     }
   }
+  restorePlace();
   resume([&] { window_->show(); });
+  placedAt_ = window_->geometry();
+  placedState_ = static_cast<int>(window_->windowState());
 }
 
 // Button captions and tooltips split at "/", the window's caption, the page list.
@@ -252,6 +313,18 @@ void Prview::prepare() {
     if (tips.items[i]) slots[i]->setToolTip(*tips.items[i]);
   }
   c.Closebtn->setToolTip(tips.rest);
+  // The texts' fourth and fifth items name the zoom buttons.
+  if (tips.items[3]) c.ZoomIn->setToolTip(*tips.items[3] + " (Ctrl+plus)");
+  if (tips.items[4]) c.ZoomOut->setToolTip(*tips.items[4] + " (Ctrl+minus)");
+
+  // Which pages the window shows: the preview's own, or the print job's.
+  if (job_.AsPrintedOn.empty()) {
+    c.Shows->setText("Preview on screen");
+    c.Shows->setToolTip("The pages as laid out for the screen; Print lays them out again for the printer");
+  } else {
+    c.Shows->setText("As printed on " + job_.AsPrintedOn);
+    c.Shows->setToolTip("The pages exactly as Print produces them on " + job_.AsPrintedOn);
+  }
 
   resume([&] {
     if (job_.HostForm) window_->setCaption(job_.HostForm->get("Caption").toString());
@@ -298,6 +371,9 @@ void Prview::Form_Resize() {
   // the page beyond them.
   resume([&] { c.VScrl->setLeft(c.Back->width() - c.VScrl->width()); });
   resume([&] { c.HScrl->setTop(c.Back->height() - c.HScrl->height()); });
+  // A fit follows the viewport; a zoom remembered from an earlier run takes
+  // effect with the window's first arrangement.
+  applyZoom();
   ArrangeView();
   keepPageInView();
 }
@@ -316,7 +392,7 @@ void Prview::keepPageInView() {
 int Prview::furthestScroll() const {
   const PrviewControls& c = *controls_;
   const int shown = c.Back->height() - (c.HScrl->visible() ? c.HScrl->height() : 0);
-  return std::max(c.View->height() - shown, 0);
+  return std::max(shownPageSize().height - shown, 0);
 }
 
 void Prview::Form_Paint() {
@@ -333,8 +409,35 @@ void Prview::ArrangeView() {
   resume([&] { c.SavePdf->setVisible(job_.PrevPrintVisible); });  // it prints, into a file
   setButtonStates();
 
-  const int viewWidth = c.View->width();
-  const int viewHeight = c.View->height();
+  const host::Size page = shownPageSize();
+  const int viewWidth = page.width;
+  const int viewHeight = page.height;
+  if (zoomed()) {
+    arrangeZoomedBars(viewWidth, viewHeight);
+  } else {
+    arrangeBars(viewWidth, viewHeight);
+  }
+
+  const bool both = c.HScrl->visible() && c.VScrl->visible();
+  resume([&] {
+    c.HScrl->setGeometry(host::Rect::fromXywh(0, c.HScrl->top(), c.VScrl->left() + (c.VScrl->visible() ? 0 : 15),
+                                              c.HScrl->height()));
+  });
+  resume([&] {
+    c.VScrl->setGeometry(host::Rect::fromXywh(c.VScrl->left(), 0, c.VScrl->width(),
+                                              c.HScrl->top() + (c.HScrl->visible() ? 0 : 16)));
+  });
+  resume([&] {
+    c.Corner->setGeometry(host::Rect::fromXywh(c.VScrl->left(), c.HScrl->top(), c.VScrl->width(), c.HScrl->height()));
+    c.Corner->setVisible(both);
+  });
+  resume([&] { c.HScrl->setValue(0); });
+}
+
+// The page at 100 %: bars for a page larger than the viewport less 40
+// pixels, reaching a little past the page's end.
+void Prview::arrangeBars(int viewWidth, int viewHeight) {
+  const PrviewControls& c = *controls_;
   const int backWidth = c.Back->width();
   const int backHeight = c.Back->height();
   resume([&] {
@@ -360,29 +463,53 @@ void Prview::ArrangeView() {
       c.VScrl->setValue(0);
     }
   });
-
-  const bool both = c.HScrl->visible() && c.VScrl->visible();
-  resume([&] {
-    c.HScrl->setGeometry(host::Rect::fromXywh(0, c.HScrl->top(), c.VScrl->left() + (c.VScrl->visible() ? 0 : 15),
-                                              c.HScrl->height()));
-  });
-  resume([&] {
-    c.VScrl->setGeometry(host::Rect::fromXywh(c.VScrl->left(), 0, c.VScrl->width(),
-                                              c.HScrl->top() + (c.HScrl->visible() ? 0 : 16)));
-  });
-  resume([&] {
-    c.Corner->setGeometry(host::Rect::fromXywh(c.VScrl->left(), c.HScrl->top(), c.VScrl->width(), c.HScrl->height()));
-    c.Corner->setVisible(both);
-  });
-  resume([&] { c.HScrl->setValue(0); });
 }
 
+// A zoomed page: a bar exactly where the page is larger than what the
+// viewport shows of it, reaching the page's end, so that a page fitted to
+// the viewport's width has no horizontal bar.
+void Prview::arrangeZoomedBars(int viewWidth, int viewHeight) {
+  const PrviewControls& c = *controls_;
+  const int backWidth = c.Back->width();
+  const int backHeight = c.Back->height();
+  bool across = viewWidth > backWidth;
+  bool down = viewHeight > backHeight;
+  if (down && !across) across = viewWidth > backWidth - c.VScrl->width();
+  if (across && !down) down = viewHeight > backHeight - c.HScrl->height();
+  const int shownWidth = std::max(backWidth - (down ? c.VScrl->width() : 0), 1);
+  const int shownHeight = std::max(backHeight - (across ? c.HScrl->height() : 0), 1);
+  resume([&] {
+    if (across) {
+      c.HScrl->setMax(std::min(viewWidth - shownWidth, LongestScroll));
+      c.HScrl->setLargeChange(std::min(shownWidth, LongestScroll));
+      c.HScrl->setSmallChange(10);
+    }
+    c.HScrl->setVisible(across);
+  });
+  resume([&] {
+    if (down) {
+      c.VScrl->setMax(std::min(viewHeight - shownHeight, LongestScroll));
+      c.VScrl->setLargeChange(std::min(shownHeight, LongestScroll));
+      c.VScrl->setSmallChange(10);
+      c.VScrl->setVisible(true);
+    } else {
+      c.VScrl->setVisible(false);
+      c.VScrl->setValue(0);
+    }
+  });
+}
+
+// The view and the zoomed page move together: either may be the one shown.
 void Prview::HScrl_Change() {
-  resume([&] { controls_->View->setLeft(-controls_->HScrl->value()); });
+  const PrviewControls& c = *controls_;
+  resume([&] { c.View->setLeft(-c.HScrl->value()); });
+  resume([&] { c.Zoomed->setLeft(-c.HScrl->value()); });
 }
 
 void Prview::VScrl_Change() {
-  resume([&] { controls_->View->setTop(-controls_->VScrl->value()); });
+  const PrviewControls& c = *controls_;
+  resume([&] { c.View->setTop(-c.VScrl->value()); });
+  resume([&] { c.Zoomed->setTop(-c.VScrl->value()); });
   DrawIntoScrn();
 }
 
@@ -403,7 +530,206 @@ void Prview::DrawIntoScrn() {
   });
   resume([&] { view.setAutoRedraw(true); });
   view.refresh();
+  showZoomedPage();
   showWhereYouAre();
+}
+
+// ---------------------------------------------------------------- zoom
+
+bool Prview::zoomed() const { return std::abs(zoom_ - 1.0) > 1e-9; }
+
+// The page's size on screen: the view's at 100 %, else the view's at the zoom.
+host::Size Prview::shownPageSize() const {
+  const host::PictureWidget& view = *controls_->View;
+  if (!zoomed()) return view.geometry().size();
+  return {static_cast<int>(std::lround(view.width() * zoom_)), static_cast<int>(std::lround(view.height() * zoom_))};
+}
+
+// The page shown at the zoom in its own box; at 100 % the view shows it.
+void Prview::showZoomedPage() {
+  const PrviewControls& c = *controls_;
+  resume([&] { c.View->setVisible(!zoomed()); });
+  resume([&] { c.Zoomed->setVisible(zoomed()); });
+  if (!zoomed()) {
+    resume([&] { c.Zoomed->setPicture({}); });
+    return;
+  }
+  resume([&] {
+    const auto index = static_cast<std::size_t>(job_.CurrentPage);
+    const bool drawn = job_.CurrentPage >= 0 && index < job_.PageStore.size() && job_.PageStore[index] &&
+                       job_.PageStore[index]->isReady();
+    const host::Picture page = drawn ? job_.PageStore[index]->dc()->pictureAt(zoom_) : host::Picture();
+    const host::Size size = shownPageSize();
+    c.Zoomed->setGeometry(host::Rect::fromXywh(c.View->left(), c.View->top(), size.width, size.height));
+    c.Zoomed->setPicture(page);
+  });
+}
+
+void Prview::setZoom(double scale) {
+  chosenScale_ = std::clamp(scale, ZoomSteps[0] / 100.0, largestStep());
+  zoomMode_ = ZoomMode::Scale;
+  applyZoom();
+}
+
+void Prview::setZoomMode(ZoomMode mode) {
+  zoomMode_ = mode;
+  applyZoom();
+}
+
+// Works the zoom out for the mode and the viewport, and shows the page at it
+// with its bars; the page's top stays in view.
+void Prview::applyZoom() {
+  const double before = zoom_;
+  const double fitted = zoomMode_ == ZoomMode::Scale ? chosenScale_ : std::min(fittedZoom(), largestStep());
+  zoom_ = std::min(fitted, largestZoom());
+  if (!windowLoaded_) return;
+  showZoomChoice();
+  if (!job_.JobOpen) return;
+  if (std::abs(before - zoom_) > 1e-9) {
+    // The same place of the page stays at the viewport's top.
+    const PrviewControls& c = *controls_;
+    const int scrolled = c.VScrl->visible() ? c.VScrl->value() : 0;
+    DrawIntoScrn();
+    ArrangeView();
+    if (c.VScrl->visible()) {
+      resume([&] {
+        c.VScrl->setValue(std::clamp(static_cast<int>(std::lround(scrolled * zoom_ / before)), 0, c.VScrl->max()));
+      });
+    }
+    keepPageInView();
+  }
+}
+
+// The scale that fits the page into the viewport: whole, or its width with
+// room for the vertical bar when the page is then taller than the viewport.
+double Prview::fittedZoom() const {
+  const PrviewControls& c = *controls_;
+  const double pageWidth = std::max(c.View->width(), 1);
+  const double pageHeight = std::max(c.View->height(), 1);
+  const double backWidth = std::max(c.Back->width(), 1);
+  const double backHeight = std::max(c.Back->height(), 1);
+  if (zoomMode_ == ZoomMode::FitPage) return std::min(backWidth / pageWidth, backHeight / pageHeight);
+  const double across = backWidth / pageWidth;
+  if (pageHeight * across <= backHeight) return across;
+  return std::max(backWidth - c.VScrl->width(), 1.0) / pageWidth;
+}
+
+double Prview::largestStep() { return ZoomSteps[std::size(ZoomSteps) - 1] / 100.0; }
+
+// The scale at which the page's longer side reaches the farthest a scroll
+// bar goes.
+double Prview::largestZoom() const {
+  if (!controls_) return 1.0;
+  const int longest = std::max({controls_->View->width(), controls_->View->height(), 1});
+  return std::max(1.0, static_cast<double>(LongestScroll) / longest);
+}
+
+void Prview::ZoomIn_Click() {
+  const int now = static_cast<int>(std::lround(zoom_ * 100));
+  for (const int step : ZoomSteps) {
+    if (step > now) {
+      setZoom(step / 100.0);
+      break;
+    }
+  }
+  rememberZoom();
+}
+
+void Prview::ZoomOut_Click() {
+  const int now = static_cast<int>(std::lround(zoom_ * 100));
+  for (auto step = std::rbegin(ZoomSteps); step != std::rend(ZoomSteps); ++step) {
+    if (*step < now) {
+      setZoom(*step / 100.0);
+      break;
+    }
+  }
+  rememberZoom();
+}
+
+void Prview::ZoomList_Click() {
+  const int chosen = controls_->ZoomList->listIndex();
+  if (chosen < 0) return;
+  if (chosen == 0) {
+    setZoomMode(ZoomMode::FitPage);
+  } else if (chosen == 1) {
+    setZoomMode(ZoomMode::FitWidth);
+  } else {
+    setZoom(ZoomSteps[chosen - FitItems] / 100.0);
+  }
+  rememberZoom();
+}
+
+// The list shows the fit chosen, or the scale in percent; the buttons end
+// at the smallest and the largest step.
+void Prview::showZoomChoice() {
+  const PrviewControls& c = *controls_;
+  const int percent = static_cast<int>(std::lround(zoom_ * 100));
+  std::string text = std::to_string(percent) + "%";
+  if (zoomMode_ == ZoomMode::FitPage) text = FitPageItem;
+  if (zoomMode_ == ZoomMode::FitWidth) text = FitWidthItem;
+  resume([&] { c.ZoomList->setText(text); });
+  resume([&] { c.ZoomOut->setEnabled(percent > ZoomSteps[0]); });
+  resume([&] { c.ZoomIn->setEnabled(percent < ZoomSteps[std::size(ZoomSteps) - 1] && zoom_ < largestZoom()); });
+}
+
+// The zoom is kept as "fit-page", "fit-width" or a percentage.
+void Prview::rememberZoom() {
+  std::string value = std::to_string(static_cast<int>(std::lround(chosenScale_ * 100)));
+  if (zoomMode_ == ZoomMode::FitPage) value = "fit-page";
+  if (zoomMode_ == ZoomMode::FitWidth) value = "fit-width";
+  resume([&] { host::ui().setSetting(ZoomSetting, value); });
+}
+
+void Prview::restoreZoom() {
+  std::optional<std::string> value;
+  resume([&] { value = host::ui().setting(ZoomSetting); });
+  if (!value) return;
+  if (*value == "fit-page") {
+    zoomMode_ = ZoomMode::FitPage;
+  } else if (*value == "fit-width") {
+    zoomMode_ = ZoomMode::FitWidth;
+  } else {
+    const std::optional<std::vector<int>> percent = integersOf(*value);
+    if (!percent || percent->size() != 1) return;  // not a zoom this window wrote: the default stays
+    zoomMode_ = ZoomMode::Scale;
+    chosenScale_ = std::clamp(percent->front() / 100.0, ZoomSteps[0] / 100.0, largestStep());
+  }
+}
+
+// ---------------------------------------------------------------- the window's place
+
+// A place and state the user gave the window are kept as
+// "left,top,width,height,state" when it closes.
+void Prview::rememberPlace() {
+  if (!window_ || !window_->isShown()) return;
+  const host::Rect place = window_->geometry();
+  const host::WindowState state = window_->windowState();
+  if (place == placedAt_ && static_cast<int>(state) == placedState_) return;
+  const host::Rect normal = state == host::WindowState::Normal ? place : placedAt_;
+  const std::string value = std::to_string(normal.left) + "," + std::to_string(normal.top) + "," +
+                            std::to_string(normal.width()) + "," + std::to_string(normal.height()) + "," +
+                            std::to_string(static_cast<int>(state));
+  resume([&] { host::ui().setSetting(PlaceSetting, value); });
+}
+
+// The window opens where the user last put it, over the place the form
+// gave it, when that place is still on the screen.
+void Prview::restorePlace() {
+  std::optional<std::string> value;
+  resume([&] { value = host::ui().setting(PlaceSetting); });
+  if (!value) return;
+  const std::optional<std::vector<int>> read = integersOf(*value);
+  if (!read) return;
+  const std::vector<int>& numbers = *read;
+  if (numbers.size() != 5 || numbers[2] <= 0 || numbers[3] <= 0 || numbers[4] < 0 || numbers[4] > 2) return;
+  const host::Rect place = host::Rect::fromXywh(numbers[0], numbers[1], numbers[2], numbers[3]);
+  if (place.intersected(host::ui().kit().screenRect()).isEmpty()) return;
+  const auto state = static_cast<host::WindowState>(numbers[4]);
+  resume([&] {
+    window_->setWindowState(host::WindowState::Normal);
+    window_->setGeometry(place);
+    if (state == host::WindowState::Maximized) window_->setWindowState(state);
+  });
 }
 
 void Prview::showWhereYouAre() {
@@ -479,15 +805,37 @@ bool Prview::Form_KeyDown(const host::KeyPress& key) {
       if (!key.control || !c.Printbt->visible()) return false;
       Printbt_Click();
       return true;
+    // Without Ctrl these are typed into the page list.
+    case host::Key::Plus:
+      if (!key.control) return false;
+      ZoomIn_Click();
+      return true;
+    case host::Key::Minus:
+      if (!key.control) return false;
+      ZoomOut_Click();
+      return true;
+    case host::Key::Zero:
+      if (!key.control) return false;
+      setZoom(1.0);
+      rememberZoom();
+      return true;
     case host::Key::Other: return false;
   }
   return false;
 }
 
 // The wheel scrolls the page; turned on at its end it shows the next page
-// from its top, turned back at its top the previous page at its end.
+// from its top, turned back at its top the previous page at its end. With
+// Ctrl it zooms, away from the user in.
 bool Prview::Form_MouseWheel(int notches, bool control) {
-  if (!loaded_ || control) return false;
+  if (!loaded_) return false;
+  if (control) {
+    for (int i = 0; i < std::abs(notches); ++i) {
+      if (notches > 0) ZoomIn_Click();
+      else ZoomOut_Click();
+    }
+    return notches != 0;
+  }
   const PrviewControls& c = *controls_;
   const int furthest = c.VScrl->visible() ? furthestScroll() : 0;
   const int scrolled = c.VScrl->visible() ? c.VScrl->value() : 0;
@@ -544,6 +892,7 @@ void Prview::Finir() {
 }
 
 void Prview::Form_Unload() {
+  rememberPlace();
   windowLoaded_ = false;
   if (job_.JobOpen) Closebtn_Click();
 }
@@ -556,6 +905,7 @@ void Prview::releasePages() {
 }
 
 void Prview::Closebtn_Click() {
+  rememberPlace();
   host::ui().doEvents();
   loaded_ = false;
   job_.JobOpen = false;

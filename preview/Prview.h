@@ -26,6 +26,9 @@ class Window;
 struct KeyPress;
 }  // namespace host
 
+// How the page is sized in the window: at a scale, or to fit the viewport.
+enum class ZoomMode { Scale, FitPage, FitWidth };
+
 class Prview : public PreviewWindow {
  public:
   explicit Prview(PrintJob& job);
@@ -59,6 +62,9 @@ class Prview : public PreviewWindow {
   void Printbt_Click();
   void Closebtn_Click();
   void SavePdf_Click();
+  void ZoomIn_Click();
+  void ZoomOut_Click();
+  void ZoomList_Click();
   void HScrl_Change();
   void VScrl_Change();
   void View_Click() {}
@@ -71,6 +77,16 @@ class Prview : public PreviewWindow {
   [[nodiscard]] const struct PrviewControls* controls() const { return controls_.get(); }
   [[nodiscard]] bool Loaded() const { return loaded_; }
   [[nodiscard]] double ScreenFactor() const { return screenFactor_; }
+
+  // The zoom: a scale from 25 % to 400 % (clamped), or a fit to the
+  // viewport, worked out again whenever the window changes size.
+  void setZoom(double scale);
+  void setZoomMode(ZoomMode mode);
+  [[nodiscard]] ZoomMode zoomMode() const { return zoomMode_; }
+  // The scale the page is shown at now (a fit's as worked out).
+  [[nodiscard]] double zoom() const { return zoom_; }
+  // The zoom steps, in percent.
+  static constexpr int ZoomSteps[] = {25, 50, 75, 100, 125, 150, 200, 300, 400};
 
   // The page number shown for page index `index` of the page store.
   [[nodiscard]] int pageNumberOf(int index) const;
@@ -85,6 +101,20 @@ class Prview : public PreviewWindow {
   void scrollBy(host::ScrollBar& bar, int pixels, int furthest);
   void showPage(int index);
   void showWhereYouAre();
+  [[nodiscard]] bool zoomed() const;
+  [[nodiscard]] host::Size shownPageSize() const;
+  [[nodiscard]] static double largestStep();
+  void showZoomedPage();
+  void applyZoom();
+  [[nodiscard]] double fittedZoom() const;
+  [[nodiscard]] double largestZoom() const;
+  void showZoomChoice();
+  void rememberZoom();
+  void restoreZoom();
+  void restorePlace();
+  void rememberPlace();
+  void arrangeBars(int viewWidth, int viewHeight);
+  void arrangeZoomedBars(int viewWidth, int viewHeight);
   void releasePages();
   [[nodiscard]] int firstPageNumber() const;
   [[nodiscard]] int lastPageNumber() const;
@@ -99,6 +129,12 @@ class Prview : public PreviewWindow {
   int pageBoxWidth_ = 0;
   int pageBoxHeight_ = 0;
   host::Rgb backBoxColor_ = host::Rgb::fromRgb(128, 128, 128);  // Back's colour in the design
+  ZoomMode zoomMode_ = ZoomMode::Scale;
+  double zoom_ = 1.0;
+  double chosenScale_ = 1.0;  // the scale of ZoomMode::Scale
+  // Where present() put the window: a place the user changed is remembered.
+  host::Rect placedAt_;
+  int placedState_ = 0;  // a host::WindowState
 };
 
 // The window's controls, by the names of its design.
@@ -117,6 +153,11 @@ struct PrviewControls {
   host::PictureWidget* Uncheck = nullptr;
   host::Button* SavePdf = nullptr;  // "Save as PDF"
   host::TextLabel* PageOf = nullptr;  // "Page N of M"
+  host::Button* ZoomOut = nullptr;      // "-"
+  host::DropDownList* ZoomList = nullptr;  // "Fit page", "Fit width", "25%" ... "400%"
+  host::Button* ZoomIn = nullptr;       // "+"
+  host::PictureWidget* Zoomed = nullptr;  // the page at a zoom other than 100 %, in Back
+  host::TextLabel* Shows = nullptr;     // which pages the window shows
 };
 
 // Splits a "/"-separated text of the window's buttons: the first `count`

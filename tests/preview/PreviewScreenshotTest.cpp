@@ -100,6 +100,8 @@ struct QtPreview {
   Prview window{job};
 
   QtPreview(int pages, host::Size size) {
+    host::ui().setSetting("Preview/Zoom", "");  // no zoom of an earlier test is remembered
+    host::ui().setSetting("Preview/Place", "");
     form->adopt(control);
     job.HostForm = form;
     job.JobOpen = true;
@@ -108,6 +110,9 @@ struct QtPreview {
     for (int i = 0; i < pages; ++i) {
       auto page = std::make_unique<OffScreenDC>(job.drawing, &job);
       page->Initialize(window.pageBoxDc(), size.width, size.height, 2);
+      // A black bar 120 x 10 pixels at (20, 80) on every page.
+      page->dc()->fillRect(host::Rect::fromXywh(20, 80, 120, 10), host::Brush::solid(host::Rgb::black));
+      page->Compact();
       job.PageStore.push_back(std::move(page));
     }
     job.PageCounter = static_cast<std::int16_t>(pages - 1);
@@ -190,6 +195,64 @@ TEST(PreviewScreenshot, AClickInTheVerticalTroughMovesThePageByWhatTheViewportSh
   vertical->triggerAction(QAbstractSlider::SliderPageStepAdd);  // what a click below the thumb does
   EXPECT_EQ(c.View->top(), -c.VScrl->largeChange());
   EXPECT_GE(-c.View->top(), c.Back->height() - 2 * 17) << "a page step is a viewport's height";
+}
+
+// The dark pixels' extent on screen: left, top, right, bottom (exclusive).
+QRect darkExtent(const QImage& image) {
+  QRect extent;
+  for (int y = 0; y < image.height(); ++y)
+    for (int x = 0; x < image.width(); ++x)
+      if (isDark(image.pixel(x, y))) extent |= QRect(x, y, 1, 1);
+  return extent;
+}
+
+// The run of white page pixels along a row of the screen, from `x`.
+int whiteRun(const QImage& image, int x, int y) {
+  int run = 0;
+  while (x + run < image.width() && image.pixel(x + run, y) == qRgb(255, 255, 255)) ++run;
+  return run;
+}
+
+TEST(PreviewScreenshot, ZoomedPagesAreDrawnLargerOnScreenAndFitWidthFillsTheView) {
+  QtPreview preview(2, {300, 400});
+  QWidget* shown = preview.shown();
+  preview.window.window()->setGeometry(host::Rect::fromXywh(0, 0, 900, 700));
+  const PrviewControls& c = *preview.window.controls();
+  // What the viewport shows of the page, from the window's picture, less its scroll bars.
+  const auto viewport = [&] {
+    const int width = c.VScrl->visible() ? c.VScrl->left() : c.Back->width();
+    const int height = c.HScrl->visible() ? c.HScrl->top() : c.Back->height();
+    return shown->grab().toImage().copy(c.Back->left(), c.Back->top(), width, height);
+  };
+  const QRect atFull = darkExtent(viewport());
+  ASSERT_EQ(atFull.width(), 120);
+  ASSERT_EQ(atFull.height(), 10);
+
+  QWheelEvent wheel(QPointF(5, 5), shown->mapToGlobal(QPointF(5, 5)), QPoint(), QPoint(0, 120), Qt::NoButton,
+                    Qt::ControlModifier, Qt::NoScrollPhase, false);
+  QApplication::sendEvent(shown, &wheel);
+  EXPECT_DOUBLE_EQ(preview.window.zoom(), 1.25) << "Ctrl and the wheel zoom in";
+  QKeyEvent plus(QEvent::KeyPress, Qt::Key_Plus, Qt::ControlModifier);
+  QApplication::sendEvent(shown, &plus);
+  QApplication::sendEvent(shown, &plus);
+  ASSERT_DOUBLE_EQ(preview.window.zoom(), 2.0);
+  const QRect doubled = darkExtent(viewport());
+  EXPECT_EQ(doubled.width(), 240) << "a page at 200 % is twice its size";
+  EXPECT_EQ(doubled.height(), 20);
+  EXPECT_EQ(doubled.left(), 2 * atFull.left());
+
+  QComboBox* zooms = nullptr;
+  for (QComboBox* list : shown->findChildren<QComboBox*>())
+    if (list->findText("Fit width") >= 0) zooms = list;
+  ASSERT_NE(zooms, nullptr);
+  zooms->setCurrentIndex(zooms->findText("Fit width"));
+  emit zooms->activated(zooms->currentIndex());  // as a choice of the user's
+  ASSERT_EQ(preview.window.zoomMode(), ZoomMode::FitWidth);
+  const QImage fitted = viewport();
+  ASSERT_TRUE(c.VScrl->visible());
+  const int visibleWidth = c.VScrl->left();
+  EXPECT_NEAR(whiteRun(fitted, 0, fitted.height() / 2), visibleWidth, 1) << "the page fills the view's width";
+  EXPECT_FALSE(c.HScrl->visible());
 }
 
 }  // namespace

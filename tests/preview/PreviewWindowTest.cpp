@@ -3,6 +3,7 @@
 // of its own so that the page shown can be told from the view's pixels.
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <memory>
 #include <string>
 #include <vector>
@@ -344,7 +345,12 @@ TEST_F(PreviewWindow, TheWheelScrollsThePageAndMovesOnAtItsEnds) {
   EXPECT_TRUE(w.turnWheel(1, false));
   EXPECT_EQ(c().PageOf->text(), "Page 1 of 3") << "turned back at the top: the previous page";
   EXPECT_EQ(c().View->top(), -(3000 - shown)) << "shown at its end";
-  EXPECT_FALSE(w.turnWheel(1, true)) << "Ctrl+wheel is not a scroll";
+  EXPECT_TRUE(w.turnWheel(1, true));
+  EXPECT_DOUBLE_EQ(window->zoom(), 1.25) << "Ctrl+wheel zooms instead of scrolling";
+  EXPECT_EQ(c().PageOf->text(), "Page 1 of 3");
+  EXPECT_EQ(c().Zoomed->top(), -c().VScrl->value());
+  EXPECT_EQ(c().VScrl->value(), static_cast<int>(std::lround((3000 - shown) * 1.25)))
+      << "the same place of the page stays at the viewport's top";
 }
 
 TEST_F(PreviewWindow, ScrollBarsMoveThePageInsideTheViewport) {
@@ -442,6 +448,114 @@ TEST_F(PreviewWindow, InNormalStateTheWindowTakesTheHostFormsPlace) {
   window->present();
   EXPECT_EQ(window->window()->windowState(), host::WindowState::Normal);
   EXPECT_EQ(window->window()->geometry(), host::Rect::fromXywh(100, 50, 600, 400));
+}
+
+// ---------------------------------------------------------------- zoom
+
+TEST_F(PreviewWindow, ZoomStepsFromAQuarterToFourTimesAndTheListFollows) {
+  drawPages(2, 1, {300, 400});
+  window->present();
+  host::Window& w = *window->window();
+  EXPECT_EQ(c().ZoomList->text(), "100%");
+  EXPECT_TRUE(c().View->visible()) << "at 100 % the view the job copies pages onto shows the page";
+  EXPECT_FALSE(c().Zoomed->visible());
+
+  EXPECT_TRUE(w.pressKey({host::Key::Plus, true}));
+  EXPECT_DOUBLE_EQ(window->zoom(), 1.25);
+  EXPECT_EQ(c().ZoomList->text(), "125%");
+  EXPECT_TRUE(c().Zoomed->visible());
+  EXPECT_FALSE(c().View->visible());
+  EXPECT_EQ(c().Zoomed->geometry().size(), (host::Size{375, 500}));
+  EXPECT_EQ(c().Zoomed->picture().size(), (host::Size{375, 500}));
+  EXPECT_EQ(c().Zoomed->picture().pixel(370, 490), colourOfPage(0));
+
+  for (int i = 0; i < 10; ++i) c().ZoomIn->click();
+  EXPECT_DOUBLE_EQ(window->zoom(), 4.0);
+  EXPECT_FALSE(c().ZoomIn->enabled()) << "400 % is the largest";
+  EXPECT_TRUE(w.pressKey({host::Key::Zero, true}));
+  EXPECT_DOUBLE_EQ(window->zoom(), 1.0);
+  EXPECT_TRUE(c().View->visible());
+  EXPECT_TRUE(w.turnWheel(-1, true)) << "Ctrl and the wheel zoom";
+  EXPECT_DOUBLE_EQ(window->zoom(), 0.75);
+  for (int i = 0; i < 5; ++i) EXPECT_TRUE(w.pressKey({host::Key::Minus, true}));
+  EXPECT_DOUBLE_EQ(window->zoom(), 0.25);
+  EXPECT_FALSE(c().ZoomOut->enabled());
+  EXPECT_FALSE(w.pressKey({host::Key::Minus})) << "minus alone is typed, not a zoom";
+
+  c().ZoomList->choose(2 + 6);  // after the two fits: 25, 50, 75, 100, 125, 150, 200
+  EXPECT_DOUBLE_EQ(window->zoom(), 2.0);
+  EXPECT_TRUE(w.pressKey({host::Key::PageDown}));
+  EXPECT_EQ(c().Zoomed->picture().pixel(5, 5), colourOfPage(1)) << "the next page comes at the zoom";
+  EXPECT_EQ(c().PageOf->text(), "Page 2 of 2");
+}
+
+TEST_F(PreviewWindow, AZoomedPageScrollsToItsEndExactly) {
+  form->set("WindowState", host::Value(std::int16_t{2}));  // 1024 x 768
+  drawPages(1, 1, {600, 800});
+  window->present();
+  window->setZoom(2.0);
+  const host::Rect back = c().Back->geometry();
+  ASSERT_TRUE(c().HScrl->visible());
+  ASSERT_TRUE(c().VScrl->visible());
+  EXPECT_EQ(c().VScrl->max(), 1600 - (back.height() - c().HScrl->height()));
+  EXPECT_EQ(c().HScrl->max(), 1200 - (back.width() - c().VScrl->width()));
+  c().VScrl->setValue(c().VScrl->max());
+  EXPECT_EQ(c().Zoomed->top() + 1600, back.height() - c().HScrl->height()) << "the page's end at the viewport's end";
+  c().HScrl->setValue(25);
+  EXPECT_EQ(c().Zoomed->left(), -25);
+}
+
+TEST_F(PreviewWindow, FitsFollowTheViewportAsTheWindowChangesSize) {
+  form->set("WindowState", host::Value(std::int16_t{2}));
+  drawPages(1, 1, {800, 1100});
+  window->present();
+  window->setZoomMode(ZoomMode::FitWidth);
+  const auto back = [&] { return c().Back->geometry(); };
+  EXPECT_EQ(c().ZoomList->text(), "Fit width");
+  ASSERT_TRUE(c().VScrl->visible()) << "the page is taller than the viewport at its width";
+  EXPECT_FALSE(c().HScrl->visible());
+  EXPECT_NEAR(c().Zoomed->width(), back().width() - c().VScrl->width(), 1) << "the page fills the width";
+
+  window->setZoomMode(ZoomMode::FitPage);
+  EXPECT_FALSE(c().HScrl->visible());
+  EXPECT_FALSE(c().VScrl->visible());
+  EXPECT_NEAR(c().Zoomed->height(), back().height(), 1) << "the whole page shows, as tall as the viewport";
+  EXPECT_LE(c().Zoomed->width(), back().width());
+
+  window->window()->setWindowState(host::WindowState::Normal);
+  window->window()->setGeometry(host::Rect::fromXywh(0, 0, 500, 400));
+  EXPECT_NEAR(c().Zoomed->height(), back().height(), 1) << "worked out again for the smaller window";
+  EXPECT_LT(window->zoom(), 0.5);
+}
+
+TEST_F(PreviewWindow, TheZoomAndAPlaceTheUserGaveAreRememberedForTheNextPreview) {
+  drawPages(2);
+  window->present();
+  const host::Rect formsPlace = window->window()->geometry();
+  c().ZoomList->choose(1);  // fit width
+  window->window()->userMovedTo(host::Rect::fromXywh(40, 30, 700, 500));
+  c().Closebtn->click();
+
+  job.JobOpen = true;
+  auto next = std::make_unique<Prview>(job);
+  window.swap(next);
+  drawPages(2);
+  window->present();
+  EXPECT_EQ(window->zoomMode(), ZoomMode::FitWidth);
+  EXPECT_EQ(c().ZoomList->text(), "Fit width");
+  EXPECT_EQ(window->window()->geometry(), host::Rect::fromXywh(40, 30, 700, 500));
+
+  // Settings this window did not write leave its defaults.
+  host::ui().setSetting("Preview/Zoom", "huge");
+  host::ui().setSetting("Preview/Place", "1,2,x");
+  c().Closebtn->click();
+  job.JobOpen = true;
+  auto third = std::make_unique<Prview>(job);
+  window.swap(third);
+  drawPages(2);
+  window->present();
+  EXPECT_DOUBLE_EQ(window->zoom(), 1.0);
+  EXPECT_EQ(window->window()->geometry(), formsPlace);
 }
 
 }  // namespace
