@@ -224,6 +224,10 @@ std::variant<Options, UsageError> parse(const std::vector<std::string>& argument
       options.window = true;
       continue;
     }
+    if (argument == "--as-printed") {
+      options.asPrinted = true;
+      continue;
+    }
     if (argument == "--dialog" || argument.starts_with("--dialog=")) {
       options.dialog = true;
       std::optional<std::string> answer;
@@ -245,7 +249,7 @@ std::variant<Options, UsageError> parse(const std::vector<std::string>& argument
   }
 
   if (options.command == Command::Printers) {
-    if (!options.form.empty() || options.pdf || options.printer || options.png || options.window ||
+    if (!options.form.empty() || options.pdf || options.printer || options.png || options.window || options.asPrinted ||
         !options.settings.empty() || options.report || options.dialog || options.screen || !options.steps.empty() ||
         options.out || options.print) {
       return UsageError{"printers takes no form and no options"};
@@ -258,12 +262,18 @@ std::variant<Options, UsageError> parse(const std::vector<std::string>& argument
     // The resizer keeps its recorded layout in the form file it resizes.
     return options;
   }
+  // The preview as printed is the control's property, set before the job.
+  if (options.asPrinted && options.command == Command::Preview) {
+    options.settings.emplace_back("PreviewAsPrinted", "True");
+  }
   if (options.command == Command::Print) {
     const int outputs = (options.pdf ? 1 : 0) + (options.printer ? 1 : 0) + (options.png ? 1 : 0);
     if (outputs > 1) return UsageError{"give at most one of --pdf, --printer and --png"};
     if (options.window) return UsageError{"--window belongs to preview"};
-  } else if (options.pdf || options.printer) {
-    return UsageError{"--pdf and --printer belong to print"};
+    if (options.asPrinted) return UsageError{"--as-printed belongs to preview"};
+  } else if (options.pdf || (options.printer && !options.asPrinted)) {
+    return UsageError{options.printer ? "--printer belongs to print and to preview --as-printed"
+                                      : "--pdf and --printer belong to print"};
   } else if (options.dialog) {
     return UsageError{"--dialog belongs to print"};
   }
@@ -278,7 +288,8 @@ std::string helpText() {
 Usage:
   vellora print FORM [--pdf PATH | --printer NAME | --png DIR] [--dialog [ANSWER]] [--set PROPERTY=VALUE]...
                 [--report PATH]
-  vellora preview FORM [--png DIR] [--window] [--set PROPERTY=VALUE]... [--report PATH]
+  vellora preview FORM [--png DIR] [--window] [--as-printed [--printer NAME]] [--set PROPERTY=VALUE]...
+                [--report PATH]
   vellora printers
   vellora resize FORM --screen WxH [--client WxH | --zoom N]... [--out FILE] [--png FILE] [--print PDF]
   vellora run FORM [--screen WxH] [--client WxH]... [--png FILE]
@@ -294,7 +305,10 @@ Commands:
              into a PDF file chosen in a dialog). In the window PgUp/PgDn,
              Home/End, the arrows and the wheel page and scroll, a page number
              typed into the page list goes there, Ctrl+P prints and Esc
-             closes. Otherwise the
+             closes; the zoom list, - and + (Ctrl+wheel, Ctrl+minus,
+             Ctrl+plus, Ctrl+0 for 100 %) zoom from 25 % to 400 % or fit the
+             page or its width, and the window remembers its zoom and a place
+             you gave it. Otherwise the
              preview pages are written as page-001.png, page-002.png, ... into
              the --png folder, or into the current folder.
   printers   Lists the installed printers, the default first, each with the
@@ -333,6 +347,10 @@ Options:
   --png DIR         print: render the pages at 150 dots per inch and write them
                     as DIR/page-001.png, ...; preview: write the preview pages there.
   --window          preview: show the preview window (needs a display).
+  --as-printed      preview: the pages are laid out by the print job for the
+                    printer (the built-in PDF printer, or --printer NAME),
+                    which prints nothing: page for page what print produces
+                    (the control's PreviewAsPrinted).
   --dialog [ANSWER] print: the print dialog comes before the job (as with
                     ShowPrinterAlways); cancelling it ends the job unprinted.
                     Without ANSWER the dialog is shown (needs a display). The

@@ -42,6 +42,7 @@ struct Options {
   std::optional<std::string> printer;        // print: the printer to use
   std::optional<std::filesystem::path> png;  // print or preview: the folder for page pictures
   bool window = false;                       // preview: show the preview window
+  bool asPrinted = false;                    // preview: the pages as the print job lays them out
   bool dialog = false;                       // print: the print dialog comes first
   std::optional<host::PrintDialogScript> dialogAnswer;  // print: the dialog's answers, given beforehand
   std::vector<std::pair<std::string, std::string>> settings;  // --set PROPERTY=VALUE, in order

@@ -1,10 +1,15 @@
 // The print job and the preview job of the control.
 #include "layout/JobDriver.h"
 
+#include <algorithm>
+#include <cmath>
+#include <memory>
 #include <string>
 
 #include "host/HostError.h"
 #include "host/Lang.h"
+#include "host/Printer.h"
+#include "host/RasterDc.h"
 #include "host/Runtime.h"
 #include "layout/Pagination.h"
 #include "layout/Titles.h"
@@ -187,13 +192,13 @@ bool RunPrintJob(PrintJob& job) {
   job.PageCounter = 0;
 
   bool Cancel = false;
-  std::int16_t Mode = 1;
+  std::int16_t Mode = job.AsPrinted ? 0 : 1;
   control.raiseBeforePrint(Cancel, Mode);
   if (Cancel || job.StopRequested) {
     job.StopRequested = true;
     return false;
   }
-  if (properties.ShowPrinterAlways) control.ShowPrinter();
+  if (properties.ShowPrinterAlways && !job.AsPrinted) control.ShowPrinter();
   job.JobEnded = false;
   job.FailureText.clear();
 
@@ -228,6 +233,7 @@ bool RunPreviewJob(PrintJob& job) {
   if (properties.Color == vellora::v_Color) SetPrinterColorMode(2);
   applyPreviewMargins(job, properties);
   job.Printing = 0;
+  job.AsPrintedOn.clear();
   host::resume([&] {
     if (job.preview) job.preview->Finir();
   });
@@ -253,5 +259,57 @@ bool RunPreviewJob(PrintJob& job) {
   closeProgress(job);
   job.CurrentPage = 0;
   control.raiseAfterPrint();
+  return true;
+}
+
+namespace {
+
+// The pages the print job kept, drawn on page surfaces of the preview at the
+// screen's resolution; each stays the printed page's drawing, so the window
+// draws it afresh at any zoom.
+void keepPrintedPages(PrintJob& job, const host::PageKeepingPrinter& printer) {
+  const double toScreen = 1440.0 / host::ui().screen().twipsPerPixelX / printer.dotsPerInch();
+  const host::Size printed = printer.keptPageSize();
+  const int width = std::max(1, static_cast<int>(std::lround(printed.width * toScreen)));
+  const int height = std::max(1, static_cast<int>(std::lround(printed.height * toScreen)));
+  job.preview->setPageBoxSize(width, height);
+  job.PageStore.clear();
+  for (const std::shared_ptr<const host::PrintedPage>& page : printer.pages()) {
+    auto surface = std::make_unique<OffScreenDC>(job.drawing, &job);
+    surface->Initialize(job.preview->pageBoxDc(), width, height, job.SurfaceColorMode);
+    if (host::RasterDc* dc = surface->dc()) dc->drawPrintedPage(page, toScreen);
+    surface->Compact();
+    job.PageStore.push_back(std::move(surface));
+  }
+}
+
+}  // namespace
+
+bool RunAsPrintedPreviewJob(PrintJob& job) {
+  if (!job.preview || !host::printer().exists()) return RunPreviewJob(job);
+  host::resume([&] { job.preview->Finir(); });
+  const std::shared_ptr<host::PageKeepingPrinter> keeper =
+      host::PageKeepingPrinter::standingFor(host::printer().device());
+  {
+    const host::CurrentPrinterKept kept;
+    host::printer().select(keeper);
+    job.AsPrinted = true;
+    const bool laidOut = RunPrintJob(job);
+    job.AsPrinted = false;
+    if (!laidOut || keeper->pages().empty()) return false;
+  }
+
+  // The window numbers its pages from the first one printed.
+  const std::int32_t firstNumber = std::max<std::int32_t>(job.control.props().FromPage, 1);
+  const auto kept = static_cast<std::int32_t>(keeper->pages().size());
+  job.Printing = 0;
+  job.FirstPageNo = firstNumber + 1;
+  job.PageCounter = firstNumber + kept - 2;
+  job.AsPrintedOn = keeper->deviceName();
+  keepPrintedPages(job, *keeper);
+  job.JobOpen = true;
+  job.CurrentPage = 0;
+  host::resume([&] { job.preview->present(); });
+  job.CurrentPage = 0;
   return true;
 }

@@ -11,6 +11,10 @@ struct PrintJob;
 bool RunPrintJob(PrintJob& job);
 // Preview: True when the preview window was shown.
 bool RunPreviewJob(PrintJob& job);
+// Preview as printed: the print job lays the pages out for the current
+// printer, which prints nothing of them, and the preview window shows them.
+// True when the window was shown.
+bool RunAsPrintedPreviewJob(PrintJob& job);
 
 // Margins in page units for a job kind (every value rounded half to even).
 struct JobMargins {

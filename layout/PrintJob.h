@@ -57,6 +57,12 @@ struct PrintJob {
   // Where the print the preview window requested goes instead of the current
   // printer: a PDF file the user chose with Save as PDF.
   std::optional<std::filesystem::path> PrintToPdfFile;
+  // The print job running lays out a preview as printed: it is a preview to
+  // the form (BeforePrint's Mode 0, no print dialog) and its pages are kept.
+  bool AsPrinted = false;
+  // The printer the preview's pages were laid out for when they were made
+  // by the print job; empty for the preview's own pages.
+  std::string AsPrintedOn;
 
   // Set by the form walker.
   host::ObjectLink HostForm;  // the form owns this control: no owning reference back

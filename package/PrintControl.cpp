@@ -176,6 +176,8 @@ bool PrintControl::showPrinterAlways() const { return d_->value("ShowPrinterAlwa
 void PrintControl::setShowPrinterAlways(bool value) { d_->assign("ShowPrinterAlways", host::Value(value)); }
 bool PrintControl::prViewMonochrome() const { return d_->value("PrViewMonochrome").toBool(); }
 void PrintControl::setPrViewMonochrome(bool value) { d_->assign("PrViewMonochrome", host::Value(value)); }
+bool PrintControl::previewAsPrinted() const { return d_->value("PreviewAsPrinted").toBool(); }
+void PrintControl::setPreviewAsPrinted(bool value) { d_->assign("PreviewAsPrinted", host::Value(value)); }
 double PrintControl::leftMargin() const { return d_->value("LeftMargin").toDouble(); }
 void PrintControl::setLeftMargin(double value) { d_->assign("LeftMargin", host::Value(value)); }
 double PrintControl::rightMargin() const { return d_->value("RightMargin").toDouble(); }

@@ -114,6 +114,7 @@ const std::vector<PropertyRow>& VelloraPropertyTable::rows() {
       VELLORA_PLAIN(FromPage, std::int16_t, toInteger, defaults.FromPage),
       VELLORA_PLAIN(ToPage, std::int16_t, toInteger, defaults.ToPage),
       VELLORA_PLAIN(PrViewMonochrome, bool, toBool, defaults.PrViewMonochrome),
+      VELLORA_PLAIN(PreviewAsPrinted, bool, toBool, defaults.PreviewAsPrinted),
       PropertyRow{"PrevBtnCloseTip", "", [] { return Value(std::string()); },
                   [](const Vellora& c) { return Value(c.props().PrevBtnCloseTip); },
                   [](Vellora& c, const Value& v) { c.setPrevBtnCloseTip(v.toString()); }, nullptr},
@@ -344,6 +345,10 @@ void Vellora::setToPage(std::int16_t value) {
 
 void Vellora::setPrViewMonochrome(bool value) {
   assignSetting(props_.PrViewMonochrome, value, "PrViewMonochrome");
+}
+
+void Vellora::setPreviewAsPrinted(bool value) {
+  assignSetting(props_.PreviewAsPrinted, value, "PreviewAsPrinted");
 }
 
 void Vellora::setPrevBtnCloseTip(const std::string& value) {

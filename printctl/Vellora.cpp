@@ -246,7 +246,7 @@ bool Vellora::Preview() {
   if (jobRunning_) return false;
   JobGuard guard(*this);
   ensureJobWindows();
-  return RunPreviewJob(job_);
+  return props_.PreviewAsPrinted ? RunAsPrintedPreviewJob(job_) : RunPreviewJob(job_);
 }
 
 void Vellora::StopPrint() { job_.StopRequested = true; }

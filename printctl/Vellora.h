@@ -52,6 +52,9 @@ struct VelloraProperties {
   std::int16_t FromPage = 1;
   std::int16_t ToPage = 100;
   bool PrViewMonochrome = false;
+  // Preview shows the pages the print job lays out for the current printer
+  // instead of the preview's own layout for the screen.
+  bool PreviewAsPrinted = false;
   std::string PrevBtnCloseTip;
   std::int32_t PrevBkColor = 0xC0C0C0;
   bool PrevPrintVisible = true;
@@ -184,6 +187,7 @@ class Vellora : public host::UserControl {
   void setFromPage(std::int16_t value);
   void setToPage(std::int16_t value);
   void setPrViewMonochrome(bool value);
+  void setPreviewAsPrinted(bool value);
   void setPrevBtnCloseTip(const std::string& value);
   void setPrevBkColor(std::int32_t value);
   void setPrevPrintVisible(bool value);

@@ -31,6 +31,8 @@ class PrintControl : public QWidget {
   Q_PROPERTY(QString printerName READ printerName WRITE setPrinterName)
   Q_PROPERTY(bool showPrinterAlways READ showPrinterAlways WRITE setShowPrinterAlways)
   Q_PROPERTY(bool prViewMonochrome READ prViewMonochrome WRITE setPrViewMonochrome)
+  // preview() shows the pages as the print job lays them out for the printer
+  Q_PROPERTY(bool previewAsPrinted READ previewAsPrinted WRITE setPreviewAsPrinted)
   // Page layout
   Q_PROPERTY(double leftMargin READ leftMargin WRITE setLeftMargin)
   Q_PROPERTY(double rightMargin READ rightMargin WRITE setRightMargin)
@@ -103,6 +105,8 @@ class PrintControl : public QWidget {
   void setShowPrinterAlways(bool value);
   [[nodiscard]] bool prViewMonochrome() const;
   void setPrViewMonochrome(bool value);
+  [[nodiscard]] bool previewAsPrinted() const;
+  void setPreviewAsPrinted(bool value);
   [[nodiscard]] double leftMargin() const;
   void setLeftMargin(double value);
   [[nodiscard]] double rightMargin() const;

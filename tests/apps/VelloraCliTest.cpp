@@ -7,11 +7,13 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <algorithm>
 #include <cstdio>
 #include <fstream>
 #include <regex>
 #include <sstream>
 
+#include "PageCompare.h"
 #include "ProgramTestSupport.h"
 #include "TestSupport.h"
 #include "cups/CupsTestSupport.h"
@@ -591,3 +593,75 @@ TEST_F(DataGridProgram, TheExampleOrderBookPrintsEveryOrderOfItsDatabase) {
     EXPECT_EQ(std::stoi((*row)[1]), expected++);
   EXPECT_EQ(expected, 251);
 }
+
+namespace {
+
+// The preview as printed against the print itself: the same pages, broken
+// at the same places.
+class AsPrintedProgram : public VelloraProgram {
+ protected:
+  void expectPreviewAsPrinted(const fs::path& form) {
+    const std::string name = form.stem().string();
+    const fs::path pdf = folder_ / (name + "-printed.pdf");
+    const Outcome printed = run({"print", form.string(), "--pdf", pdf.string()});
+    ASSERT_EQ(printed.status, 0) << printed.err;
+    const fs::path shownFolder = folder_ / (name + "-shown");
+    fs::create_directory(shownFolder);
+    const Outcome shown = run({"preview", form.string(), "--as-printed", "--png", shownFolder.string()});
+    ASSERT_EQ(shown.status, 0) << shown.err;
+    ASSERT_FALSE(fs::exists(folder_ / (name + ".pdf"))) << "a preview prints nothing";
+
+    const std::vector<fs::path> pages = pictures(shownFolder);
+    ASSERT_EQ(static_cast<int>(pages.size()), pdfPageCount(pdf)) << name;
+    // Each printed page drawn at the screen's resolution, against the page shown.
+    const fs::path paperFolder = folder_ / (name + "-paper");
+    fs::create_directory(paperFolder);
+    const std::string render =
+        "pdftoppm -r 96 -png " + quoted(pdf.string()) + " " + quoted((paperFolder / "page").string());
+    ASSERT_EQ(std::system(render.c_str()), 0);
+    const std::vector<fs::path> rendered = pictures(paperFolder);
+    ASSERT_EQ(rendered.size(), pages.size());
+    for (std::size_t i = 0; i < pages.size(); ++i) {
+      const QImage page(QString::fromStdString(pages[i].string()));
+      const QImage paper(QString::fromStdString(rendered[i].string()));
+      EXPECT_LT(testsupport::pageDifference(page, paper, page.width(), page.height(), 8), 5.0)
+          << name << " page " << i + 1;
+    }
+  }
+};
+
+TEST_F(AsPrintedProgram, TheStockPeopleAndOrderBookExamplesPreviewPageForPageAsTheyPrint) {
+  if (!toolAvailable("pdftoppm") || !toolAvailable("pdfinfo")) GTEST_SKIP() << "poppler-utils are not installed";
+  const fs::path examples = fs::path(VELLORA_SOURCE_DIR) / "examples";
+  expectPreviewAsPrinted(examples / "stock.json");
+  expectPreviewAsPrinted(examples / "people.json");
+  fs::copy_file(examples / "orders-db.json", folder_ / "orders-db.json");
+  testsupport::makeDatabase(folder_ / "orders.sqlite", readFile(examples / "orders-db.sql"));
+  expectPreviewAsPrinted(folder_ / "orders-db.json");
+}
+
+TEST_F(AsPrintedProgram, ALongTextBoxPreviewsPageForPageAsItPrints) {
+  if (!toolAvailable("pdftoppm") || !toolAvailable("pdfinfo")) GTEST_SKIP() << "poppler-utils are not installed";
+  std::string text;
+  for (int row = 1; row <= 400; ++row)
+    text += (row > 1 ? "\\r\\n" : "") + ("Row " + std::to_string(row) + " " + std::string(row * 7 % 40, '='));
+  std::ofstream(folder_ / "notes.json") << R"({"Form": {"Name": "Notes", "Width": 12000, "Height": 9000, "Controls": [
+      {"Type": "TextBox", "Name": "Notes", "Left": 240, "Top": 600, "Width": 9000, "Height": 2400,
+       "MultiLine": true, "Text": ")" + text + R"("}]}})";
+  expectPreviewAsPrinted(folder_ / "notes.json");
+}
+
+TEST_F(AsPrintedProgram, AsPrintedBelongsToPreviewAndTakesAPrinter) {
+  Outcome outcome = run({"print", exampleForm.string(), "--as-printed"});
+  EXPECT_EQ(outcome.status, 2);
+  EXPECT_NE(outcome.err.find("--as-printed belongs to preview"), std::string::npos) << outcome.err;
+  outcome = run({"preview", exampleForm.string(), "--printer", "nowhere"});
+  EXPECT_EQ(outcome.status, 2);
+  EXPECT_NE(outcome.err.find("--printer belongs to print and to preview --as-printed"), std::string::npos)
+      << outcome.err;
+  outcome = run({"preview", exampleForm.string(), "--as-printed", "--printer", "nowhere"});
+  EXPECT_EQ(outcome.status, 2);
+  EXPECT_NE(outcome.err.find("no printer named nowhere"), std::string::npos) << outcome.err;
+}
+
+}  // namespace

@@ -5,9 +5,14 @@
 #include <QPushButton>
 #include <QWidget>
 #include <memory>
+#include <string>
+#include <vector>
 
+#include "PageCompare.h"
 #include "TestSupport.h"
+#include "host/PictureImpl.h"
 #include "host/QtKit.h"
+#include "host/RasterDc.h"
 #include "host/Runtime.h"
 #include "host/Window.h"
 #include "host/model/Control.h"
@@ -131,6 +136,68 @@ TEST_F(PreviewJob, OnQtWidgetsPressingPrintClosesTheWindowAndThenPrints) {
   control->Paint();
   EXPECT_EQ(headless.printer->documentsDelivered(), 1);
   EXPECT_FALSE(headless.printer->pages().empty());
+}
+
+// ---------------------------------------------------------------- as printed
+
+// Rows of different lengths: each page has a shape of its own.
+std::string rowsOfManyLengths(int count) {
+  std::string text;
+  for (int row = 1; row <= count; ++row) {
+    if (row > 1) text += "\r\n";
+    text += "Row " + std::to_string(row) + " " + std::string((static_cast<unsigned>(row) * 2654435761U >> 20) % 2 == 0 ? 45U : 1U, 'M');
+  }
+  return text;
+}
+
+TEST_F(PreviewJob, AsPrintedTheWindowShowsThePagesThePrintProducesAndPrintsNothing) {
+  auto box = form->addControl("TextBox", "Notes");
+  box->set("MultiLine", host::Value(true));
+  box->set("Text", host::Value(rowsOfManyLengths(260)));
+  box->set("Left", host::Value(600.0));
+  box->set("Top", host::Value(1200.0));
+  box->set("Width", host::Value(9500.0));
+  box->set("Height", host::Value(2000.0));
+  control->setPreviewAsPrinted(true);
+  control->setShowPrinterAlways(true);
+  std::vector<std::int16_t> modes;
+  control->events().BeforePrint = [&](bool&, std::int16_t& mode) { modes.push_back(mode); };
+
+  ASSERT_TRUE(control->Preview());
+  EXPECT_EQ(headless.printer->documentsDelivered(), 0) << "a preview reaches no printer";
+  EXPECT_TRUE(headless.ui->printDialogs().empty()) << "and asks for none";
+  EXPECT_EQ(modes, std::vector<std::int16_t>{0}) << "the form is told of a preview";
+  ASSERT_NE(previewWindow(), nullptr);
+  EXPECT_EQ(previewWindow()->textLabel("Shows")->text(), "As printed on Memory");
+  const std::size_t previewed = job.PageStore.size();
+  ASSERT_GT(previewed, 2U);
+  std::vector<host::Picture> shown;
+  for (const auto& page : job.PageStore) shown.push_back(page->dc()->picture());
+  EXPECT_EQ(previewWindow()->textLabel("PageOf")->text(), "Page 1 of " + std::to_string(previewed));
+
+  previewWindow()->button("Closebtn")->click();
+  ASSERT_TRUE(control->LVPrint());
+  const std::vector<host::Picture>& printed = headless.printer->pages();
+  ASSERT_EQ(printed.size(), previewed) << "page for page what Print produces";
+  const host::Size size = shown.front().size();
+  const auto difference = [&](std::size_t printedPage, std::size_t shownPage) {
+    return testsupport::pageDifference(host::imageOf(printed[printedPage]), host::imageOf(shown[shownPage]),
+                                       size.width, size.height, 8);
+  };
+  // Drawn at the screen's resolution glyphs and rules come out a little apart
+  // from the printed ones; a page moved by a break differs by whole lines.
+  for (std::size_t i = 0; i < previewed; ++i) {
+    const double same = difference(i, i);
+    EXPECT_LT(same, 3.5) << "page " << i + 1;
+    if (i + 1 < previewed) {
+      EXPECT_GT(difference(i, i + 1), 1.5 * same) << "pages " << i + 1 << " and " << i + 2;
+    }
+  }
+
+  // The ordinary preview lays its pages out for the screen again.
+  control->setPreviewAsPrinted(false);
+  ASSERT_TRUE(control->Preview());
+  EXPECT_EQ(previewWindow()->textLabel("Shows")->text(), "Preview on screen");
 }
 
 }  // namespace

@@ -214,6 +214,7 @@ TEST(VelloraPersistence, ChangedValuesRoundTrip) {
   h.control->setHideStopBtn(true);
   h.control->setClickToStop("Stop");
   h.control->setPrevBtnCloseTip("not saved");
+  h.control->setPreviewAsPrinted(true);
   host::PropertyBag bag;
   h.control->WriteProperties(bag);
   EXPECT_FALSE(bag.contains("PrinterName"));
@@ -233,6 +234,7 @@ TEST(VelloraPersistence, ChangedValuesRoundTrip) {
   EXPECT_FLOAT_EQ(p.Copies, 2);
   EXPECT_EQ(p.ClickToStop, "Stop");
   EXPECT_EQ(p.PrevBtnCloseTip, "");
+  EXPECT_TRUE(p.PreviewAsPrinted);
   EXPECT_FALSE(loaded.control->PrevBtn().Enabled);
   EXPECT_FALSE(loaded.control->PrevBtn().Visible);
   EXPECT_EQ(loaded.control->job().PrevBkColor, 0x808080);
