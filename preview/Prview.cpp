@@ -234,6 +234,7 @@ void Prview::setPageBoxSize(int width, int height) {
   pageBoxWidth_ = width;
   pageBoxHeight_ = height;
   controls_->View->setGeometry(host::Rect::fromXywh(controls_->View->left(), controls_->View->top(), width, height));
+  zoomedPage_.reset();
   applyZoom();  // a fit or the largest zoom follows the page's size
 }
 
@@ -256,6 +257,7 @@ void Prview::setBackColor(host::Rgb color) {
 // first page, the window's state and place, and showing it without modality.
 void Prview::present() {
   use();
+  zoomedPage_.reset();  // the pages are new
   const PrviewControls& c = *controls_;
   if (job_.CurrentPage == 0) resume([&] { c.Down->setEnabled(false); });
   prepare();
@@ -552,8 +554,11 @@ void Prview::showZoomedPage() {
   resume([&] { c.Zoomed->setVisible(zoomed()); });
   if (!zoomed()) {
     resume([&] { c.Zoomed->setPicture({}); });
+    zoomedPage_.reset();
     return;
   }
+  // Scrolling redraws the page: the page drawn at this zoom is kept for it.
+  if (zoomedPage_ && zoomedPage_->index == job_.CurrentPage && zoomedPage_->zoom == zoom_) return;
   resume([&] {
     const auto index = static_cast<std::size_t>(job_.CurrentPage);
     const bool drawn = job_.CurrentPage >= 0 && index < job_.PageStore.size() && job_.PageStore[index] &&
@@ -562,6 +567,7 @@ void Prview::showZoomedPage() {
     const host::Size size = shownPageSize();
     c.Zoomed->setGeometry(host::Rect::fromXywh(c.View->left(), c.View->top(), size.width, size.height));
     c.Zoomed->setPicture(page);
+    zoomedPage_ = ZoomedPage{job_.CurrentPage, zoom_};
   });
 }
 

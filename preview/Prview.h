@@ -8,6 +8,7 @@
 // The window loads on its first use while a preview is active (the job sizing
 // its page box), and loads afresh on the first use after it was closed. All
 // sizes of the window logic are screen pixels.
+#include <cstdint>
 #include <memory>
 #include <optional>
 #include <string>
@@ -132,6 +133,12 @@ class Prview : public PreviewWindow {
   ZoomMode zoomMode_ = ZoomMode::Scale;
   double zoom_ = 1.0;
   double chosenScale_ = 1.0;  // the scale of ZoomMode::Scale
+  // The page the zoomed box shows, and at which zoom.
+  struct ZoomedPage {
+    std::int32_t index = 0;
+    double zoom = 1.0;
+  };
+  std::optional<ZoomedPage> zoomedPage_;
   // Where present() put the window: a place the user changed is remembered.
   host::Rect placedAt_;
   int placedState_ = 0;  // a host::WindowState
