@@ -54,6 +54,9 @@ double Value::toDouble() const {
       if (equalsNoCase(text, "False")) return 0;
       double number = 0;
       if (!parseNumber(text, number)) raise(err::TypeMismatch);
+      // A number past the range of a Double ("1e999") overflows, as the
+      // language's conversions do; it is never taken as an infinity.
+      if (!std::isfinite(number)) raise(err::Overflow);
       return number;
     }
     case ValueType::Object: raise(err::TypeMismatch);

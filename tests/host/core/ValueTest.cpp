@@ -41,6 +41,17 @@ TEST(ValueConversion, IntegerOverflowRaisesSix) {
   EXPECT_EQ(Value(40000).convertedTo(host::ValueType::Double).toDouble(), 40000);
 }
 
+TEST(ValueConversion, TextPastTheRangeOfADoubleOverflowsInsteadOfBecomingInfinite) {
+  // "1e999" once became an infinity that --set Copies=1e999 or a margin took.
+  for (const char* text : {"1e999", "-1e400", " 2e308 "}) {
+    EXPECT_EQ(errorNumberOf([&] { (void)Value(text).toDouble(); }), host::err::Overflow) << text;
+    EXPECT_EQ(errorNumberOf([&] { (void)Value(text).toSingle(); }), host::err::Overflow) << text;
+    EXPECT_EQ(errorNumberOf([&] { (void)Value(text).toBool(); }), host::err::Overflow) << text;
+  }
+  EXPECT_DOUBLE_EQ(Value("1.7e308").toDouble(), 1.7e308);
+  EXPECT_EQ(Value("1e-999").toDouble(), 0) << "an underflow is zero, as the language reads it";
+}
+
 TEST(ValueEquality, FollowsTheLanguage) {
   EXPECT_TRUE(Value(1) == Value(1.0));
   EXPECT_TRUE(Value("1") == Value(1));
