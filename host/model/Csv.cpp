@@ -77,7 +77,9 @@ std::string csvRecord(const std::vector<std::string>& fields) {
   for (std::size_t i = 0; i < fields.size(); ++i) {
     if (i > 0) out += ',';
     const std::string& field = fields[i];
-    if (field.find_first_of(",\"\r\n") == std::string::npos) {
+    // A byte-order mark at the start of a text is dropped on reading: a
+    // field beginning with one is quoted, so that it keeps it.
+    if (field.find_first_of(",\"\r\n") == std::string::npos && !field.starts_with("\xEF\xBB\xBF")) {
       out += field;
       continue;
     }

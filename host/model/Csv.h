@@ -26,7 +26,7 @@ class CsvError : public std::runtime_error {
 [[nodiscard]] std::vector<std::vector<std::string>> parseCsv(std::string_view text);
 
 // One record as CSV text (without its line break): fields holding a comma,
-// a quote or a line break are quoted.
+// a quote or a line break, or starting with a byte-order mark, are quoted.
 [[nodiscard]] std::string csvRecord(const std::vector<std::string>& fields);
 
 }  // namespace host
