@@ -8,6 +8,7 @@
 #include <QTextFragment>
 #include <QTextTable>
 #include <algorithm>
+#include <cmath>
 #include <cstdint>
 #include <limits>
 #include <map>
@@ -25,6 +26,10 @@ namespace {
 // Deeper nesting than any document needs is read as text of the deepest
 // group; the braces still pair up, so the groups around it close as written.
 constexpr std::size_t MaximumGroupDepth = 256;
+
+// The least room a table cell's text gets on its left and right, in pixels,
+// whatever the row's \trgaph says.
+constexpr double SmallestCellPadding = 2;
 
 enum class Destination { Text, FontTable, ColorTable, Skip };
 
@@ -692,18 +697,27 @@ class RtfReader {
         if (k >= row.cells.size()) continue;
         QTextTableCell cell = table->cellAt(static_cast<int>(r), from);
         QTextTableCellFormat padding = cell.format().toTableCellFormat();
-        padding.setLeftPadding(std::max(2.0, row.definition.gap / TwipsPerPixel));
-        padding.setRightPadding(std::max(2.0, row.definition.gap / TwipsPerPixel));
+        padding.setLeftPadding(std::max(SmallestCellPadding, row.definition.gap / TwipsPerPixel));
+        padding.setRightPadding(std::max(SmallestCellPadding, row.definition.gap / TwipsPerPixel));
         padding.setTopPadding(1);
         padding.setBottomPadding(1);
         cell.setFormat(padding);
         QTextCursor at = cell.firstCursorPosition();
         bool firstParagraph = true;
         for (const Paragraph& paragraph : row.cells[k]) {
+          const bool cellStart = firstParagraph;
           if (!firstParagraph) at.insertBlock();
           firstParagraph = false;
           at.setBlockFormat(paragraph.block);
-          if (paragraph.runs.empty()) at.setBlockCharFormat(paragraph.chars);
+          // The first block of a cell carries the cell's own format (its
+          // spans and padding): an empty paragraph's character format is
+          // merged into it there, never put in its place, or a merged cell
+          // would lose its span.
+          if (paragraph.runs.empty() && cellStart) {
+            at.mergeBlockCharFormat(paragraph.chars);
+          } else if (paragraph.runs.empty()) {
+            at.setBlockCharFormat(paragraph.chars);
+          }
           for (const Run& run : paragraph.runs) at.insertText(run.text, run.format);
         }
       }
@@ -754,6 +768,23 @@ class RtfReader {
 };
 
 // --- writing ------------------------------------------------------------------
+
+// Pixels of the 96-dpi document as whole twips, to the nearest: a negative
+// length (a hanging first-line indent) rounds as a positive one does, so that
+// reading what was written gives the same length again.
+long toTwips(double pixels) { return std::lround(pixels * TwipsPerPixel); }
+
+// The size of a character format in half points (\fs). A format without a
+// size of its own (text from HTML or Markdown) takes the document's default
+// font; a size given in pixels is taken at 96 dpi. 0 when there is none.
+int halfPointsOf(const QTextCharFormat& format, const QFont& documentFont) {
+  double points = format.fontPointSize();
+  if (points <= 0) {
+    const QFont font = format.font().resolve(documentFont);
+    points = font.pointSizeF() > 0 ? font.pointSizeF() : font.pixelSize() * 72.0 / 96.0;
+  }
+  return points > 0 ? static_cast<int>(std::lround(points * 2)) : 0;
+}
 
 void appendEscaped(std::string& out, const QString& text) {
   for (QChar ch : text) {
@@ -826,14 +857,18 @@ class RtfWriter {
     const std::vector<int> rights = columnRights(*table);
     const bool bordered = format.border() > 0 && format.borderStyle() != QTextFrameFormat::BorderStyle_None;
     const bool breakBefore = format.pageBreakPolicy() & QTextFormat::PageBreak_AlwaysBefore;
-    for (int r = 0; r < table->rows(); ++r) {
+    // A row's gap is its cells' padding, as the reader will give it (never
+    // less than its smallest). Every row starts at the same left edge, the
+    // table's margin less the first row's gap, so that the cells of rows of
+    // other gaps still line up in the columns they came from.
+    auto gapOf = [&](int r) {
       const QTextTableCell first = table->cellAt(r, 0);
-      const int gap =
-          first.isValid()
-              ? static_cast<int>(first.format().toTableCellFormat().leftPadding() * TwipsPerPixel + 0.5)
-              : 0;
-      const int left = static_cast<int>(format.leftMargin() * TwipsPerPixel + 0.5) - gap;
-      out += "\\trowd\\trgaph" + std::to_string(gap) + "\\trleft" + std::to_string(left);
+      const double padding = first.isValid() ? first.format().toTableCellFormat().leftPadding() : 0;
+      return static_cast<int>(toTwips(std::max(SmallestCellPadding, padding)));
+    };
+    const int left = static_cast<int>(toTwips(format.leftMargin())) - gapOf(0);
+    for (int r = 0; r < table->rows(); ++r) {
+      out += "\\trowd\\trgaph" + std::to_string(gapOf(r)) + "\\trleft" + std::to_string(left);
       const Qt::Alignment alignment = format.alignment() & Qt::AlignHorizontal_Mask;
       if (alignment & Qt::AlignHCenter) out += "\\trqc";
       if (alignment & Qt::AlignRight) out += "\\trqr";
@@ -892,7 +927,7 @@ class RtfWriter {
     double right = 0;
     for (double w : widths) {
       right += std::max(1.0, w >= 0 ? w : share);
-      rights.push_back(static_cast<int>(right * TwipsPerPixel + 0.5));
+      rights.push_back(static_cast<int>(toTwips(right)));
     }
     return rights;
   }
@@ -937,7 +972,7 @@ class RtfWriter {
     if (alignment & Qt::AlignRight) out += "\\qr";
     if (alignment & Qt::AlignHCenter) out += "\\qc";
     if (alignment & Qt::AlignJustify) out += "\\qj";
-    auto twips = [](double pixels) { return std::to_string(static_cast<long>(pixels * TwipsPerPixel + 0.5)); };
+    auto twips = [](double pixels) { return std::to_string(toTwips(pixels)); };
     if (format.leftMargin() != 0) out += "\\li" + twips(format.leftMargin());
     if (format.rightMargin() != 0) out += "\\ri" + twips(format.rightMargin());
     if (format.textIndent() != 0) out += "\\fi" + twips(format.textIndent());
@@ -948,7 +983,8 @@ class RtfWriter {
       const QTextFragment fragment = it.fragment();
       const QTextCharFormat chars = fragment.charFormat();
       out += "{\\f" + std::to_string(fontIndex(family(chars)));
-      out += "\\fs" + std::to_string(static_cast<int>(chars.fontPointSize() * 2 + 0.5));
+      if (const int halfPoints = halfPointsOf(chars, document_.defaultFont()); halfPoints > 0)
+        out += "\\fs" + std::to_string(halfPoints);
       if (chars.fontWeight() >= QFont::DemiBold) out += "\\b";
       if (chars.fontItalic()) out += "\\i";
       if (chars.fontUnderline()) out += "\\ul";

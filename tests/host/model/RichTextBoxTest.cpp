@@ -236,6 +236,22 @@ TEST(RtfReader, TableRowsAreTablesWithTheirCellEdgesAsColumns) {
   EXPECT_EQ(cellText(*tablesOf(cut.text)[0], 0, 1), "b");
 }
 
+TEST(RtfReader, AnEmptyCellSpanningColumnsKeepsItsSpanAndPadding) {
+  // The empty paragraph of a cell once took the place of the cell's format:
+  // the cell lost its span (the table still had it cover both columns) and
+  // its padding, and the next save wrote another table.
+  Document document(R"({\rtf1\trowd\trgaph108\cellx1000\cellx2000\cellx3000\intbl a\cell b\cell c\cell\row)"
+                    R"(\trowd\trgaph108\cellx1000\cellx3000\pard\intbl x\cell\pard\intbl \cell\row})");
+  const std::vector<QTextTable*> tables = tablesOf(document.text);
+  ASSERT_EQ(tables.size(), 1u);
+  ASSERT_EQ(tables[0]->columns(), 3);
+  const QTextTableCell empty = tables[0]->cellAt(1, 2);
+  EXPECT_EQ(empty.column(), 1);
+  EXPECT_EQ(empty.columnSpan(), 2);
+  EXPECT_EQ(tables[0]->cellAt(1, 1).columnSpan(), 2);
+  EXPECT_DOUBLE_EQ(empty.format().toTableCellFormat().leftPadding(), 108 / 15.0);
+}
+
 TEST(RtfReader, PageBreaksStartTheNextParagraphOnANewPage) {
   Document document(R"({\rtf1 One\page Two\par Three\par\pard\pagebb Four\par})");
   EXPECT_EQ(document.plain(), "One\nTwo\nThree\nFour");
@@ -318,6 +334,47 @@ TEST(RtfWriter, TablesAndPageBreaksReadBackAsTheyWere) {
   ASSERT_EQ(tablesOf(firstAgain.text).size(), 1u);
   EXPECT_DOUBLE_EQ(tablesOf(firstAgain.text)[0]->format().columnWidthConstraints().value(1).rawValue(), 100);
   EXPECT_TRUE(firstAgain.blockAt("After").pageBreakPolicy() & QTextFormat::PageBreak_AlwaysBefore);
+}
+
+TEST(RtfWriter, NegativeLengthsAndSizesWithoutPointsReadBackAsTheyWere) {
+  // A hanging indent of -360 twips was written as -359, one twip less each
+  // time the form was saved.
+  Document hanging(R"({\rtf1\pard\li720\fi-360 hanging\par})");
+  const std::string written = host::writeRtf(hanging.text);
+  EXPECT_NE(written.find("\\fi-360"), std::string::npos) << written;
+  EXPECT_EQ(host::writeRtf(Document(written).text), written);
+
+  // Text from HTML has no point size of its own: it was written as \fs0,
+  // which reads as the box's default size instead of the document's.
+  QTextDocument html;
+  html.setDefaultFont(QFont("Liberation Serif", 12));
+  html.setHtml("<p>plain <span style='font-size:20px'>pixels</span></p>");
+  const std::string fromHtml = host::writeRtf(html);
+  EXPECT_EQ(fromHtml.find("\\fs0"), std::string::npos) << fromHtml;
+  Document again(fromHtml);
+  EXPECT_DOUBLE_EQ(again.formatAt("plain").fontPointSize(), 12);
+  EXPECT_DOUBLE_EQ(again.formatAt("pixels").fontPointSize(), 15) << "20 pixels at 96 dpi";
+  EXPECT_EQ(host::writeRtf(again.text), fromHtml) << "written again, the same RTF";
+}
+
+TEST(RtfWriter, TableRowsOfOtherGapsKeepTheirColumnsWhenWrittenAgain) {
+  // Rows of other gaps were written from other left edges, so reading them
+  // back split the columns and shifted the cells; a table of cells without
+  // padding (from HTML) came back with the reader's least padding and
+  // moved on each save.
+  Document gaps(R"({\rtf1\trowd\trgaph108\trleft0\cellx1500\cellx3000\cellx4500\intbl one\cell two\cell three\cell\row)"
+                R"(\trowd\cellx2000\cellx4000\intbl a\cell b\cell\row\pard after\par})");
+  const std::string written = host::writeRtf(gaps.text);
+  Document again(written);
+  EXPECT_EQ(again.plain(), gaps.plain()) << written;
+  ASSERT_EQ(tablesOf(again.text).size(), 1u);
+  EXPECT_EQ(tablesOf(again.text)[0]->columns(), tablesOf(gaps.text)[0]->columns()) << written;
+  EXPECT_EQ(host::writeRtf(again.text), written);
+
+  QTextDocument html;
+  html.setHtml("<table><tr><td>x</td><td>y</td></tr></table>");
+  const std::string fromHtml = host::writeRtf(html);
+  EXPECT_EQ(host::writeRtf(Document(fromHtml).text), fromHtml);
 }
 
 TEST(RichTextBox, TextAndTextRtfAreTwoViewsOfOneDocument) {
