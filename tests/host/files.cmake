@@ -10,11 +10,3 @@ foreach(library Gauxelctl Velloractl)
   endif()
 endforeach()
 
-# A libFuzzer target for the form loader, where the compiler has libFuzzer.
-if(CMAKE_CXX_COMPILER_ID MATCHES "Clang")
-  add_executable(form_file_fuzz files/FormFileFuzz.cpp)
-  target_compile_options(form_file_fuzz PRIVATE -fsanitize=fuzzer)
-  target_link_options(form_file_fuzz PRIVATE -fsanitize=fuzzer)
-  target_link_libraries(form_file_fuzz PRIVATE vellorahost)
-  target_include_directories(form_file_fuzz PRIVATE ${PROJECT_SOURCE_DIR})
-endif()

@@ -1,0 +1,1 @@
+SELECT id, customer FROM orders WHERE total > 5 ORDER BY id;

@@ -1,0 +1,1 @@
+ select customer, count(*) from orders group by customer ; ;

@@ -1,0 +1,1 @@
+SELECT o.id, c.city FROM orders o JOIN customers c ON c.name = o.customer

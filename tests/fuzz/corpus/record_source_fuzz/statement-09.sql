@@ -1,0 +1,1 @@
+SELECT * FROM orders /* block */ LIMIT 1

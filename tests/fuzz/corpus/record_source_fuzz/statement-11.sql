@@ -1,0 +1,1 @@
+SELECT (SELECT max(total) FROM orders)

@@ -1,0 +1,1 @@
+SELECT * FROM orders WHERE customer LIKE 'A%' ESCAPE '\'
