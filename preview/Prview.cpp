@@ -11,6 +11,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 #include "host/HostError.h"
@@ -288,6 +289,7 @@ void Prview::present() {
   resume([&] { window_->show(); });
   placedAt_ = window_->geometry();
   placedState_ = static_cast<int>(window_->windowState());
+  placed_ = true;
 }
 
 // Button captions and tooltips split at "/", the window's caption, the page list.
@@ -707,7 +709,8 @@ void Prview::restoreZoom() {
 // A place and state the user gave the window are kept as
 // "left,top,width,height,state" when it closes.
 void Prview::rememberPlace() {
-  if (!window_ || !window_->isShown()) return;
+  // Closed by its close box, the window is hidden by now; its place stands.
+  if (!window_ || !std::exchange(placed_, false)) return;
   const host::Rect place = window_->geometry();
   const host::WindowState state = window_->windowState();
   if (place == placedAt_ && static_cast<int>(state) == placedState_) return;

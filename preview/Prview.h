@@ -142,6 +142,7 @@ class Prview : public PreviewWindow {
   // Where present() put the window: a place the user changed is remembered.
   host::Rect placedAt_;
   int placedState_ = 0;  // a host::WindowState
+  bool placed_ = false;   // shown since it was last remembered
 };
 
 // The window's controls, by the names of its design.

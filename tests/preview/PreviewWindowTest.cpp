@@ -534,7 +534,7 @@ TEST_F(PreviewWindow, TheZoomAndAPlaceTheUserGaveAreRememberedForTheNextPreview)
   const host::Rect formsPlace = window->window()->geometry();
   c().ZoomList->choose(1);  // fit width
   window->window()->userMovedTo(host::Rect::fromXywh(40, 30, 700, 500));
-  c().Closebtn->click();
+  window->window()->close();  // the close box
 
   job.JobOpen = true;
   auto next = std::make_unique<Prview>(job);
