@@ -116,9 +116,9 @@ void writeJson(const Json& value, std::string& out, int depth) {
       out += "{\n";
       for (std::size_t i = 0; i < value.members.size(); ++i) {
         out += indent;
-        writeString(value.members[i].first, out);
+        writeString(value.members[i].key, out);
         out += ": ";
-        writeJson(value.members[i].second, out, depth + 1);
+        writeJson(value.members[i].value, out, depth + 1);
         out += i + 1 < value.members.size() ? ",\n" : "\n";
       }
       out += closing + "}";
@@ -215,9 +215,11 @@ Font fontFromMembers(const std::vector<std::pair<std::string, QJsonValue>>& memb
       fail(member->first, error.description());
     }
   }
-  for (const auto& [key, value] : members)
+  for (const auto& member : members) {
+    const std::string& key = member.first;
     if (std::none_of(fontKeys.begin(), fontKeys.end(), [&](std::string_view known) { return equalsNoCase(known, key); }))
       fail(key, "is not a property of a font");
+  }
   return font.font();
 }
 

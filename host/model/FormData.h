@@ -30,23 +30,41 @@ class Control;
 // reads better with its keys in the order the control declares them.
 struct Json {
   enum class Kind { Null, Literal, String, Array, Object };
+  struct Member;  // one key of an object and its value
   Kind kind = Kind::Null;
   std::string text;  // a literal (number, true, false) or a string's text
   std::vector<Json> items;
-  std::vector<std::pair<std::string, Json>> members;
+  std::vector<Member> members;
 
-  static Json literal(std::string text) { return {Kind::Literal, std::move(text), {}, {}}; }
-  static Json string(std::string text) { return {Kind::String, std::move(text), {}, {}}; }
-  static Json array() { return {Kind::Array, {}, {}, {}}; }
-  static Json object() { return {Kind::Object, {}, {}, {}}; }
-  static Json boolean(bool value) { return literal(value ? "true" : "false"); }
+  static Json literal(std::string text);
+  static Json string(std::string text);
+  static Json array();
+  static Json object();
+  static Json boolean(bool value);
   // A finite number in its shortest exact form (0 for a value that is not finite).
   static Json number(double value);
   // A colour: "#RRGGBB" for an RGB value, the number itself for a system colour.
   static Json color(std::int32_t value);
-  void add(std::string key, Json value) { members.emplace_back(std::move(key), std::move(value)); }
-  void push(Json value) { items.push_back(std::move(value)); }
+  void add(std::string key, Json value);
+  void push(Json value);
 };
+
+// A plain struct rather than a std::pair: a pair's constructors ask whether
+// Json can be made from {}, which Json cannot say before its members are
+// complete (clang refuses the pair).
+struct Json::Member {
+  std::string key;
+  Json value;
+};
+
+// Defined once Json and its members are complete.
+inline Json Json::literal(std::string text) { return {Kind::Literal, std::move(text), {}, {}}; }
+inline Json Json::string(std::string text) { return {Kind::String, std::move(text), {}, {}}; }
+inline Json Json::array() { return {Kind::Array, {}, {}, {}}; }
+inline Json Json::object() { return {Kind::Object, {}, {}, {}}; }
+inline Json Json::boolean(bool value) { return literal(value ? "true" : "false"); }
+inline void Json::add(std::string key, Json value) { members.push_back({std::move(key), std::move(value)}); }
+inline void Json::push(Json value) { items.push_back(std::move(value)); }
 
 // A number in its shortest exact form.
 template <class Number>
