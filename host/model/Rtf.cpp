@@ -121,12 +121,17 @@ class RtfReader {
   void read() {
     document_.clear();
     cursor_ = QTextCursor(&document_);
+    // One edit for the whole reading: the document is laid out again once,
+    // at its end, not after each run of text (a long paragraph of many runs
+    // took the square of its runs).
+    cursor_.beginEditBlock();
     stack_.push_back(GroupState{});
     while (at_ < rtf_.size()) step();
     flushBytes();
     if (!runs_.empty() && state().inTable) cellParagraphs_.push_back(takeParagraph(state()));
     flushTable();
     flushParagraph(/*ended=*/false);
+    cursor_.endEditBlock();
   }
 
  private:
