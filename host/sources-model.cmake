@@ -14,6 +14,7 @@ target_sources(vellorahost PRIVATE
   model/PictureControls.cpp
   model/Rtf.cpp
   model/RichTextControl.cpp
+  model/HtmlTables.cpp
   model/ChartControl.cpp
   model/GridControls.cpp
   model/DataGridControls.cpp

@@ -9,6 +9,7 @@
 #include "host/QtFont.h"
 #include "host/model/Families.h"
 #include "host/model/FormData.h"
+#include "host/model/HtmlTables.h"
 #include "host/model/ModelErrors.h"
 #include "host/model/RichText.h"
 #include "host/model/Rtf.h"
@@ -52,7 +53,9 @@ void RichTextBox::setRtf(const std::string& rtf) {
   readRtf(rtf, freshDocument().text(), fontObject()->font());
 }
 
-void RichTextBox::setHtml(const std::string& html) { freshDocument().text().setHtml(qtext(html)); }
+void RichTextBox::setHtml(const std::string& html) {
+  freshDocument().text().setHtml(qtext(withTablesNestedAtMost(html)));
+}
 
 void RichTextBox::setPlainText(const std::string& text) {
   QString plain = qtext(text);
