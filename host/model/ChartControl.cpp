@@ -251,6 +251,21 @@ class ChartBuilder {
   QValueAxis* values_ = nullptr;
 };
 
+// The part of a title a chart `width` pixels wide can show. Qt Charts elides a
+// title that does not fit on its line by taking one character off at a time
+// and measuring it again, which costs the square of the title's length (a
+// title of a few ten thousand characters took seconds); a line shows no more
+// characters than it has pixels, so the rest is left out before (with room
+// to spare for characters that take no width).
+QString shownTitle(const std::string& title, int width) {
+  QString text = qtext(title);
+  const qsizetype most = 2 * static_cast<qsizetype>(std::max(width, 1)) + 16;
+  if (text.size() <= most) return text;
+  text.truncate(most);
+  if (text.back().isHighSurrogate()) text.chop(1);
+  return text;
+}
+
 QImage drawChart(const ChartTable& table, ChartKind kind, const std::string& title, bool legend, QColor background,
                  QSize size) {
   QGraphicsScene scene;
@@ -260,7 +275,7 @@ QImage drawChart(const ChartTable& table, ChartKind kind, const std::string& tit
   chart->setAnimationOptions(QChart::NoAnimation);
   chart->setBackgroundRoundness(0);
   chart->setBackgroundBrush(background);
-  chart->setTitle(qtext(title));
+  chart->setTitle(shownTitle(title, size.width()));
   ChartBuilder(*chart, table).build(kind);
   chart->legend()->setVisible(legend);
   chart->legend()->setAlignment(Qt::AlignRight);
