@@ -1,6 +1,7 @@
 #include "host/model/UserFile.h"
 
 #include <QFile>
+#include <algorithm>
 #include <system_error>
 
 namespace host {
@@ -17,8 +18,17 @@ QByteArray readUserFile(const std::filesystem::path& file) {
     throw UserFileError("is larger than " + std::to_string(LargestUserFile >> 20) + " MB");
   QFile input(QString::fromStdString(file.string()));
   if (!input.open(QIODevice::ReadOnly)) throw UserFileError("cannot be read: " + input.errorString().toStdString());
-  // A file that grew since it was measured is still read only up to the limit.
-  const QByteArray bytes = input.read(static_cast<qint64>(LargestUserFile) + 1);
+  // Read in pieces of the size measured: one read of the whole limit sets a
+  // buffer of that size aside (64 MB for a file of a few bytes). A file that
+  // grew since it was measured is still read only up to the limit.
+  const qint64 limit = static_cast<qint64>(LargestUserFile) + 1;
+  const qint64 piece = std::max<qint64>(static_cast<qint64>(size) + 1, 4096);
+  QByteArray bytes;
+  while (bytes.size() < limit) {
+    const QByteArray more = input.read(std::min(piece, limit - bytes.size()));
+    if (more.isEmpty()) break;
+    bytes += more;
+  }
   if (static_cast<std::uintmax_t>(bytes.size()) > LargestUserFile)
     throw UserFileError("is larger than " + std::to_string(LargestUserFile >> 20) + " MB");
   return bytes;

@@ -12,6 +12,7 @@
 #include "host/model/FormFile.h"
 #include "host/model/Pictures.h"
 #include "host/model/RichText.h"
+#include "host/model/UserFile.h"
 
 namespace {
 
@@ -310,6 +311,21 @@ TEST(FormFile, AFormFileOrARichTextThatIsNoRegularFileIsRefusedAtOnce) {
   host::RichTextBox box;
   EXPECT_EQ(testsupport::errorNumberOf([&] { box.set("FileName", host::Value("/dev/zero")); }),
             host::err::FileNotFound);
+  fs::remove_all(folder);
+}
+
+TEST(FormFile, AUserFileIsReadWholeIntoNoMoreMemoryThanItHolds) {
+  // Each file a form names was once read into a buffer set aside for the
+  // largest file allowed (64 MB for a file of a few bytes).
+  const fs::path folder = testsupport::makeTempDir();
+  const std::string text = "Item,Count\r\nNuts,7\r\n";
+  std::ofstream(folder / "cells.csv", std::ios::binary) << text;
+  const QByteArray bytes = host::readUserFile(folder / "cells.csv");
+  EXPECT_EQ(bytes.toStdString(), text);
+  EXPECT_LT(bytes.capacity(), 1 << 16);
+  std::string larger(300000, 'x');
+  std::ofstream(folder / "larger.txt", std::ios::binary) << larger;
+  EXPECT_EQ(host::readUserFile(folder / "larger.txt").size(), 300000);
   fs::remove_all(folder);
 }
 
