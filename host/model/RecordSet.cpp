@@ -59,6 +59,51 @@ std::string trimmed(const std::string& text) {
   return text.substr(begin, end - begin);
 }
 
+// Where the quoted text starting at `from` ends (its closing quote; a quote
+// doubled inside it is part of it), or npos when it is never closed.
+std::size_t closingQuote(std::string_view sql, std::size_t from, char quote) {
+  for (std::size_t at = from + 1; at < sql.size(); ++at) {
+    if (sql[at] != quote) continue;
+    if (quote != ']' && at + 1 < sql.size() && sql[at + 1] == quote) {
+      ++at;
+      continue;
+    }
+    return at;
+  }
+  return std::string_view::npos;
+}
+
+// Whether a statement stays whole inside the subquery that wraps it: outside
+// quoted text and comments it holds no ';' and no ')' closing what it did not
+// open, every quote and block comment it opens is closed, and it holds no NUL
+// (where SQLite stops reading). A statement that ended early could put
+// another after it, which the wrapping would not keep from running.
+bool staysOneStatement(std::string_view sql) {
+  int depth = 0;
+  for (std::size_t at = 0; at < sql.size(); ++at) {
+    const char c = sql[at];
+    const char next = at + 1 < sql.size() ? sql[at + 1] : '\0';
+    if (c == '\'' || c == '"' || c == '`' || c == '[') {
+      at = closingQuote(sql, at, c == '[' ? ']' : c);
+      if (at == std::string_view::npos) return false;
+    } else if (c == '-' && next == '-') {
+      at = sql.find('\n', at);  // the wrapping's own line break ends a last comment
+      if (at == std::string_view::npos) break;
+    } else if (c == '/' && next == '*') {
+      at = sql.find("*/", at + 2);
+      if (at == std::string_view::npos) return false;
+      ++at;
+    } else if (c == '(') {
+      ++depth;
+    } else if (c == ')') {
+      if (--depth < 0) return false;
+    } else if (c == ';' || c == '\0') {
+      return false;
+    }
+  }
+  return depth == 0;
+}
+
 // A file that holds anything is an SQLite database only if it starts so.
 bool looksLikeDatabase(const std::filesystem::path& path) {
   QFile file(QString::fromStdString(path.string()));
@@ -122,6 +167,9 @@ std::string RecordSet::queryOf(const std::string& recordSource) {
   const std::string keyword = firstWord(source);
   if (keyword != "SELECT" && keyword != "WITH")
     refuse(RecordSetError::Cause::RecordSource, "must be a table name or a SELECT statement");
+  if (!staysOneStatement(source))
+    refuse(RecordSetError::Cause::RecordSource,
+           "must be one SELECT statement: a ';', an unmatched ')', an unclosed quote or comment or a NUL ends it early");
   // The new line ends a trailing comment before the closing parenthesis.
   return "SELECT * FROM (" + source + "\n)";
 }

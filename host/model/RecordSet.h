@@ -28,7 +28,9 @@ class RecordSet {
                                                        const std::string& recordSource);
   // The SQL a record source runs: a table name becomes a SELECT of the whole
   // table; a SELECT is wrapped as a subquery, so that it can only ever be one
-  // query. Throws RecordSetError for a source that is neither.
+  // query. Throws RecordSetError for a source that is neither, or a SELECT
+  // that would end before its text does (a ';' or an unmatched ')' outside
+  // quotes and comments, an unclosed quote or comment, a NUL).
   [[nodiscard]] static std::string queryOf(const std::string& recordSource);
 
   // Made only by open(); the key keeps it so.

@@ -227,6 +227,33 @@ TEST_F(DataGridTest, ARecordSetReadsOnlyForwardInBlocksUntilItMustStepBack) {
   EXPECT_EQ(host::RecordSet::queryOf(" SELECT 1; \n"), "SELECT * FROM (SELECT 1\n)");
 }
 
+// Whether the guard refuses a record source, and for its record source.
+bool refusedAsRecordSource(const std::string& source) {
+  try {
+    (void)host::RecordSet::queryOf(source);
+  } catch (const host::RecordSetError& error) {
+    return error.cause == host::RecordSetError::Cause::RecordSource && !error.problem.empty();
+  }
+  return false;
+}
+
+TEST(RecordSourceGuard, ASelectThatWouldEndBeforeItsTextIsRefused) {
+  // Each of these once passed as one SELECT, and closed the wrapping
+  // subquery early so that another statement could follow.
+  for (const std::string& source :
+       {std::string("SELECT 1); DELETE FROM orders; SELECT (1"), std::string("SELECT 1);)"),
+        std::string("SELECT 1) UNION SELECT (2"), std::string("SELECT 'open"), std::string("SELECT \"open"),
+        std::string("SELECT 1 /* open"), std::string("SELECT (1"), std::string("SELECT 1; SELECT 2"),
+        std::string("SELECT 1\0); DROP TABLE orders; --", 34)})
+    EXPECT_TRUE(refusedAsRecordSource(source)) << source;
+  // Separators and parentheses inside quotes and comments are text.
+  for (const std::string& source :
+       {std::string("SELECT ';' AS semi, \"a)\" FROM t -- ; )"), std::string("SELECT [x;y], `b)` FROM t /* ; ) */"),
+        std::string("SELECT 'it''s;' FROM t"), std::string("WITH a(x) AS (SELECT (1)) SELECT x FROM a;")})
+    EXPECT_FALSE(refusedAsRecordSource(source)) << source;
+  EXPECT_EQ(host::RecordSet::queryOf("SELECT 'a;b' FROM t -- end"), "SELECT * FROM (SELECT 'a;b' FROM t -- end\n)");
+}
+
 TEST_F(DataGridTest, ARecordSetOfFewerRecordsThanItCountedEndsWhereTheyEnd) {
   testsupport::makeDatabase(folder_ / "long.sqlite", testsupport::ordersTable(3000));
   for (int run = 0; run < 5; ++run) {
