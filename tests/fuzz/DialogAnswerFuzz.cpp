@@ -94,14 +94,16 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     }
 
     // --dialog ANSWER, among further arguments: an answer taken is the
-    // answer alone.
+    // answer alone, unless a later --dialog gives another.
     std::vector<std::string> separate{"print", "form.json", "--dialog", answer};
     separate.insert(separate.end(), more.begin(), more.end());
     const auto withWord = cli::parse(separate);
     if (const auto* options = std::get_if<cli::Options>(&withWord)) {
       if (!options->dialog) fuzz::finding("--dialog forgotten", answer);
-      if (options->dialogAnswer && (!std::holds_alternative<Script>(direct) ||
-                                    !same(*options->dialogAnswer, std::get<Script>(direct))))
+      bool answeredLater = answer.starts_with("--");
+      for (const std::string& argument : more) answeredLater = answeredLater || argument.starts_with("--dialog");
+      if (options->dialogAnswer && !answeredLater &&
+          (!std::holds_alternative<Script>(direct) || !same(*options->dialogAnswer, std::get<Script>(direct))))
         fuzz::finding("--dialog ANSWER taken otherwise than the answer alone", answer);
       if (options->dialogAnswer) checkScript(*options->dialogAnswer, answer);
       if (options->form != "form.json") fuzz::finding("the answer taken for the form", options->form.string());

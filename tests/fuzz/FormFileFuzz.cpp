@@ -5,7 +5,7 @@
 // again and save to the same text: a form the program wrote and cannot read
 // back would be lost. The files a form may name (a picture, a grid's cells,
 // a rich text, a database, a folder) lie beside it, so that their readers
-// are reached too, and the form's picture is drawn as the user would see it.
+// are reached too, and the form's picture and its charts are drawn.
 #include <sqlite3.h>
 
 #include <cstddef>
@@ -16,6 +16,7 @@
 #include <string_view>
 
 #include "FuzzSupport.h"
+#include "host/model/Chart.h"
 #include "host/model/Components.h"
 #include "host/model/Control.h"
 #include "host/model/FormFile.h"
@@ -81,8 +82,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
       if (refused.file() != SourceName) fuzz::finding("a refusal that does not name the file", refused.what());
       return;
     }
-    // The picture of the form as the user sees it draws every control.
+    // The picture of the form as the user sees it draws every control; a
+    // chart is drawn as a print of it draws it.
     (void)form->snapshot();
+    for (const host::ObjectRef& control : form->controls())
+      if (const auto* chart = dynamic_cast<const host::MSChart*>(control.get())) (void)chart->chartPicture();
     const std::string text = saved(*form, folder, "a loaded form cannot be saved");
     form->unload();
     form.reset();
