@@ -299,11 +299,12 @@ class DataGridRenderer {
     return RowEnd::Next;
   }
 
-  // The records were counted when the grid was bound; reading them may find
-  // that they end sooner (a query of random rows, or a database another
-  // program changed): the grid then ends where its records end.
+  // The records were counted when the grid was bound, up to a bound: reading
+  // them may find that they end sooner (a query of random rows, or a
+  // database another program changed), or that a long query goes on past
+  // what was counted. The grid ends where its records end.
   void followRecordCount() {
-    host::resume([&] { recordCount_ = std::min(recordCount_, grid_.get("ApproxCount").toDouble()); });
+    host::resume([&] { recordCount_ = grid_.get("ApproxCount").toDouble(); });
   }
 
   // Moves the window on, keeping its last row as its first.

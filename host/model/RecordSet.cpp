@@ -1,7 +1,11 @@
 #include "host/model/RecordSet.h"
 
+#include <sqlite3.h>
+
+#include <QDeadlineTimer>
 #include <QFile>
 #include <QSqlDatabase>
+#include <QSqlDriver>
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QSqlRecord>
@@ -20,6 +24,14 @@ namespace {
 
 constexpr std::int64_t BlockSize = 256;
 constexpr std::size_t BlocksKept = 4;
+// The records are counted when the set opens up to this many, and for this
+// long at most: beyond, they are counted as they are read (a query may yield
+// billions of rows, or never end).
+constexpr std::int64_t CountedAtOpen = 100000;
+constexpr int CountingMilliseconds = 2000;
+// The longest text or blob a query may make: a value past it is an error of
+// the query, not all of the memory.
+constexpr int LongestValue = 64 * 1024 * 1024;
 
 [[noreturn]] void refuse(RecordSetError::Cause cause, std::string problem) {
   throw RecordSetError{cause, std::move(problem)};
@@ -126,6 +138,35 @@ std::string fieldText(const QVariant& value) {
 
 }  // namespace
 
+// SQLite's own handle of a connection, for what Qt does not offer.
+sqlite3* handleOf(const QSqlDatabase& database) {
+  const QVariant handle = database.driver()->handle();
+  if (!handle.isValid() || qstrcmp(handle.typeName(), "sqlite3*") != 0) return nullptr;
+  return *static_cast<sqlite3* const*>(handle.constData());
+}
+
+// Counts the records of `sql`, up to CountedAtOpen + 1 and for
+// CountingMilliseconds at most; nothing when the count was cut short by time.
+std::optional<std::int64_t> countRecords(QSqlDatabase& database, const QString& sql) {
+  sqlite3* handle = handleOf(database);
+  QDeadlineTimer deadline(CountingMilliseconds);
+  if (handle != nullptr) {
+    sqlite3_progress_handler(
+        handle, 10000, [](void* until) { return static_cast<QDeadlineTimer*>(until)->hasExpired() ? 1 : 0; },
+        &deadline);
+  }
+  QSqlQuery count(database);
+  const bool counted =
+      count.exec(QStringLiteral("SELECT COUNT(*) FROM (SELECT 1 FROM (%1) LIMIT %2)").arg(sql).arg(CountedAtOpen + 1)) &&
+      count.next();
+  if (handle != nullptr) sqlite3_progress_handler(handle, 0, nullptr, nullptr);
+  if (!counted) {
+    if (deadline.hasExpired()) return std::nullopt;
+    refuse(RecordSetError::Cause::RecordSource, reasonOf(count.lastError()));
+  }
+  return count.value(0).toLongLong();
+}
+
 struct RecordSet::Connection {
   Connection() : name(QStringLiteral("vellora.records.%1").arg(++made)) {}
   Connection(const Connection&) = delete;
@@ -189,6 +230,7 @@ std::unique_ptr<RecordSet> RecordSet::open(const std::filesystem::path& database
   connection->database.setConnectOptions(QStringLiteral("QSQLITE_OPEN_READONLY"));
   if (!connection->database.open())
     refuse(RecordSetError::Cause::Database, "cannot be opened: " + reasonOf(connection->database.lastError()));
+  if (sqlite3* handle = handleOf(connection->database)) sqlite3_limit(handle, SQLITE_LIMIT_LENGTH, LongestValue);
   QSqlQuery check(connection->database);
   if (!check.exec(QStringLiteral("PRAGMA query_only = ON")) ||
       !check.exec(QStringLiteral("SELECT COUNT(*) FROM sqlite_master"))) {
@@ -197,17 +239,18 @@ std::unique_ptr<RecordSet> RecordSet::open(const std::filesystem::path& database
     refuse(RecordSetError::Cause::Database, "is not an SQLite database: " + reasonOf(check.lastError()));
   }
 
-  connection->sql = QString::fromStdString(sql);
-  if (!check.exec(QStringLiteral("SELECT COUNT(*) FROM (%1)").arg(connection->sql)) || !check.next())
-    refuse(RecordSetError::Cause::RecordSource, reasonOf(check.lastError()));
-  const std::int64_t count = check.value(0).toLongLong();
   check.finish();
+  connection->sql = QString::fromStdString(sql);
+  const std::optional<std::int64_t> counted = countRecords(connection->database, connection->sql);
 
   connection->query.emplace(connection->database);
   connection->query->setForwardOnly(true);
   connection->run();
   auto records = std::make_unique<RecordSet>(Key(), std::move(connection));
-  records->count_ = count;
+  // Past what was counted there may be more: one more is assumed, and found
+  // or not when the reading gets there.
+  records->countComplete_ = counted && *counted <= CountedAtOpen;
+  records->count_ = records->countComplete_ ? *counted : std::max<std::int64_t>(counted.value_or(0), 1);
   records->runs_ = 1;
   const QSqlRecord fields = records->connection_->query->record();
   for (int i = 0; i < fields.count(); ++i) records->fields_.push_back(fields.fieldName(i).toStdString());
@@ -284,12 +327,23 @@ void RecordSet::readBlock(Block& block, std::int64_t first) {
     record.reserve(static_cast<std::size_t>(fields));
     for (int f = 0; f < fields; ++f) record.push_back(fieldText(connection.query->value(f)));
   }
-  if (static_cast<std::int64_t>(block.records.size()) < BlockSize) endAt(first + static_cast<std::int64_t>(block.records.size()));
+  // A value past the longest a query may make stops the query.
+  if (connection.query->lastError().isValid())
+    raise(err::InvalidProcedureCall, "The grid's records cannot be read: " + reasonOf(connection.query->lastError()));
+  const auto read = static_cast<std::int64_t>(block.records.size());
+  if (read < BlockSize) {
+    endAt(first + read);
+  } else if (!countComplete_) {
+    count_ = std::max(count_, first + read + 1);  // the next block may hold more
+  }
 }
 
 // The count taken at open is a hint: a query that yields fewer records (one
 // of random rows, or a database changed by another program since) ends
 // where its records end.
-void RecordSet::endAt(std::int64_t records) { count_ = std::min(count_, records); }
+void RecordSet::endAt(std::int64_t records) {
+  count_ = countComplete_ ? std::min(count_, records) : records;
+  countComplete_ = true;
+}
 
 }  // namespace host

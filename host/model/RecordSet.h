@@ -46,7 +46,12 @@ class RecordSet {
 
   // The records counted when the set was opened, less those found missing
   // since: it shrinks to where the records end once a read reaches the end.
+  // A query of more records than are counted at open (a hundred thousand,
+  // or what two seconds count) is counted as it is read: then the count is
+  // what was read so far and one more, until the reading finds the end.
   [[nodiscard]] std::int64_t count() const { return count_; }
+  // The count is the query's whole (its end was found or counted).
+  [[nodiscard]] bool countComplete() const { return countComplete_; }
   [[nodiscard]] const std::vector<std::string>& fieldNames() const { return fields_; }
   // The field's position, or -1 (names compared without regard to case).
   [[nodiscard]] int fieldIndex(const std::string& name) const;
@@ -73,6 +78,7 @@ class RecordSet {
   std::unique_ptr<Connection> connection_;
   std::vector<std::string> fields_;
   std::int64_t count_ = 0;
+  bool countComplete_ = true;
   std::vector<Block> blocks_;
   std::uint64_t uses_ = 0;
   int runs_ = 0;

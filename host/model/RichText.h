@@ -44,6 +44,8 @@ class RichTextBox final : public Control, public FormatRangeControl {
   [[nodiscard]] std::string rtf() const;
   // The file the document came from, while the document is as it was read.
   [[nodiscard]] std::filesystem::path unchangedSource() const;
+  // The document as it stands (for its layout).
+  [[nodiscard]] const PagedDocument& document() const { return *document_; }
   // Number of characters of Text (UTF-16 code units).
   [[nodiscard]] std::int32_t textLength() const;
 

@@ -1,6 +1,9 @@
 // The rich-text box: its document, properties and form-file data; the
 // document draws itself stretch by stretch (host/PagedDocument.h).
+#include <QImage>
 #include <QTextDocument>
+#include <QUrl>
+#include <QVariant>
 
 #include "host/HostError.h"
 #include "host/Lang.h"
@@ -22,9 +25,35 @@ QString qtext(const std::string& text) { return QString::fromStdString(text); }
 
 std::string lowerExtension(const std::filesystem::path& file) { return lowerCase(file.extension().string()); }
 
+// A document whose pictures and style sheets are files a user names: only a
+// regular file of a size a page can hold is read, and anything else is left
+// out as a missing picture is (a pipe would block the job for ever, a device
+// would never end).
+class UserFilesDocument final : public QTextDocument {
+ protected:
+  QVariant loadResource(int type, const QUrl& name) override {
+    if (!name.scheme().isEmpty() && !name.isLocalFile()) return QTextDocument::loadResource(type, name);
+    const QString path = name.isLocalFile() ? name.toLocalFile() : name.path();
+    try {
+      return readUserFile(path.toStdString());
+    } catch (const UserFileError&) {
+      // Something must stand in for a picture: given none, the layout would
+      // read the file itself.
+      if (type != ImageResource) return QByteArray();
+      QImage nothing(1, 1, QImage::Format_ARGB32);
+      nothing.fill(Qt::transparent);
+      return nothing;
+    }
+  }
+};
+
+std::shared_ptr<PagedDocument> userFilesDocument() {
+  return PagedDocument::adopt(std::make_unique<UserFilesDocument>());
+}
+
 }  // namespace
 
-RichTextBox::RichTextBox() : document_(PagedDocument::create()) {
+RichTextBox::RichTextBox() : document_(userFilesDocument()) {
   declareExtender();
   declare({"BackColor", ValueType::Long, WindowBackground});
   declare({"Enabled", ValueType::Boolean, true});
@@ -45,7 +74,7 @@ RichTextBox::~RichTextBox() = default;
 
 PagedDocument& RichTextBox::freshDocument() {
   ++revision_;
-  document_ = PagedDocument::create();
+  document_ = userFilesDocument();
   return *document_;
 }
 

@@ -557,6 +557,24 @@ TEST_F(DataGridProgram, EveryRecordPrintsOnceInOrderUnderTheHeadersOfItsPageAndT
   EXPECT_EQ(testsupport::fileBytes(folder_ / "orders.sqlite"), before) << "printing never changes the database";
 }
 
+TEST_F(DataGridProgram, AnEndlessQueryPrintsItsRecordsInOrderUpToThePageRange) {
+  if (!toolAvailable("pdftotext") || !toolAvailable("pdfinfo")) GTEST_SKIP() << "poppler-utils are not installed";
+  const fs::path form = writeForm(
+      "WITH RECURSIVE c(x) AS (SELECT 1 UNION ALL SELECT x + 1 FROM c) "
+      "SELECT x AS id, 'Customer ' || x AS customer, x * 2 AS total FROM c");
+  const Outcome outcome = run({"print", form.string(), "--pdf", "endless.pdf", "--set", "ToPage=3"});
+  ASSERT_EQ(outcome.status, 0) << outcome.err;
+  const std::vector<std::string> pages = pdfPages(folder_ / "endless.pdf");
+  ASSERT_EQ(pages.size(), 3U);
+  std::string all;
+  for (const std::string& page : pages) all += page;
+  const std::regex record("Customer (\\d+)");
+  int expected = 1;
+  for (auto row = std::sregex_iterator(all.begin(), all.end(), record); row != std::sregex_iterator(); ++row)
+    EXPECT_EQ(std::stoi((*row)[1]), expected++);
+  EXPECT_GT(expected, 100) << "three pages of records";
+}
+
 TEST_F(DataGridProgram, ARecordSourceThatIsNotAQueryIsRefusedAndNothingPrints) {
   const fs::path form = writeForm("DELETE FROM orders");
   const std::string before = testsupport::fileBytes(folder_ / "orders.sqlite");

@@ -269,4 +269,39 @@ TEST_F(DataGridTest, ARecordSetOfFewerRecordsThanItCountedEndsWhereTheyEnd) {
   }
 }
 
+TEST_F(DataGridTest, AnEndlessQueryOpensAtOnceAndIsCountedAsItIsRead) {
+  const std::string endless = "WITH RECURSIVE c(x) AS (SELECT 1 UNION ALL SELECT x + 1 FROM c) SELECT x FROM c";
+  auto records = host::RecordSet::open(database_, endless);
+  EXPECT_FALSE(records->countComplete());
+  const std::int64_t counted = records->count();
+  EXPECT_GT(counted, 0);
+  // Reading on past what was counted finds more, and counts them.
+  const std::int64_t far = counted + 1000;
+  for (std::int64_t r = counted - 5; r <= far; ++r) ASSERT_EQ(records->text(r, 0), std::to_string(r + 1));
+  EXPECT_GT(records->count(), far);
+  EXPECT_FALSE(records->countComplete());
+
+  // One that ends past the count at open ends where it ends.
+  const std::string long_ =
+      "WITH RECURSIVE c(x) AS (SELECT 1 UNION ALL SELECT x + 1 FROM c WHERE x < 100300) SELECT x FROM c";
+  auto ending = host::RecordSet::open(database_, long_);
+  for (std::int64_t r = 0; r < 100400 && r < ending->count(); ++r) ASSERT_FALSE(ending->text(r, 0).empty()) << r;
+  EXPECT_TRUE(ending->countComplete());
+  EXPECT_EQ(ending->count(), 100300);
+}
+
+TEST_F(DataGridTest, AValueLongerThanAQueryMayMakeIsAnErrorOfTheJobNotAllTheMemory) {
+  // Refused where the value is made: when the query is counted, or read.
+  std::string problem;
+  try {
+    auto records = host::RecordSet::open(database_, "SELECT randomblob(900000000) AS b");
+    (void)records->text(0, 0);
+  } catch (const host::RecordSetError& error) {
+    problem = error.problem;
+  } catch (const host::HostError& error) {
+    problem = error.what();
+  }
+  EXPECT_NE(problem.find("too big"), std::string::npos) << problem;
+}
+
 }  // namespace

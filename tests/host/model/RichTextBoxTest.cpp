@@ -3,12 +3,16 @@
 #include <gtest/gtest.h>
 
 #include <QImage>
+#include <QAbstractTextDocumentLayout>
 #include <QTextBlock>
 #include <QTextCursor>
 #include <QTextDocument>
 #include <QTextFragment>
 #include <QTextFrame>
 #include <QTextTable>
+#include <sys/stat.h>
+
+#include <filesystem>
 #include <fstream>
 #include <set>
 #include <sstream>
@@ -17,6 +21,7 @@
 #include "host/CodePages.h"
 #include "host/Font.h"
 #include "host/Lang.h"
+#include "host/PagedDocument.h"
 #include "host/RasterDc.h"
 #include "host/model/FormFile.h"
 #include "host/model/RichText.h"
@@ -404,6 +409,26 @@ TEST(RichTextBox, TextAndTextRtfAreTwoViewsOfOneDocument) {
   copy.set("TextRTF", Value(rtf));
   EXPECT_EQ(copy.get("Text").toString(), "First\nSecond");
   EXPECT_EQ(testsupport::errorNumberOf([&] { box.set("FileName", Value(std::string("/no/such/file.rtf"))); }), 53);
+}
+
+TEST(RichTextBox, PicturesOfAnHtmlTextAreReadOnlyFromRegularFiles) {
+  const std::filesystem::path folder = testsupport::makeTempDir("vellora-html-pictures");
+  QImage tall(20, 300, QImage::Format_RGB32);
+  tall.fill(Qt::blue);
+  ASSERT_TRUE(tall.save(QString::fromStdString((folder / "tall.png").string())));
+  const std::filesystem::path fifo = folder / "pipe.png";
+  ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+  const auto heightWith = [](const std::string& source) {
+    host::RichTextBox box;
+    box.setHtml("<p>Before</p><img src='" + source + "'><p>After</p>");
+    return box.document().text().documentLayout()->documentSize().height();
+  };
+  const double shown = heightWith((folder / "tall.png").string());
+  EXPECT_GT(shown, 300) << "a picture file is read";
+  // Neither blocks nor reads for ever: each is left out as a missing picture.
+  for (const std::string& special : {fifo.string(), std::string("/dev/zero"), folder.string()})
+    EXPECT_LT(heightWith(special), shown - 200) << special;
+  std::filesystem::remove_all(folder);
 }
 
 // Lays the numbered lines out in stretches of a page band each, as a job does.
