@@ -506,6 +506,11 @@ class RtfReader {
     GroupState& s = state();
     switch (s.destination) {
       case Destination::Text:
+        // Control characters are no text of a document: RTF gives a tab, a
+        // line break and a paragraph by control words, and a NUL or another
+        // control character, raw or as \'hh or \uN, is passed over (written
+        // back it would be left out, and the text would change).
+        if (c < u'\x20' && c != u'\t') return;
         addText(QString(QChar(c)));
         return;
       case Destination::FontTable:

@@ -77,8 +77,14 @@ fs::path programFolder() {
 }
 
 void finding(std::string_view what, std::string_view detail) {
-  std::fprintf(stderr, "\n==FINDING== %.*s\n", static_cast<int>(what.size()), what.data());
-  if (!detail.empty()) std::fprintf(stderr, "%.*s\n", static_cast<int>(detail.size()), detail.data());
+  // Written whole: the detail may hold NUL bytes.
+  std::fputs("\n==FINDING== ", stderr);
+  std::fwrite(what.data(), 1, what.size(), stderr);
+  std::fputc('\n', stderr);
+  if (!detail.empty()) {
+    std::fwrite(detail.data(), 1, detail.size(), stderr);
+    std::fputc('\n', stderr);
+  }
   std::fflush(stderr);
   std::abort();
 }

@@ -1,13 +1,16 @@
 // Rich text given as HTML (a form file's "Html", a .html file), as the
 // rich-text box takes it: Qt's reader makes the document, which must print
 // page by page to its end; the RTF the box writes of it when the form is
-// saved must read back to the same text, line by line. Only empty lines may
-// differ: a cell that spans rows is written as the cell above and an empty
-// cell in each row below it, as RTF without merged cells has it.
+// saved must read back to the same text, line by line. Only empty lines and
+// control characters may differ: a cell that spans rows is written as the
+// cell above and an empty cell in each row below it, as RTF without merged
+// cells has it, and control characters other than the tab (a NUL that HTML
+// text may hold) are no text RTF keeps.
 #include <cstddef>
 #include <cstdint>
 #include <string>
 
+#include <algorithm>
 #include <sstream>
 #include <vector>
 
@@ -19,8 +22,10 @@ namespace {
 std::vector<std::string> linesWithText(const std::string& text) {
   std::vector<std::string> lines;
   std::istringstream in(text);
-  for (std::string line; std::getline(in, line);)
+  for (std::string line; std::getline(in, line);) {
+    std::erase_if(line, [](char c) { return static_cast<unsigned char>(c) < 0x20 && c != '\t'; });
     if (!line.empty()) lines.push_back(line);
+  }
   return lines;
 }
 
