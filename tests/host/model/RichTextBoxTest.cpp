@@ -272,6 +272,15 @@ TEST(RtfReader, AParagraphOfThousandsOfRunsKeepsTheFormatOfEach) {
   EXPECT_TRUE(document.plain().ends_with("r4998 r4999 ")) << document.plain().substr(document.plain().size() - 40);
 }
 
+TEST(RtfReader, ControlCharactersAreNoTextOfTheDocument) {
+  // A NUL read into the document was left out when the box wrote it again,
+  // so the saved text was not the text read.
+  const char bytes[] = "{\\rtf1 a\0b\\'00c\\u1?d\x01\x1f" "e\tg\\tab f\\line h}";
+  Document document(std::string_view(bytes, sizeof bytes - 1));
+  EXPECT_EQ(document.plain(), "abcde\tg\tf\nh");
+  EXPECT_EQ(Document(host::writeRtf(document.text)).plain(), document.plain());
+}
+
 TEST(RtfReader, PageBreaksStartTheNextParagraphOnANewPage) {
   Document document(R"({\rtf1 One\page Two\par Three\par\pard\pagebb Four\par})");
   EXPECT_EQ(document.plain(), "One\nTwo\nThree\nFour");
