@@ -831,17 +831,28 @@ class RtfWriter {
     // Paragraphs are parted by \par; a table's rows end in \row, and the
     // paragraph before a table ends before its first cell.
     bool paragraphOpen = false;
+    // The last paragraph needs no \par, unless it is empty: an empty
+    // paragraph is read only where a \par ends it. The one that follows a
+    // table (every table has one) and a document's only one are there anyway.
+    bool first = true;
+    bool afterFrame = false;
+    bool lastNeedsEnd = false;
     for (auto it = document_.rootFrame()->begin(); !it.atEnd(); ++it) {
       if (QTextFrame* frame = it.currentFrame()) {
         if (paragraphOpen) out += "\\par\n";
         paragraphOpen = false;
         writeFrame(out, *frame);
+        afterFrame = true;
       } else if (it.currentBlock().isValid()) {
         if (paragraphOpen) out += "\\par\n";
         writeBlock(out, it.currentBlock(), false);
         paragraphOpen = true;
+        lastNeedsEnd = it.currentBlock().length() <= 1 && !afterFrame && !first;
+        afterFrame = false;
       }
+      first = false;
     }
+    if (paragraphOpen && lastNeedsEnd) out += "\\par\n";
     out += "}";
     return out;
   }

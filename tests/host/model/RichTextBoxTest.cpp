@@ -281,6 +281,18 @@ TEST(RtfReader, ControlCharactersAreNoTextOfTheDocument) {
   EXPECT_EQ(Document(host::writeRtf(document.text)).plain(), document.plain());
 }
 
+TEST(RtfWriter, AnEmptyLastParagraphIsKept) {
+  // Written without its \par, an empty last paragraph was not read back.
+  for (const char* rtf : {R"({\rtf1 words\par\par})", R"({\rtf1 a\par\par\par})", R"({\rtf1 \par})",
+                          R"({\rtf1 \trowd\cellx1000\intbl a\cell\row\pard\par})", R"({\rtf1 one})"}) {
+    Document document(rtf);
+    Document again(host::writeRtf(document.text));
+    EXPECT_EQ(again.text.blockCount(), document.text.blockCount()) << rtf;
+    EXPECT_EQ(again.plain(), document.plain()) << rtf;
+    EXPECT_EQ(host::writeRtf(again.text), host::writeRtf(document.text)) << rtf;
+  }
+}
+
 TEST(RtfReader, PageBreaksStartTheNextParagraphOnANewPage) {
   Document document(R"({\rtf1 One\page Two\par Three\par\pard\pagebb Four\par})");
   EXPECT_EQ(document.plain(), "One\nTwo\nThree\nFour");
