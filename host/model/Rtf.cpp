@@ -833,10 +833,13 @@ class RtfWriter {
     bool paragraphOpen = false;
     // The last paragraph needs no \par, unless it is empty: an empty
     // paragraph is read only where a \par ends it. The one that follows a
-    // table (every table has one) and a document's only one are there anyway.
+    // table (every table has one) and a document's only one are there
+    // anyway, but without a format of their own: theirs is not written.
     bool first = true;
     bool afterFrame = false;
+    bool lastEmpty = false;
     bool lastNeedsEnd = false;
+    std::size_t lastStart = 0;
     for (auto it = document_.rootFrame()->begin(); !it.atEnd(); ++it) {
       if (QTextFrame* frame = it.currentFrame()) {
         if (paragraphOpen) out += "\\par\n";
@@ -845,14 +848,20 @@ class RtfWriter {
         afterFrame = true;
       } else if (it.currentBlock().isValid()) {
         if (paragraphOpen) out += "\\par\n";
+        lastStart = out.size();
         writeBlock(out, it.currentBlock(), false);
         paragraphOpen = true;
-        lastNeedsEnd = it.currentBlock().length() <= 1 && !afterFrame && !first;
+        lastEmpty = it.currentBlock().length() <= 1;
+        lastNeedsEnd = lastEmpty && !afterFrame && !first;
         afterFrame = false;
       }
       first = false;
     }
     if (paragraphOpen && lastNeedsEnd) out += "\\par\n";
+    if (paragraphOpen && lastEmpty && !lastNeedsEnd) {
+      out.resize(lastStart);
+      out += "\\pard ";
+    }
     out += "}";
     return out;
   }

@@ -284,7 +284,9 @@ TEST(RtfReader, ControlCharactersAreNoTextOfTheDocument) {
 TEST(RtfWriter, AnEmptyLastParagraphIsKept) {
   // Written without its \par, an empty last paragraph was not read back.
   for (const char* rtf : {R"({\rtf1 words\par\par})", R"({\rtf1 a\par\par\par})", R"({\rtf1 \par})",
-                          R"({\rtf1 \trowd\cellx1000\intbl a\cell\row\pard\par})", R"({\rtf1 one})"}) {
+                          R"({\rtf1 \trowd\cellx1000\intbl a\cell\row\pard\par})", R"({\rtf1 one})",
+                          R"({\rtf1 \trowd\cellx1000\intbl a\cell\row\pard\li283\fi-283\sa120 })",
+                          R"({\rtf1 \pard\qc\sa120 })"}) {
     Document document(rtf);
     Document again(host::writeRtf(document.text));
     EXPECT_EQ(again.text.blockCount(), document.text.blockCount()) << rtf;
