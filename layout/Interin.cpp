@@ -21,6 +21,8 @@ constexpr int DesignStoperTop = 600;
 
 // The host form's snapshot is drawn this many pixels down in the window.
 constexpr int SnapshotTop = 18;
+// The largest form picture the cover takes, pixels: four 8K screens.
+constexpr double MostSnapshotPixels = 4.0 * 7680 * 4320;
 
 using host::twipsToPixels;
 
@@ -115,6 +117,10 @@ void Interin::Move(double left, double top, double width, double height) {
 void Interin::snapshotOfHostForm(double widthPixels, double heightPixels) {
   const host::ObjectRef form = job_.HostForm.lock();
   if (!form) host::raise(host::err::ObjectRequired);
+  // A form far larger than any screen (a resizer's adaptation to a screen of
+  // a hundred thousand pixels) is covered without its picture: the cover
+  // would cost gigabytes and show a corner of it.
+  if (widthPixels * heightPixels > MostSnapshotPixels) return;
   const host::Picture picture = host::formViewOf(*form).snapshot();
   const int width = std::min(static_cast<int>(host::roundHalfEven(widthPixels)), picture.width());
   const int height = std::min(static_cast<int>(host::roundHalfEven(heightPixels)), picture.height());

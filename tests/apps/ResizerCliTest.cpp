@@ -138,6 +138,17 @@ TEST_F(ResizerProgram, AFormOpenedOnAnotherScreenPrintsAtItsDesignScale) {
   EXPECT_EQ(firstPage("resized.pdf"), designPage);
 }
 
+TEST_F(ResizerProgram, AFormAdaptedToAHugeScreenStillPrintsAtItsDesignScale) {
+  if (std::system("command -v pdftoppm >/dev/null 2>&1") != 0) GTEST_SKIP() << "pdftoppm is not installed";
+  const fs::path design = formsFolder / "resizer-design.json";
+  ASSERT_EQ(run({"print", design.string(), "--pdf", "design.pdf"}).status, 0);
+  // The form grows to some sixty thousand pixels a side: the job covers it
+  // without a picture of it (which would take gigabytes) and prints as ever.
+  const Outcome huge = run({"resize", design.string(), "--screen", "100000x100000", "--print", "huge.pdf"});
+  ASSERT_EQ(huge.status, 0) << huge.err;
+  EXPECT_EQ(firstPage("huge.pdf"), firstPage("design.pdf"));
+}
+
 TEST_F(ResizerProgram, TheLiveWindowShowsTheFormBeforeAndAfterAResize) {
   const Outcome before = run({"run", demoForm.string(), "--screen", "1024x768", "--png", "before.png"});
   ASSERT_EQ(before.status, 0) << before.err;
