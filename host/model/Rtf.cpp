@@ -325,7 +325,9 @@ class RtfReader {
   }
 
   void fontTableWord(std::string_view word, int n) {
-    if (word == "f") {
+    if (word == "u") {
+      unicodeCharacter(n);  // a character of a font's name, as in text
+    } else if (word == "f") {
       fontNumber_ = n;
     } else if (word == "fcharset") {
       // The symbol set draws its glyphs at the places of Latin-1.
@@ -821,8 +823,11 @@ class RtfWriter {
   std::string write() {
     collectTables();
     std::string out = "{\\rtf1\\ansi\\ansicpg1252\\deff0\\uc1\n{\\fonttbl";
-    for (std::size_t i = 0; i < fonts_.size(); ++i)
-      out += "{\\f" + std::to_string(i) + "\\fnil " + fonts_[i].toStdString() + ";}";
+    for (std::size_t i = 0; i < fonts_.size(); ++i) {
+      out += "{\\f" + std::to_string(i) + "\\fnil ";
+      appendEscaped(out, fonts_[i]);
+      out += ";}";
+    }
     out += "}\n{\\colortbl;";
     for (const QColor& color : colors_)
       out += "\\red" + std::to_string(color.red()) + "\\green" + std::to_string(color.green()) + "\\blue" +
@@ -973,9 +978,17 @@ class RtfWriter {
     if (fonts_.empty()) fonts_.push_back(QString::fromStdString(Font().installedFamily()));
   }
 
+  // The font's name as the font table can hold it: a ';' ends a name there
+  // and a control character is no part of one, so both are left out (and the
+  // blanks around it, which the reader drops); braces, backslashes and
+  // characters past ASCII are escaped as in text when the table is written.
   static QString family(const QTextCharFormat& format) {
     const QStringList families = format.fontFamilies().toStringList();
-    return families.isEmpty() ? format.font().family() : families.front();
+    QString name = families.isEmpty() ? format.font().family() : families.front();
+    name.removeIf([](QChar c) {
+      return c == u';' || c.unicode() < 0x20 || c == QChar::LineSeparator || c == QChar::ParagraphSeparator;
+    });
+    return name.trimmed();
   }
 
   int fontIndex(const QString& name) {

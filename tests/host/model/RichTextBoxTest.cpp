@@ -295,6 +295,23 @@ TEST(RtfWriter, AnEmptyLastParagraphIsKept) {
   }
 }
 
+TEST(RtfWriter, FontNamesAreWrittenSoThatTheFontTableStaysWhole) {
+  // A brace in a font's name was written as it is and took the rest of the
+  // document into the font table: the saved text read back empty.
+  QTextDocument document;
+  QTextCursor cursor(&document);
+  QTextCharFormat odd;
+  odd.setFontFamilies({QString::fromUtf8(" Odd {Sans} \\ caf\u00e9; ")});
+  cursor.insertText("Kept text", odd);
+  const std::string written = host::writeRtf(document);
+  Document again(written);
+  EXPECT_EQ(again.plain(), "Kept text") << written;
+  EXPECT_EQ(again.formatAt("Kept").fontFamilies().toStringList().value(0).toStdString(),
+            "Odd {Sans} \\ caf\u00e9")
+      << written;
+  EXPECT_EQ(host::writeRtf(again.text), written);
+}
+
 TEST(RtfReader, PageBreaksStartTheNextParagraphOnANewPage) {
   Document document(R"({\rtf1 One\page Two\par Three\par\pard\pagebb Four\par})");
   EXPECT_EQ(document.plain(), "One\nTwo\nThree\nFour");
