@@ -1,5 +1,7 @@
 #include "host/Dc.h"
 
+#include "host/HostError.h"
+
 namespace host {
 
 Pen Pen::fromStyleNumber(int style, int width, Rgb color) {
@@ -16,13 +18,18 @@ DcStateSaver::DcStateSaver(Dc& dc)
       pen_(dc.pen()),
       brush_(dc.brush()) {}
 
+// A device that fails (a printer gone out of order) fails these calls too,
+// most often while a failure of the guarded drawing is already on its way
+// out: a run-time error escaping a destructor ends the program. Each
+// attribute is put back on its own and a failure to do so is passed over;
+// the device's next call reports it again.
 DcStateSaver::~DcStateSaver() {
-  dc_.setBkMode(bkMode_);
-  dc_.setBkColor(bkColor_);
-  dc_.setTextColor(textColor_);
-  dc_.setFont(font_);
-  dc_.selectPen(pen_);
-  dc_.selectBrush(brush_);
+  resume([&] { dc_.setBkMode(bkMode_); });
+  resume([&] { dc_.setBkColor(bkColor_); });
+  resume([&] { dc_.setTextColor(textColor_); });
+  resume([&] { dc_.setFont(font_); });
+  resume([&] { dc_.selectPen(pen_); });
+  resume([&] { dc_.selectBrush(brush_); });
 }
 
 }  // namespace host
