@@ -106,7 +106,10 @@ bool FinishPrintJob(PrintJob& job) {
     host::printer().endPagePrinter();
     host::printer().endDoc();
     return true;
-  } catch (const host::HostError&) {
+  } catch (const host::HostError& error) {
+    // The job ends False on a run-time error: it is recorded as any other is
+    // (a PDF file that cannot be written names the file there).
+    job.FailureText = error.description() + " (" + std::to_string(error.number()) + ")";
     host::ui().msgBox(job.PrinterErrorText, host::mb::Critical);
     return false;
   }
@@ -153,6 +156,15 @@ bool printDocument(PrintJob& job) {
       return false;
     }
     DrawPrintTitles(job);
+    if (job.StopRequested) {
+      // A title the printer failed on has been reported and its document
+      // killed (ReportJobError): ending the document now would end none, or
+      // one the titles opened afresh, and call that a print.
+      job.StopRequested = false;
+      host::resume([] { host::printer().killDoc(); });
+      host::ui().doEvents();
+      return false;
+    }
     host::ui().doEvents();
     if (!FinishPrintJob(job)) return false;
     host::ui().doEvents();
