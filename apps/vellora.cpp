@@ -65,11 +65,13 @@ void addOutput(JobRecord& record, const std::string& output, int pages) {
   record.outputs.append(QJsonObject{{"output", QString::fromStdString(output)}, {"pages", pages}});
 }
 
-bool installedPrinter(const std::string& name) {
+std::shared_ptr<host::PrinterDevice> findPrinter(const std::string& name) {
   for (const auto& device : host::runtime().printers())
-    if (host::equalsNoCase(device->deviceName(), name)) return true;
-  return false;
+    if (host::equalsNoCase(device->deviceName(), name)) return device;
+  return nullptr;
 }
+
+bool installedPrinter(const std::string& name) { return findPrinter(name) != nullptr; }
 
 void subscribe(Vellora& control, JobRecord& record) {
   control.events().BeforePrint = [&record](bool&, std::int16_t& Mode) {
@@ -348,6 +350,15 @@ bool applyOptions(const cli::Options& options, Vellora& control) {
       if (options.dialogAnswer->printer && !installedPrinter(*options.dialogAnswer->printer)) {
         std::cerr << "vellora: --dialog: no printer named " << *options.dialogAnswer->printer
                   << " (see vellora printers)" << std::endl;
+        return false;
+      }
+      // More copies than the printer makes would print one set, silently.
+      const std::shared_ptr<host::PrinterDevice> answered =
+          options.dialogAnswer->printer ? findPrinter(*options.dialogAnswer->printer) : host::printer().device();
+      if (options.dialogAnswer->copies && answered &&
+          *options.dialogAnswer->copies > answered->capabilities().maxCopies) {
+        std::cerr << "vellora: --dialog: copies=" << *options.dialogAnswer->copies << ": " << answered->deviceName()
+                  << " makes 1 to " << answered->capabilities().maxCopies << " copies" << std::endl;
         return false;
       }
       host::ui().setPrintDialogScript(*options.dialogAnswer);

@@ -40,6 +40,7 @@ class PageRecording final : public PainterDc<Dc> {
   // (a page shown smaller than it prints keeps its rules).
   void replay(QPainter& painter) const { replay(painter, operations_); }
   static void replay(QPainter& painter, const std::vector<Operation>& operations, int hairline = 0);
+  [[nodiscard]] const std::vector<Operation>& operations() const { return operations_; }
   // Hands the page's drawing over and leaves the page empty.
   [[nodiscard]] std::vector<Operation> takeOperations() { return std::exchange(operations_, {}); }
   // The page drawn into a white image of the page's size.

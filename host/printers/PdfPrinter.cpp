@@ -1,13 +1,17 @@
 // The built-in PDF printer: each document becomes one PDF file. The file is
 // written under a temporary name in the same folder and takes its own name
 // only when the document ends, so a killed or failed document leaves nothing.
+// Copies are sets of the document's pages one after another, as a printer
+// collates them.
 #include <QMarginsF>
 #include <QPainter>
 #include <QPdfWriter>
 #include <QSaveFile>
 #include <QString>
+#include <algorithm>
 #include <memory>
 #include <utility>
+#include <vector>
 
 #include "host/HostError.h"
 #include "host/Printer.h"
@@ -19,6 +23,8 @@ namespace host {
 namespace {
 
 constexpr double pdfDotsPerInch = 600.0;
+// A file holds at most this many sets of a document's pages.
+constexpr int MostPdfCopies = 99;
 
 class PdfDocument final : public RecordedDocument {
  public:
@@ -27,7 +33,8 @@ class PdfDocument final : public RecordedDocument {
       : RecordedDocument(sheetPixels(settings, pdfDotsPerInch), pdfDotsPerInch),
         fileName_(file.string()),
         file_(QString::fromStdString(file.string())),
-        failure_(std::move(failure)) {
+        failure_(std::move(failure)),
+        copies_(std::clamp(settings.copies, 1, MostPdfCopies)) {
     failure_->clear();
     if (!file_.open(QIODevice::WriteOnly)) fail("cannot write");
     writer_ = std::make_unique<QPdfWriter>(&file_);
@@ -49,11 +56,13 @@ class PdfDocument final : public RecordedDocument {
 
  protected:
   void deliver(PageRecording& page) override {
-    if (pagesWritten_ > 0) writer_->newPage();
-    page.replay(painter_);
-    ++pagesWritten_;
+    write(page.operations());
+    // The further sets are written when the first is complete.
+    if (copies_ > 1) pages_.push_back(page.takeOperations());
   }
   void finish() override {
+    for (int copy = 2; copy <= copies_; ++copy)
+      for (const std::vector<PageRecording::Operation>& page : pages_) write(page);
     painter_.end();
     if (!file_.commit()) fail("cannot write");
   }
@@ -63,6 +72,12 @@ class PdfDocument final : public RecordedDocument {
   }
 
  private:
+  void write(const std::vector<PageRecording::Operation>& page) {
+    if (pagesWritten_ > 0) writer_->newPage();
+    PageRecording::replay(painter_, page);
+    ++pagesWritten_;
+  }
+
   // Remembers the file and the system's reason for the printer's caller,
   // then fails the document.
   [[noreturn]] void fail(const std::string& what) {
@@ -77,6 +92,8 @@ class PdfDocument final : public RecordedDocument {
   std::unique_ptr<QPdfWriter> writer_;
   QPainter painter_;
   int pagesWritten_ = 0;
+  int copies_;
+  std::vector<std::vector<PageRecording::Operation>> pages_;  // the first set, kept for the others
 };
 
 class PdfPrinter final : public PrinterDevice {
@@ -90,6 +107,7 @@ class PdfPrinter final : public PrinterDevice {
   [[nodiscard]] Capabilities capabilities() const override {
     Capabilities capabilities = PrinterDevice::capabilities();
     capabilities.duplex = false;
+    capabilities.maxCopies = MostPdfCopies;
     return capabilities;
   }
   [[nodiscard]] std::unique_ptr<Document> startDocument(const Settings& settings, const std::string& title) override {

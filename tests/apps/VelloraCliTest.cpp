@@ -278,6 +278,20 @@ TEST_F(VelloraProgram, TheDialogNeedsADisplayOrItsAnswerAndAnInstalledPrinter) {
   EXPECT_FALSE(fs::exists(folder_ / "orders.pdf"));
 }
 
+TEST_F(VelloraProgram, ThePdfPrinterWritesTheCopiesAskedForAndRefusesMoreThanItMakes) {
+  if (!toolAvailable("pdfinfo")) GTEST_SKIP() << "poppler-utils are not installed";
+  ASSERT_EQ(run({"print", exampleForm.string(), "--pdf", "one.pdf"}).status, 0);
+  const int pages = pdfPageCount(folder_ / "one.pdf");
+  ASSERT_GT(pages, 0);
+  const Outcome three = run({"print", exampleForm.string(), "--pdf", "three.pdf", "--dialog", "copies=3"});
+  ASSERT_EQ(three.status, 0) << three.err;
+  EXPECT_EQ(pdfPageCount(folder_ / "three.pdf"), 3 * pages);
+  const Outcome many = run({"print", exampleForm.string(), "--pdf", "many.pdf", "--dialog", "copies=100000"});
+  EXPECT_EQ(many.status, 2);
+  EXPECT_NE(many.err.find("copies=100000: PDF makes 1 to 99 copies"), std::string::npos) << many.err;
+  EXPECT_FALSE(fs::exists(folder_ / "many.pdf"));
+}
+
 TEST_F(VelloraProgram, PrintersShowTheirPapersAndColour) {
   const Outcome outcome = run({"printers"});
   ASSERT_EQ(outcome.status, 0);

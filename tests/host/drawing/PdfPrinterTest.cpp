@@ -82,6 +82,23 @@ TEST_F(PdfPrinterTest, TheFileAppearsWholeWhenTheDocumentEnds) {
   EXPECT_NE(run("pdfinfo " + quoted(pdf_)).find("595"), std::string::npos);  // A4 is 595 points wide
 }
 
+TEST_F(PdfPrinterTest, CopiesAreWholeSetsOfTheDocumentOneAfterAnother) {
+  Printer printer(host::makePdfPrinter(pdf_));
+  EXPECT_EQ(testsupport::errorNumberOf([&] { printer.setCopies(100); }), 380) << "a file holds 99 sets at most";
+  printer.setCopies(3);
+  printer.setFont(host::Font("Arial", 12));
+  printer.print("First page");
+  printer.newPage();
+  printer.print("Second page");
+  printer.endDoc();
+  ASSERT_EQ(pdfPages(pdf_), 6);
+  for (int page = 1; page <= 6; ++page) {
+    const std::string text = run("pdftotext -f " + std::to_string(page) + " -l " + std::to_string(page) + " " +
+                                 quoted(pdf_) + " -");
+    EXPECT_NE(text.find(page % 2 == 1 ? "First page" : "Second page"), std::string::npos) << "page " << page;
+  }
+}
+
 TEST_F(PdfPrinterTest, KillDocLeavesNoFileBehind) {
   {
     Printer printer(host::makePdfPrinter(pdf_));
