@@ -519,7 +519,7 @@ class RtfReader {
         if (c == u';') {
           fonts_[fontNumber_] = fontName_.trimmed();
           fontName_.clear();
-        } else {
+        } else if (c >= u'\x20' && c != u'\u2028') {  // nor of a font's name
           fontName_ += QChar(c);
         }
         return;

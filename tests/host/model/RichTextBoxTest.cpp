@@ -310,6 +310,13 @@ TEST(RtfWriter, FontNamesAreWrittenSoThatTheFontTableStaysWhole) {
             "Odd {Sans} \\ caf\u00e9")
       << written;
   EXPECT_EQ(host::writeRtf(again.text), written);
+  // Control characters in a name are no part of it: the name stays one the
+  // host knows (Courier New has its metric twin), read and read again.
+  const char table[] = "{\\rtf1{\\fonttbl{\\f1 \x06\0\\'01Courier New\\line;}}\\f1 Mono}";
+  Document mono(std::string_view(table, sizeof table - 1));
+  const QString family = mono.formatAt("Mono").fontFamilies().toStringList().value(0);
+  EXPECT_EQ(family.toStdString(), host::Font("Courier New", 10).installedFamily());
+  EXPECT_EQ(host::writeRtf(Document(host::writeRtf(mono.text)).text), host::writeRtf(mono.text));
 }
 
 TEST(RtfReader, PageBreaksStartTheNextParagraphOnANewPage) {
