@@ -2,7 +2,9 @@
 // Rules the two cell painters share: the page surface's FillRect and the
 // printer's PrnFillRect read the caption alignment code alike and add their
 // coordinates as the host language adds Longs.
+#include <algorithm>
 #include <cstdint>
+#include <string_view>
 
 #include "host/Lang.h"
 
@@ -23,6 +25,30 @@ enum class CaptionPlacement { Left, Right, Centre, Unaligned };
     case 2: case 3: case 6: return CaptionPlacement::Centre;
     default: return CaptionPlacement::Unaligned;
   }
+}
+
+// The part of a one-line caption its cell can show, `boxWidth` device
+// pixels across: the caption itself unless it holds far more characters
+// than pixels, then the part its placement shows (the start of a caption
+// on the left, the end of one on the right, the middle of a centred one).
+// A cell of a 50 MB text is measured and drawn in time and memory of its
+// width, not of its text; no glyph is narrower than half a pixel.
+[[nodiscard]] inline std::string_view visibleCaption(std::string_view caption, CaptionPlacement placement,
+                                                     std::int32_t boxWidth) {
+  const std::size_t most = 2 * static_cast<std::size_t>(std::max<std::int32_t>(boxWidth, 0)) + 4096;
+  if (caption.size() <= most) return caption;
+  // Cuts fall between characters of UTF-8, never inside one.
+  const auto startOfCharacter = [&](std::size_t at) {
+    while (at > 0 && at < caption.size() && (static_cast<unsigned char>(caption[at]) & 0xC0) == 0x80) --at;
+    return at;
+  };
+  if (placement == CaptionPlacement::Right) {
+    const std::size_t from = startOfCharacter(caption.size() - most);
+    return caption.substr(from);
+  }
+  const std::size_t from = startOfCharacter(placement == CaptionPlacement::Centre ? (caption.size() - most) / 2 : 0);
+  const std::size_t to = startOfCharacter(from + most);
+  return caption.substr(from, to - from);
 }
 
 // The sum of Long terms (and of the fractional insets of the printer cell) as

@@ -39,7 +39,7 @@ struct CaptionLayout {
 // placed by its format alone, so a long caption is not measured whole for nothing.
 enum class CaptionLines { One, Wrapped };
 
-CaptionLayout layCaption(const host::Dc& dc, const std::string& caption, CaptionLines lines, std::int32_t align,
+CaptionLayout layCaption(const host::Dc& dc, std::string_view caption, CaptionLines lines, std::int32_t align,
                          std::int32_t nLeft, std::int32_t nTop, std::int32_t nnWidth, std::int32_t nHeight) {
   CaptionLayout layout;
   host::Size extent;
@@ -222,8 +222,10 @@ void OffScreenDC::FillRect(std::int32_t nLeft, std::int32_t nTop, std::int32_t n
   if (dc == nullptr) return;
   surface::OpaqueOnReturn opaqueAfterwards(*dc);
   if (transpar) dc->setBkMode(host::BkMode::Transparent);
-  const CaptionLayout caption = layCaption(*dc, sCaption, Wr ? CaptionLines::Wrapped : CaptionLines::One, CaptionAlign, nLeft, nTop,
-                                           nnWidth, nHeight);
+  const std::string_view shown =
+      Wr ? std::string_view(sCaption) : surface::visibleCaption(sCaption, surface::captionPlacement(CaptionAlign), nnWidth);
+  const CaptionLayout caption = layCaption(*dc, shown, Wr ? CaptionLines::Wrapped : CaptionLines::One, CaptionAlign,
+                                           nLeft, nTop, nnWidth, nHeight);
   const host::Brush fill = host::Brush::solid(dc->bkColor());
   const Rect box = withDivider(Rect::fromLtrb(nLeft, nTop, longSum(nLeft, nnWidth), longSum(nTop, nHeight)),
                                Divider);
@@ -234,7 +236,7 @@ void OffScreenDC::FillRect(std::int32_t nLeft, std::int32_t nTop, std::int32_t n
     dc->drawText(sCaption, textBox, caption.format);
   } else {
     // A one-line cell is always filled: the opaque text output paints the whole box.
-    dc->extTextOut({caption.x, caption.y}, host::eto::Opaque | host::eto::Clipped, box, sCaption);
+    dc->extTextOut({caption.x, caption.y}, host::eto::Opaque | host::eto::Clipped, box, shown);
   }
   if (frame == 1) dc->frameRect(frameAround(box), state_->drawing.frameBrush);
 }

@@ -163,7 +163,9 @@ void PrnFillRect(PrintJob& job, std::int32_t nLeft, std::int32_t nTop, std::int3
     // converted form has more bytes than characters.
     // Only a one-line caption is placed by its extent; a word-wrapped one is
     // placed by its format, so a long caption is not measured whole for nothing.
-    const host::Size extent = Wr ? host::Size{} : dc.textExtent(sCaption);
+    const std::string_view shown =
+        Wr ? std::string_view(sCaption) : surface::visibleCaption(sCaption, surface::captionPlacement(CaptionAlign), nnWidth);
+    const host::Size extent = Wr ? host::Size{} : dc.textExtent(shown);
     const CaptionOrigin origin = captionOrigin(CaptionAlign, extent, nLeft, nTop, nnWidth, nHeight, k);
 
     const Rect cell = cellRect(nLeft, nTop, nnWidth, nHeight, k);
@@ -175,7 +177,7 @@ void PrnFillRect(PrintJob& job, std::int32_t nLeft, std::int32_t nTop, std::int3
     if (!Wr) {
       text.top = longSum(text.top, 5 * k);
       text.right = longSum(text.right, 7 * k);
-      dc.extTextOut({longSum(origin.x, 3 * k), origin.y}, host::eto::Clipped, text, sCaption);
+      dc.extTextOut({longSum(origin.x, 3 * k), origin.y}, host::eto::Clipped, text, shown);
     } else {
       dc.drawText(sCaption, text, origin.format);
     }

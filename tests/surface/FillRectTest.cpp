@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include "SurfaceTestSupport.h"
+#include "surface/CellRules.h"
 #include "surface/OffScreenDC.h"
 
 using host::Rgb;
@@ -63,6 +64,42 @@ TEST_F(FillRectTest, OneLineCaptionIsPlacedByItsAlignment) {
     const auto box = host::Rect::fromXywh(10, 5, 60, 30);
     expected->dc()->extTextOut({c.x, y}, host::eto::Opaque | host::eto::Clipped, box, "Wg");
     EXPECT_TRUE(samePixels(*surface->dc(), *expected->dc(), {80, 40})) << c.align;
+  }
+}
+
+TEST(VisibleCaption, AFarLongerCaptionKeepsThePartItsPlacementShowsAndWholeCharacters) {
+  const std::string ordinary(5000, 'w');
+  EXPECT_EQ(surface::visibleCaption(ordinary, surface::CaptionPlacement::Right, 600).size(), ordinary.size())
+      << "a caption within reach of its cell is kept whole";
+  // "é" is two bytes: no cut may fall between them.
+  std::string huge = "START";
+  for (int i = 0; i < 100000; ++i) huge += "\xC3\xA9";
+  huge += "END";
+  const std::string_view left = surface::visibleCaption(huge, surface::CaptionPlacement::Left, 100);
+  const std::string_view right = surface::visibleCaption(huge, surface::CaptionPlacement::Right, 100);
+  const std::string_view centre = surface::visibleCaption(huge, surface::CaptionPlacement::Centre, 100);
+  for (const std::string_view part : {left, right, centre}) {
+    EXPECT_LE(part.size(), 2 * 100 + 4096U + 1);
+    EXPECT_GE(part.size(), 4096U);
+    EXPECT_NE(static_cast<unsigned char>(part.front()) & 0xC0, 0x80) << "starts on a character";
+  }
+  EXPECT_TRUE(left.starts_with("START"));
+  EXPECT_TRUE(right.ends_with("END"));
+  EXPECT_FALSE(centre.starts_with("START"));
+  EXPECT_FALSE(centre.ends_with("END"));
+}
+
+TEST_F(FillRectTest, ACellOfAHugeCaptionLooksAsItsVisiblePartDoes) {
+  // Of a caption of one glyph over and over, any run far wider than the
+  // cell shows the same pixels at any placement.
+  const std::string huge(2'000'000, 'W');
+  const std::string wide(2 * 60 + 4096, 'W');
+  for (const std::int32_t align : {0, 1, 2}) {
+    surface = makeSurface();
+    surface->FillRect(10, 5, 60, 30, huge, align, 1);
+    auto expected = makeSurface();
+    expected->FillRect(10, 5, 60, 30, wide, align, 1);
+    EXPECT_TRUE(samePixels(*surface->dc(), *expected->dc(), {80, 40})) << align;
   }
 }
 
