@@ -87,6 +87,7 @@ run_fuzz() {  # run_fuzz SECONDS
   local work="$dir/fuzz" total=0 found=0
   mkdir -p "$work/logs" "$work/findings"
   export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 QT_QPA_PLATFORM=offscreen
+  export LSAN_OPTIONS=suppressions="$root/tests/fuzz/lsan.supp"
   for entry in "${fuzz_targets[@]}"; do
     local name=${entry%%:*} length=${entry##*:}
     mkdir -p "$work/corpus/$name"
