@@ -1,95 +1,83 @@
 #include "host/model/HtmlTables.h"
 
+#include <QTextBlock>
+#include <QTextCursor>
+#include <QTextDocument>
+#include <QTextDocumentFragment>
+#include <QTextFrame>
+#include <QTextTable>
 #include <algorithm>
-#include <cctype>
-
-#include "host/Lang.h"
+#include <vector>
 
 namespace host {
 
 namespace {
 
-bool isNameCharacter(char c) { return std::isalnum(static_cast<unsigned char>(c)) != 0; }
-
-bool isTablePart(std::string_view name) {
-  static constexpr std::string_view parts[] = {"tr", "td", "th", "thead", "tbody", "tfoot", "caption"};
-  return std::find(std::begin(parts), std::end(parts), name) != std::end(parts);
-}
-
-// Where the tag starting at `from` (its '<') ends: past its '>', attribute
-// values in quotes passed over whole; the end of the text for a tag left open.
-std::size_t tagEnd(std::string_view html, std::size_t from) {
-  char quote = 0;
-  for (std::size_t at = from + 1; at < html.size(); ++at) {
-    const char c = html[at];
-    if (quote != 0) {
-      if (c == quote) quote = 0;
-    } else if (c == '"' || c == '\'') {
-      quote = c;
-    } else if (c == '>') {
-      return at + 1;
+// The tables under the frame (itself nested `level` tables deep) that are
+// nested `wanted` deep, counting themselves, in document order; not those
+// inside them.
+void tablesAtDepth(QTextFrame& frame, int level, int wanted, std::vector<QTextTable*>& found) {
+  for (QTextFrame* child : frame.childFrames()) {
+    auto* table = qobject_cast<QTextTable*>(child);
+    const int childLevel = level + (table != nullptr ? 1 : 0);
+    if (table != nullptr && childLevel == wanted) {
+      found.push_back(table);
+    } else {
+      tablesAtDepth(*child, childLevel, wanted, found);
     }
   }
-  return html.size();
 }
 
-// Where the raw text of a style or script element ends: at its closing tag.
-std::size_t rawTextEnd(std::string_view html, std::size_t from, std::string_view name) {
-  for (std::size_t at = html.find("</", from); at != std::string_view::npos; at = html.find("</", at + 2)) {
-    const std::string_view closing = html.substr(at + 2, name.size());
-    if (equalsNoCase(closing, name)) return at;
+int deepest(const QTextFrame& frame) {
+  int depth = 0;
+  for (const QTextFrame* child : frame.childFrames())
+    depth = std::max(depth, deepest(*child) + (qobject_cast<const QTextTable*>(child) != nullptr ? 1 : 0));
+  return depth;
+}
+
+// One paragraph of a table: its text with formats, and its paragraph format.
+struct Paragraph {
+  QTextDocumentFragment text;
+  QTextBlockFormat format;
+};
+
+void flatten(QTextDocument& document, QTextTable& table) {
+  std::vector<Paragraph> paragraphs;
+  for (QTextBlock block = document.findBlock(table.firstPosition());
+       block.isValid() && block.position() <= table.lastPosition(); block = block.next()) {
+    QTextCursor within(&document);
+    within.setPosition(block.position());
+    within.setPosition(block.position() + block.length() - 1, QTextCursor::KeepAnchor);
+    paragraphs.push_back({within.selection(), block.blockFormat()});
   }
-  return html.size();
+  // A paragraph always follows a table; once the table's rows are gone, its
+  // paragraphs go before that one, each a paragraph of its own.
+  const int at = table.firstPosition() - 1;
+  table.removeRows(0, table.rows());
+  QTextCursor cursor(&document);
+  cursor.setPosition(at);
+  const QTextBlockFormat following = cursor.blockFormat();
+  for (const Paragraph& paragraph : paragraphs) {
+    cursor.insertFragment(paragraph.text);
+    cursor.setBlockFormat(paragraph.format);
+    cursor.insertBlock(following);
+  }
 }
 
 }  // namespace
 
-std::string withTablesNestedAtMost(std::string_view html, int depth) {
-  std::string out;
-  out.reserve(html.size());
-  int open = 0;  // tables open around the text read so far
-  std::size_t at = 0;
-  while (at < html.size()) {
-    const std::size_t tag = html.find('<', at);
-    if (tag == std::string_view::npos) {
-      out.append(html.substr(at));
-      break;
-    }
-    out.append(html.substr(at, tag - at));
-    if (html.substr(tag).starts_with("<!--")) {
-      const std::size_t close = html.find("-->", tag + 4);
-      const std::size_t end = close == std::string_view::npos ? html.size() : close + 3;
-      out.append(html.substr(tag, end - tag));
-      at = end;
-      continue;
-    }
-    const bool closing = tag + 1 < html.size() && html[tag + 1] == '/';
-    const std::size_t nameStart = tag + (closing ? 2 : 1);
-    std::size_t nameEnd = nameStart;
-    while (nameEnd < html.size() && isNameCharacter(html[nameEnd])) ++nameEnd;
-    if (nameEnd == nameStart) {  // a '<' that opens no tag is text
-      out += '<';
-      at = tag + 1;
-      continue;
-    }
-    const std::string name = lowerCase(std::string(html.substr(nameStart, nameEnd - nameStart)));
-    std::size_t end = tagEnd(html, tag);
-    if (!closing && (name == "style" || name == "script")) end = std::max(end, rawTextEnd(html, end, name));
-
-    const bool table = name == "table";
-    if (table && !closing) ++open;
-    // A table element lies in the tables open around it, a table in itself.
-    const bool tooDeep = open > depth && (table || isTablePart(name) || name == "col" || name == "colgroup");
-    if (table && closing && open > 0) --open;
-    if (!tooDeep) {
-      out.append(html.substr(tag, end - tag));
-    } else if (name != "col" && name != "colgroup") {
-      out.append(closing ? "</div" : "<div");
-      out.append(html.substr(nameEnd, end - nameEnd));
-    }
-    at = end;
-  }
-  return out;
+bool flattenTablesNestedDeeperThan(QTextDocument& document, int depth) {
+  std::vector<QTextTable*> tooDeep;
+  tablesAtDepth(*document.rootFrame(), 0, std::max(depth, 0) + 1, tooDeep);
+  if (tooDeep.empty()) return false;
+  QTextCursor edit(&document);
+  edit.beginEditBlock();
+  // Last first: a table flattened moves only what follows it.
+  for (auto table = tooDeep.rbegin(); table != tooDeep.rend(); ++table) flatten(document, **table);
+  edit.endEditBlock();
+  return true;
 }
+
+int tableNesting(const QTextDocument& document) { return deepest(*document.rootFrame()); }
 
 }  // namespace host

@@ -83,7 +83,18 @@ void RichTextBox::setRtf(const std::string& rtf) {
 }
 
 void RichTextBox::setHtml(const std::string& html) {
-  freshDocument().text().setHtml(qtext(withTablesNestedAtMost(html)));
+  // Read first where nothing lays it out: the box's document is laid out as
+  // it changes, and tables nested too deep would be laid out at great cost
+  // before they could be made paragraphs (host/model/HtmlTables.h).
+  QTextDocument& text = freshDocument().text();
+  UserFilesDocument read;
+  read.setDefaultFont(text.defaultFont());
+  read.setHtml(qtext(html));
+  if (flattenTablesNestedDeeperThan(read, MaximumTableNesting)) {
+    text.setHtml(read.toHtml());
+  } else {
+    text.setHtml(qtext(html));
+  }
 }
 
 void RichTextBox::setPlainText(const std::string& text) {

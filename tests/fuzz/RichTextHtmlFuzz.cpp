@@ -1,5 +1,6 @@
 // Rich text given as HTML (a form file's "Html", a .html file), as the
-// rich-text box takes it: Qt's reader makes the document, which must print
+// rich-text box takes it: Qt's reader makes the document, whose tables are
+// nested no deeper than the box lays out, and which must print
 // page by page to its end; the RTF the box writes of it when the form is
 // saved must read back to the same text, line by line. Only empty lines and
 // control characters may differ: a cell that spans rows is written as the
@@ -15,6 +16,8 @@
 #include <vector>
 
 #include "FuzzSupport.h"
+#include "host/PagedDocument.h"
+#include "host/model/HtmlTables.h"
 #include "host/model/RichText.h"
 
 namespace {
@@ -36,6 +39,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   fuzz::guarded([&] {
     host::RichTextBox box;
     box.setHtml(std::string(fuzz::textOf(data, size)));
+    if (const int nesting = host::tableNesting(box.document().text()); nesting > host::MaximumTableNesting)
+      fuzz::finding("tables nested deeper than the box lays out", std::to_string(nesting));
     (void)fuzz::printPages(box);
     const std::string written = box.rtf();
     host::RichTextBox again;
