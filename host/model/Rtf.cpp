@@ -970,6 +970,7 @@ class RtfWriter {
   void collectTables() {
     for (QTextBlock block = document_.begin(); block.isValid(); block = block.next())
       for (auto it = block.begin(); !it.atEnd(); ++it) {
+        if (escapedText(it.fragment()).empty()) continue;  // written not at all
         const QTextCharFormat format = it.fragment().charFormat();
         (void)fontIndex(family(format));
         if (format.hasProperty(QTextFormat::ForegroundBrush)) (void)colorIndex(format.foreground().color());
@@ -1022,24 +1023,42 @@ class RtfWriter {
     if (format.topMargin() != 0) out += "\\sb" + twips(format.topMargin());
     if (format.bottomMargin() != 0) out += "\\sa" + twips(format.bottomMargin());
     out += ' ';
+    std::string previousGroup;
     for (auto it = block.begin(); !it.atEnd(); ++it) {
       const QTextFragment fragment = it.fragment();
+      // A run of nothing but what RTF does not keep (control characters) is
+      // left out whole: its empty group would not be read back.
+      const std::string text = escapedText(fragment);
+      if (text.empty()) continue;
       const QTextCharFormat chars = fragment.charFormat();
-      out += "{\\f" + std::to_string(fontIndex(family(chars)));
+      std::string group = "{\\f" + std::to_string(fontIndex(family(chars)));
       if (const int halfPoints = halfPointsOf(chars, document_.defaultFont()); halfPoints > 0)
-        out += "\\fs" + std::to_string(halfPoints);
-      if (chars.fontWeight() >= QFont::DemiBold) out += "\\b";
-      if (chars.fontItalic()) out += "\\i";
-      if (chars.fontUnderline()) out += "\\ul";
-      if (chars.fontStrikeOut()) out += "\\strike";
+        group += "\\fs" + std::to_string(halfPoints);
+      if (chars.fontWeight() >= QFont::DemiBold) group += "\\b";
+      if (chars.fontItalic()) group += "\\i";
+      if (chars.fontUnderline()) group += "\\ul";
+      if (chars.fontStrikeOut()) group += "\\strike";
       if (chars.hasProperty(QTextFormat::ForegroundBrush))
-        out += "\\cf" + std::to_string(colorIndex(chars.foreground().color()));
+        group += "\\cf" + std::to_string(colorIndex(chars.foreground().color()));
       if (chars.hasProperty(QTextFormat::BackgroundBrush))
-        out += "\\highlight" + std::to_string(colorIndex(chars.background().color()));
-      out += ' ';
-      appendEscaped(out, fragment.text());
+        group += "\\highlight" + std::to_string(colorIndex(chars.background().color()));
+      group += ' ';
+      // Runs written alike are one run, as the reader reads them.
+      if (group == previousGroup) {
+        out.pop_back();
+      } else {
+        out += group;
+        previousGroup = std::move(group);
+      }
+      out += text;
       out += '}';
     }
+  }
+
+  static std::string escapedText(const QTextFragment& fragment) {
+    std::string text;
+    appendEscaped(text, fragment.text());
+    return text;
   }
 
   const QTextDocument& document_;

@@ -279,6 +279,14 @@ TEST(RtfReader, ControlCharactersAreNoTextOfTheDocument) {
   Document document(std::string_view(bytes, sizeof bytes - 1));
   EXPECT_EQ(document.plain(), "abcde\tg\tf\nh");
   EXPECT_EQ(Document(host::writeRtf(document.text)).plain(), document.plain());
+  // A run of nothing but control characters (HTML may hold NULs) is written
+  // not at all: its empty group read back as no run, and the text written
+  // again was another.
+  QTextDocument html;
+  html.setHtml(QString::fromUtf8("<p>a<i>") + QChar(0) + QChar(1) + QString::fromUtf8("</i>b</p>"));
+  const std::string written = host::writeRtf(html);
+  EXPECT_EQ(written.find("\\i"), std::string::npos) << written;
+  EXPECT_EQ(host::writeRtf(Document(written).text), written);
 }
 
 TEST(RtfWriter, AnEmptyLastParagraphIsKept) {
