@@ -173,13 +173,16 @@ Value TextBox::call(std::string_view name, Args args) {
 
 MaskEdBox::MaskEdBox() {
   declareExtender();
+  // The prompt comes before the text: a form file gives Text with the
+  // prompt in its empty places, and loading takes the properties in this
+  // order, whatever the file's.
   declare({"Mask", ValueType::String, ""});
-  declare({"Text", ValueType::String, ""});
-  declare(PropertyDef{"FormattedText", ValueType::String, ""}.readOnlyAtRunTime());
-  declare(PropertyDef{"ClipText", ValueType::String, ""}.readOnlyAtRunTime());
   declare({"PromptChar", ValueType::String, "_"});
   declare({"PromptInclude", ValueType::Boolean, true});
   declare({"AllowPrompt", ValueType::Boolean, false});
+  declare({"Text", ValueType::String, ""});
+  declare(PropertyDef{"FormattedText", ValueType::String, ""}.readOnlyAtRunTime());
+  declare(PropertyDef{"ClipText", ValueType::String, ""}.readOnlyAtRunTime());
   declare({"AutoTab", ValueType::Boolean, false});
   declare(PropertyDef{"MaxLength", ValueType::Integer, 64}.between(1, 64));
   declare(PropertyDef{"BorderStyle", ValueType::Integer, 1}.between(0, 1));

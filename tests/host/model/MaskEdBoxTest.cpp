@@ -5,6 +5,7 @@
 #include "host/HostError.h"
 #include "host/model/Control.h"
 #include "host/model/EditMask.h"
+#include "host/model/FormFile.h"
 
 namespace {
 
@@ -68,6 +69,19 @@ TEST(MaskEdBox, EmptyPlacesShowThePromptInTextAndBlanksWhenFormatted) {
   box->set("PromptInclude", Value(false));
   EXPECT_EQ(box->get("Text").toString(), "12 -   ");
   EXPECT_EQ(errorNumberOf([&] { box->set("PromptChar", Value("**")); }), 380);
+}
+
+TEST(MaskEdBox, ATextWithItsOwnPromptLoadsAgainAfterSaving) {
+  // Text was loaded before PromptChar, so a saved "1*/**" with the prompt
+  // "*" was refused on loading: the form saved could not be opened again.
+  const auto form = host::loadFormText(
+      R"({"Form": {"Controls": [{"Type": "MaskEdBox", "Name": "Date", "Mask": "##/##", "PromptChar": "*",)"
+      R"( "Text": "1"}]}})");
+  EXPECT_EQ(form->control("Date")->get("Text").toString(), "1*/**");
+  const std::string saved = host::saveFormText(*form);
+  const auto again = host::loadFormText(saved);
+  EXPECT_EQ(again->control("Date")->get("Text").toString(), "1*/**") << saved;
+  EXPECT_EQ(host::saveFormText(*again), saved);
 }
 
 TEST(MaskEdBox, WithoutAMaskItIsAPlainTextField) {
