@@ -31,6 +31,10 @@ constexpr std::size_t MaximumGroupDepth = 256;
 // whatever the row's \trgaph says.
 constexpr double SmallestCellPadding = 2;
 
+// The farthest a table's edges reach, in twips (over eleven thousand
+// inches): edges given farther are taken as there.
+constexpr int FarthestEdge = 1 << 24;
+
 enum class Destination { Text, FontTable, ColorTable, Skip };
 
 // Destinations whose content is not document text.
@@ -400,11 +404,11 @@ class RtfReader {
       row_ = RowDefinition{};
       borderTarget_ = false;
     } else if (word == "trleft") {
-      row_.left = n;
+      row_.left = std::clamp(n, -FarthestEdge, FarthestEdge);
     } else if (word == "trgaph") {
-      row_.gap = std::max(0, n);
+      row_.gap = std::clamp(n, 0, FarthestEdge);
     } else if (word == "cellx") {
-      row_.rights.push_back(n);
+      row_.rights.push_back(std::clamp(n, -FarthestEdge, FarthestEdge));
     } else if (word == "trql") {
       row_.alignment = Qt::AlignLeft;
     } else if (word == "trqc") {
@@ -649,17 +653,20 @@ class RtfReader {
   void flushTable() {
     if (!cellParagraphs_.empty() || !rowCells_.empty()) rowEnd();
     if (rows_.empty()) return;
-    std::vector<std::vector<int>> rights;  // each row's cell edges, rising
-    int left = std::numeric_limits<int>::max();
-    for (const Row& row : rows_) left = std::min(left, row.definition.left);
-    std::vector<int> edges;
+    // Edges are counted in 64 bits: cells the definition does not give add
+    // an inch each, and a row may have any number of them.
+    std::vector<std::vector<std::int64_t>> rights;  // each row's cell edges, rising
+    std::int64_t left = std::numeric_limits<std::int64_t>::max();
+    for (const Row& row : rows_) left = std::min<std::int64_t>(left, row.definition.left);
+    std::vector<std::int64_t> edges;
     for (const Row& row : rows_) {
-      std::vector<int> edge = row.definition.rights;
+      std::vector<std::int64_t> edge(row.definition.rights.begin(), row.definition.rights.end());
       // Cells the definition does not give are an inch wide.
       while (edge.size() < row.cells.size())
         edge.push_back((edge.empty() ? row.definition.left : edge.back()) + 1440);
-      int previous = row.definition.left;
-      for (int& right : edge) previous = right = std::max(right, previous + static_cast<int>(TwipsPerPixel));
+      std::int64_t previous = row.definition.left;
+      for (std::int64_t& right : edge)
+        previous = right = std::max<std::int64_t>(right, previous + static_cast<std::int64_t>(TwipsPerPixel));
       edges.insert(edges.end(), edge.begin(), edge.end());
       rights.push_back(std::move(edge));
     }
@@ -671,7 +678,8 @@ class RtfReader {
     QList<QTextLength> widths;
     for (std::size_t c = 0; c < edges.size(); ++c)
       widths.push_back(
-          QTextLength(QTextLength::FixedLength, (edges[c] - (c == 0 ? left : edges[c - 1])) / TwipsPerPixel));
+          QTextLength(QTextLength::FixedLength,
+                      static_cast<double>(edges[c] - (c == 0 ? left : edges[c - 1])) / TwipsPerPixel));
     format.setColumnWidthConstraints(widths);
     format.setCellSpacing(0);
     format.setCellPadding(0);
@@ -682,7 +690,7 @@ class RtfReader {
     format.setBorderBrush(QBrush(Qt::black));
     format.setBorderStyle(QTextFrameFormat::BorderStyle_Solid);
     format.setAlignment(first.alignment);
-    format.setLeftMargin(std::max(0, left + first.gap) / TwipsPerPixel);
+    format.setLeftMargin(static_cast<double>(std::max<std::int64_t>(0, left + first.gap)) / TwipsPerPixel);
     const std::vector<std::vector<Paragraph>>& firstCells = rows_.front().cells;
     if (pageBreakNext_ ||
         (!firstCells.empty() && !firstCells.front().empty() && firstCells.front().front().pageBreakBefore))
@@ -692,15 +700,15 @@ class RtfReader {
     QTextTable* table =
         cursor_.insertTable(static_cast<int>(rows_.size()), static_cast<int>(edges.size()), format);
     // The first column right of an edge, and the column an edge is the right of.
-    auto columnAfter = [&](int edge) {
+    auto columnAfter = [&](std::int64_t edge) {
       return static_cast<int>(std::upper_bound(edges.begin(), edges.end(), edge) - edges.begin());
     };
-    auto columnTo = [&](int edge) {
+    auto columnTo = [&](std::int64_t edge) {
       return static_cast<int>(std::lower_bound(edges.begin(), edges.end(), edge) - edges.begin());
     };
     for (std::size_t r = 0; r < rows_.size(); ++r) {
       const Row& row = rows_[r];
-      int previous = row.definition.left;
+      std::int64_t previous = row.definition.left;
       for (std::size_t k = 0; k < rights[r].size(); ++k) {
         const int from = columnAfter(previous);
         const int to = columnTo(rights[r][k]);
@@ -708,6 +716,7 @@ class RtfReader {
         if (to > from) table->mergeCells(static_cast<int>(r), from, 1, to - from + 1);
         if (k >= row.cells.size()) continue;
         QTextTableCell cell = table->cellAt(static_cast<int>(r), from);
+        if (!cell.isValid()) continue;  // no column right of its left edge
         QTextTableCellFormat padding = cell.format().toTableCellFormat();
         padding.setLeftPadding(std::max(SmallestCellPadding, row.definition.gap / TwipsPerPixel));
         padding.setRightPadding(std::max(SmallestCellPadding, row.definition.gap / TwipsPerPixel));
@@ -785,6 +794,14 @@ class RtfReader {
 // length (a hanging first-line indent) rounds as a positive one does, so that
 // reading what was written gives the same length again.
 long toTwips(double pixels) { return std::lround(pixels * TwipsPerPixel); }
+
+// A table's length as twips no farther than its edges may reach, so that
+// the edges written add up without overflowing.
+int edgeTwips(double pixels) {
+  if (!(pixels * TwipsPerPixel < FarthestEdge)) return pixels > 0 ? FarthestEdge : -FarthestEdge;
+  if (!(pixels * TwipsPerPixel > -FarthestEdge)) return -FarthestEdge;
+  return static_cast<int>(toTwips(pixels));
+}
 
 // The size of a character format in half points (\fs). A format without a
 // size of its own (text from HTML or Markdown) takes the document's default
@@ -899,9 +916,9 @@ class RtfWriter {
     auto gapOf = [&](int r) {
       const QTextTableCell first = table->cellAt(r, 0);
       const double padding = first.isValid() ? first.format().toTableCellFormat().leftPadding() : 0;
-      return static_cast<int>(toTwips(std::max(SmallestCellPadding, padding)));
+      return edgeTwips(std::max(SmallestCellPadding, padding));
     };
-    const int left = static_cast<int>(toTwips(format.leftMargin())) - gapOf(0);
+    const int left = edgeTwips(format.leftMargin()) - gapOf(0);
     for (int r = 0; r < table->rows(); ++r) {
       out += "\\trowd\\trgaph" + std::to_string(gapOf(r)) + "\\trleft" + std::to_string(left);
       const Qt::Alignment alignment = format.alignment() & Qt::AlignHorizontal_Mask;
@@ -962,7 +979,7 @@ class RtfWriter {
     double right = 0;
     for (double w : widths) {
       right += std::max(1.0, w >= 0 ? w : share);
-      rights.push_back(static_cast<int>(toTwips(right)));
+      rights.push_back(edgeTwips(right));
     }
     return rights;
   }

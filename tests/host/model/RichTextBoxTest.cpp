@@ -327,6 +327,19 @@ TEST(RtfWriter, FontNamesAreWrittenSoThatTheFontTableStaysWhole) {
   EXPECT_EQ(host::writeRtf(Document(host::writeRtf(mono.text)).text), host::writeRtf(mono.text));
 }
 
+TEST(RtfReader, TableEdgesAsFarAsANumberGoesStillMakeATable) {
+  // Edges near the largest number overflowed when the cells after them were
+  // placed (undefined behaviour the sanitizers report).
+  Document far(R"({\rtf1\trowd\trleft2147483647\trgaph2147483647\cellx2147483647\intbl a\cell b\cell c\cell\row)"
+               R"(\trowd\trleft-2147483647\cellx-2147483647\cellx5\intbl d\cell e\cell\row})");
+  const std::vector<QTextTable*> tables = tablesOf(far.text);
+  ASSERT_EQ(tables.size(), 1u);
+  EXPECT_EQ(tables[0]->rows(), 2);
+  for (const char* cell : {"a", "b", "c", "d", "e"})
+    EXPECT_NE(far.plain().find(cell), std::string::npos) << cell;
+  EXPECT_EQ(Document(host::writeRtf(far.text)).plain(), far.plain());
+}
+
 TEST(RtfReader, PageBreaksStartTheNextParagraphOnANewPage) {
   Document document(R"({\rtf1 One\page Two\par Three\par\pard\pagebb Four\par})");
   EXPECT_EQ(document.plain(), "One\nTwo\nThree\nFour");
