@@ -65,7 +65,9 @@ bool EditMask::fillAsDisplayText(std::string_view text, char promptChar) {
     char c = text[i];
     if (position.literal != 0) {
       if (c != position.literal) return false;
-    } else if (c == promptChar || c == ' ') {
+    } else if (c == promptChar || (c == ' ' && !accepts(position, c))) {
+      // A blank in a place that takes one is a blank entered, as Text shows
+      // it (read as an empty place, a text saved came back otherwise).
       position.entered = 0;
     } else if (accepts(position, c)) {
       position.entered = cased(position, c);

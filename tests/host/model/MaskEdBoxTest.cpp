@@ -84,6 +84,22 @@ TEST(MaskEdBox, ATextWithItsOwnPromptLoadsAgainAfterSaving) {
   EXPECT_EQ(host::saveFormText(*again), saved);
 }
 
+TEST(EditMask, ABlankEnteredReadsBackFromTheDisplayText) {
+  // A blank entered in a place that takes one shows as a blank in Text; read
+  // back from that display text it was taken for an empty place, so a form
+  // saved showed the prompt there when loaded again.
+  host::EditMask code("CC-99");
+  code.assign("A 1", '_');
+  EXPECT_EQ(code.text('_'), "A -1_");
+  host::EditMask again("CC-99");
+  again.assign(code.text('_'), '_');
+  EXPECT_EQ(again.text('_'), "A -1_");
+  // A blank where no blank may go is still an empty place.
+  host::EditMask date("##/##");
+  date.assign("1 /2 ", '_');
+  EXPECT_EQ(date.text('_'), "1_/2_");
+}
+
 TEST(MaskEdBox, WithoutAMaskItIsAPlainTextField) {
   host::ObjectRef box = host::createBuiltInControl("MaskEdBox");
   box->set("Text", Value("free text"));
