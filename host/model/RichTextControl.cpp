@@ -196,7 +196,10 @@ class RichTextCodec final : public FormDataCodec {
     if (!box.unchangedSource().empty()) {
       out.add("FileName", Json::string(out.relative(box.unchangedSource())));
     } else if (box.textLength() > 0) {
-      out.add("TextRTF", Json::string(box.rtf()));
+      // A document of nothing RTF keeps (control characters) is written as
+      // an empty one, and saved as one: not at all.
+      const std::string rtf = box.rtf();
+      if (rtf != writeRtf(QTextDocument())) out.add("TextRTF", Json::string(rtf));
     }
   }
 };

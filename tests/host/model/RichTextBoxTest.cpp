@@ -340,6 +340,16 @@ TEST(RtfReader, TableEdgesAsFarAsANumberGoesStillMakeATable) {
   EXPECT_EQ(Document(host::writeRtf(far.text)).plain(), far.plain());
 }
 
+TEST(RichTextBox, ADocumentOfOnlyControlCharactersIsSavedAsAnEmptyOne) {
+  // Its TextRTF, written without them, was an empty document, which the
+  // next save left out: the form saved twice gave two files.
+  const auto form = host::loadFormText(
+      "{\"Form\": {\"Controls\": [{\"Type\": \"RichTextBox\", \"Name\": \"R\", \"Html\": \"\\u0002\\u0001\"}]}}");
+  const std::string saved = host::saveFormText(*form);
+  EXPECT_EQ(saved.find("TextRTF"), std::string::npos) << saved;
+  EXPECT_EQ(host::saveFormText(*host::loadFormText(saved)), saved);
+}
+
 TEST(RtfReader, PageBreaksStartTheNextParagraphOnANewPage) {
   Document document(R"({\rtf1 One\page Two\par Three\par\pard\pagebb Four\par})");
   EXPECT_EQ(document.plain(), "One\nTwo\nThree\nFour");
