@@ -31,8 +31,10 @@ constexpr std::size_t MaximumGroupDepth = 256;
 // whatever the row's \trgaph says.
 constexpr double SmallestCellPadding = 2;
 
-// The farthest a table's edges reach, in twips (over eleven thousand
-// inches): edges given farther are taken as there.
+// The farthest edge of a table written, in twips (over eleven thousand
+// inches), and the widest gap read: the edges written past it are a pixel
+// apart, so that they stay apart and well inside the numbers RTF holds. The
+// reader counts edges in 64 bits, however far they lie.
 constexpr int FarthestEdge = 1 << 24;
 
 enum class Destination { Text, FontTable, ColorTable, Skip };
@@ -404,11 +406,11 @@ class RtfReader {
       row_ = RowDefinition{};
       borderTarget_ = false;
     } else if (word == "trleft") {
-      row_.left = std::clamp(n, -FarthestEdge, FarthestEdge);
+      row_.left = n;
     } else if (word == "trgaph") {
       row_.gap = std::clamp(n, 0, FarthestEdge);
     } else if (word == "cellx") {
-      row_.rights.push_back(std::clamp(n, -FarthestEdge, FarthestEdge));
+      row_.rights.push_back(n);
     } else if (word == "trql") {
       row_.alignment = Qt::AlignLeft;
     } else if (word == "trqc") {
@@ -919,6 +921,16 @@ class RtfWriter {
       return edgeTwips(std::max(SmallestCellPadding, padding));
     };
     const int left = edgeTwips(format.leftMargin()) - gapOf(0);
+    // The columns' right edges as \cellx gives them, each at least a pixel
+    // right of the one before, as the reader keeps them: past the farthest
+    // edge the reader takes, every further one is a pixel on.
+    std::vector<std::int64_t> edges;
+    std::int64_t previous = left;
+    for (int right : rights) {
+      previous = std::max<std::int64_t>(std::min<std::int64_t>(std::int64_t{left} + right, FarthestEdge),
+                                        previous + static_cast<std::int64_t>(TwipsPerPixel));
+      edges.push_back(previous);
+    }
     for (int r = 0; r < table->rows(); ++r) {
       out += "\\trowd\\trgaph" + std::to_string(gapOf(r)) + "\\trleft" + std::to_string(left);
       const Qt::Alignment alignment = format.alignment() & Qt::AlignHorizontal_Mask;
@@ -933,7 +945,7 @@ class RtfWriter {
               "\\clbrdrt\\brdrs\\brdrw10\\clbrdrl\\brdrs\\brdrw10\\clbrdrb\\brdrs\\brdrw10\\clbrdrr\\brdrs\\b"
               "rdrw10";
         const int last = std::min(c + cell.columnSpan(), table->columns()) - 1;
-        out += "\\cellx" + std::to_string(left + rights[static_cast<std::size_t>(last)]);
+        out += "\\cellx" + std::to_string(edges[static_cast<std::size_t>(last)]);
         cells.push_back(cell);
       }
       out += "\n";

@@ -338,6 +338,10 @@ TEST(RtfReader, TableEdgesAsFarAsANumberGoesStillMakeATable) {
   for (const char* cell : {"a", "b", "c", "d", "e"})
     EXPECT_NE(far.plain().find(cell), std::string::npos) << cell;
   EXPECT_EQ(Document(host::writeRtf(far.text)).plain(), far.plain());
+  // Written, the edges past the farthest one written stay apart, and a cell
+  // spanning several of them keeps its span when read again.
+  const std::string written = host::writeRtf(far.text);
+  EXPECT_EQ(host::writeRtf(Document(written).text), written);
 }
 
 TEST(RichTextBox, ADocumentOfOnlyControlCharactersIsSavedAsAnEmptyOne) {
