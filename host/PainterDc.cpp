@@ -727,12 +727,13 @@ void PainterDc<Interface>::stretchPicture(const Rect& dest, const Picture& sourc
   QImage image = imageOf(source);
   if (image.isNull() || dest.isEmpty() || sourceRect.isEmpty()) return;
   // The source rectangle is in host pixels; a picture of more stored pixels
-  // than that gives every one of them to the copy (a sharper print).
-  const int ratio = source.pixelRatio();
+  // than that gives every one of them to the copy (a sharper print), one of
+  // fewer stretches them over the host pixels they stand for.
   image.setDevicePixelRatio(1);
-  const QRect from(sourceRect.left * ratio, sourceRect.top * ratio, sourceRect.width() * ratio,
-                   sourceRect.height() * ratio);
-  paint(dest, [image, target = toQRect(dest), from](QPainter& painter) { painter.drawImage(target, image, from); });
+  const QRectF from = storedRect(source, sourceRect);
+  paint(dest, [image, target = QRectF(toQRect(dest)), from](QPainter& painter) {
+    painter.drawImage(target, image, from);
+  });
 }
 
 template class PainterDc<Dc>;

@@ -5,8 +5,10 @@
 #include <QImageReader>
 #include <QSaveFile>
 #include <QString>
+#include <QStringList>
 #include <algorithm>
 #include <cerrno>
+#include <cmath>
 #include <cstring>
 #include <filesystem>
 
@@ -48,23 +50,83 @@ bool Picture::isNull() const { return !impl_ || impl_->image.isNull(); }
 
 Size Picture::size() const {
   if (isNull()) return {};
+  if (!impl_->shown.isEmpty()) return impl_->shown;
   const int ratio = pixelRatio();
   return {impl_->image.width() / ratio, impl_->image.height() / ratio};
 }
 
 int Picture::pixelRatio() const {
-  if (isNull()) return 1;
+  if (isNull() || !impl_->shown.isEmpty()) return 1;
   return std::max(1, static_cast<int>(impl_->image.devicePixelRatio() + 0.5));
 }
 
 Rgb Picture::pixel(int x, int y) const {
-  const int ratio = pixelRatio();
-  if (isNull() || x < 0 || y < 0 || !impl_->image.valid(x * ratio, y * ratio)) return Rgb::black;
-  const QRgb value = impl_->image.pixel(x * ratio, y * ratio);
+  if (isNull() || x < 0 || y < 0) return Rgb::black;
+  const QPointF at = storedRect(*this, Rect::fromXywh(x, y, 1, 1)).topLeft();
+  const QPoint stored(static_cast<int>(at.x()), static_cast<int>(at.y()));
+  if (!impl_->image.valid(stored)) return Rgb::black;
+  const QRgb value = impl_->image.pixel(stored);
   return Rgb::fromRgb(qRed(value), qGreen(value), qBlue(value));
 }
 
+namespace {
+
+constexpr const char* ShownSizeKey = "HostShownSize";
+
+}  // namespace
+
+Size shownSizeOf(const QImage& image) {
+  const QStringList parts = image.text(ShownSizeKey).split(QLatin1Char('x'));
+  if (parts.size() != 2) return {};
+  return {parts[0].toInt(), parts[1].toInt()};
+}
+
+void setShownSize(QImage& image, Size shown) {
+  if (image.isNull() || shown.isEmpty() || QSize(shown.width, shown.height) == image.size()) return;
+  image.setDevicePixelRatio(1);
+  image.setText(ShownSizeKey, QStringLiteral("%1x%2").arg(shown.width).arg(shown.height));
+}
+
+Picture pictureShownAt(QImage image, Size shown) {
+  setShownSize(image, shown);
+  return pictureOf(std::move(image));
+}
+
+QSize storedSizeWithin(QSize shown, double mostPixels) {
+  constexpr double LongestSide = 1 << 22;
+  const double width = shown.width(), height = shown.height();
+  if (width * height <= mostPixels && std::max(width, height) <= LongestSide) return shown;
+  const double side = std::sqrt(mostPixels);
+  double storedWidth = 0, storedHeight = 0;
+  if (std::min(width, height) <= side) {
+    const bool wide = width >= height;
+    const double shortSide = wide ? height : width;
+    const double longSide = std::min({wide ? width : height, mostPixels / std::max(shortSide, 1.0), LongestSide});
+    storedWidth = wide ? longSide : shortSide;
+    storedHeight = wide ? shortSide : longSide;
+  } else {
+    const double factor = std::sqrt(mostPixels / (width * height));
+    storedWidth = width * factor;
+    storedHeight = height * factor;
+  }
+  return {std::max(1, static_cast<int>(storedWidth)), std::max(1, static_cast<int>(storedHeight))};
+}
+
+QRectF storedRect(const Picture& picture, const Rect& hostPixels) {
+  const QRectF host(hostPixels.left, hostPixels.top, hostPixels.width(), hostPixels.height());
+  const Picture::Impl* impl = picture.impl();
+  if (impl == nullptr || impl->shown.isEmpty()) {
+    const int ratio = picture.pixelRatio();
+    return {host.topLeft() * ratio, host.size() * ratio};
+  }
+  const double x = static_cast<double>(impl->image.width()) / impl->shown.width;
+  const double y = static_cast<double>(impl->image.height()) / impl->shown.height;
+  return {host.left() * x, host.top() * y, host.width() * x, host.height() * y};
+}
+
 int Picture::depth() const { return isNull() ? 0 : impl_->image.depth(); }
+
+bool Picture::hasAlpha() const { return !isNull() && impl_->image.hasAlphaChannel(); }
 
 std::size_t Picture::byteCount() const { return isNull() ? 0 : static_cast<std::size_t>(impl_->image.sizeInBytes()); }
 

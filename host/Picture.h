@@ -37,6 +37,8 @@ class Picture {
   [[nodiscard]] Rgb pixel(int x, int y) const;
   // Bits per pixel of the stored pixels (1 for a monochrome page).
   [[nodiscard]] int depth() const;
+  // Whether the stored pixels may let what lies behind them show through.
+  [[nodiscard]] bool hasAlpha() const;
   // Bytes the pixels occupy.
   [[nodiscard]] std::size_t byteCount() const;
   void savePng(const std::filesystem::path& file) const;  // raises HostError on failure

@@ -20,6 +20,7 @@
 #include "host/Ui.h"
 #include "host/model/Control.h"
 #include "host/model/Families.h"
+#include "host/model/ModelErrors.h"
 #include "qtforms/Families.h"
 #include "qtforms/LiveForm.h"
 #include "qtforms/WidgetControl.h"
@@ -45,15 +46,33 @@ int ratioFor(QSize size) {
 // The widget as the user sees it, stretched to `size` host pixels, at a
 // finer resolution than the screen's. What the widget leaves unpainted shows
 // its window colour, the form's background behind it.
+//
+// A widget drawn larger than MostDrawnPixels at one stored pixel per host
+// pixel (a chart a print job made 2,000,000 twips wide and high would take
+// 80 GB, and come out as no picture at all) is drawn at a lower resolution,
+// which a copy stretches back to its size.
 QImage drawnWidget(QWidget& widget, QSize size) {
   if (size.isEmpty() || widget.width() <= 0 || widget.height() <= 0) return {};
   const int ratio = ratioFor(size);
-  QImage image(size * ratio, QImage::Format_RGB32);
+  const QSize stored = ratio > 1 ? size * ratio : host::storedSizeWithin(size, MostDrawnPixels);
+  QImage image(stored, QImage::Format_RGB32);
+  if (image.isNull()) {
+    const QString name = widget.objectName().isEmpty() ? widget.metaObject()->className() : widget.objectName();
+    host::raise(host::model_err::OutOfMemory, "Out of memory: the widget " + name.toStdString() +
+                                                  " cannot be drawn at " + std::to_string(stored.width()) + " x " +
+                                                  std::to_string(stored.height()) + " pixels");
+  }
   image.setDevicePixelRatio(ratio);
   image.fill(widget.palette().color(QPalette::Window));
   QPainter painter(&image);
-  painter.scale(static_cast<double>(size.width()) / widget.width(), static_cast<double>(size.height()) / widget.height());
+  // In the image's device-independent pixels: the size, or the fewer stored ones.
+  const bool reduced = stored != size * ratio;
+  const QSize drawn = reduced ? stored : size;
+  painter.scale(static_cast<double>(drawn.width()) / widget.width(),
+                static_cast<double>(drawn.height()) / widget.height());
   widget.render(&painter, QPoint(), QRegion(), QWidget::DrawWindowBackground | QWidget::DrawChildren);
+  painter.end();
+  if (reduced) host::setShownSize(image, {size.width(), size.height()});
   return image;
 }
 

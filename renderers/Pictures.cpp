@@ -31,9 +31,9 @@ using renderers::Statements;
 
 // The source's client area as a bitmap of w x h pixels with the picture at
 // its top-left corner, as the picture box shows it; the picture alone when it
-// is exactly that size.
+// is exactly that size or shows that area as it is.
 [[nodiscard]] host::Picture clientBitmap(const host::Picture& picture, int w, int h) {
-  if (picture.size() == host::Size{w, h}) return picture;
+  if (picture.size() == host::Size{w, h} || surface::coversClientArea(picture, {w, h})) return picture;
   auto bitmap = host::RasterDc::create({w, h}, host::RasterFormat::Color);
   const host::Rect copied = host::Rect::fromXywh(0, 0, w, h).intersected(host::Rect::fromXywh(0, 0, picture.width(), picture.height()));
   if (!copied.isEmpty()) bitmap->stretchPicture(copied, picture, copied);

@@ -365,14 +365,18 @@ void OffScreenDC::Printpic(const host::ObjectRef& Source, double Scale, std::int
   const std::int32_t targetWidth = target.width;
   const std::int32_t targetHeight = target.height;
   if (sourceDevice == 0 || w <= 0 || h <= 0 || picture.isNull()) return;
+  const Rect onPage = Rect::fromLtrb(nLeft, nTop, longSum(nLeft, targetWidth), longSum(nTop, targetHeight));
+  if (surface::coversClientArea(picture, client)) {
+    surface::stretchPictureCut(*dc, onPage, picture, Rect::fromXywh(0, 0, w, h), nCutAt);
+    return;
+  }
 
   // The box's client area as it holds its picture: the picture from its
   // top-left corner, cut at the area, and white where it does not reach.
   auto boxArea = host::RasterDc::create({w, h}, host::RasterFormat::Color);
   const Rect shown = Rect::fromXywh(0, 0, std::min(w, picture.width()), std::min(h, picture.height()));
   boxArea->stretchPicture(shown, picture, shown);
-  surface::stretchPictureCut(*dc, Rect::fromLtrb(nLeft, nTop, longSum(nLeft, targetWidth), longSum(nTop, targetHeight)),
-                             boxArea->picture(), Rect::fromXywh(0, 0, w, h), nCutAt);
+  surface::stretchPictureCut(*dc, onPage, boxArea->picture(), Rect::fromXywh(0, 0, w, h), nCutAt);
 }
 
 host::Size OffScreenDC::PrintpicSize(host::Size client, double Scale) {

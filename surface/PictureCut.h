@@ -23,6 +23,16 @@ inline constexpr std::int32_t NoCut = std::numeric_limits<std::int32_t>::max();
   return {source.get("ScaleWidth").toLong(), source.get("ScaleHeight").toLong()};
 }
 
+// Whether a picture is a client area of `client` pixels as its box shows it:
+// it covers the area, lets nothing behind it show and holds no more stored
+// pixels than host pixels. Such a picture is drawn from as it is; a copy of
+// the area would hold the same pixels (and for a chart 2,000,000 twips wide,
+// gigabytes of them).
+[[nodiscard]] inline bool coversClientArea(const host::Picture& picture, host::Size client) {
+  return !picture.isNull() && picture.width() >= client.width && picture.height() >= client.height &&
+         !picture.hasAlpha() && picture.pixelRatio() == 1;
+}
+
 inline void stretchPictureCut(host::Dc& dc, const host::Rect& target, const host::Picture& picture,
                               const host::Rect& source, std::int32_t cutAt) {
   if (target.isEmpty() || source.isEmpty()) return;

@@ -13,6 +13,7 @@
 #include <QtCharts/QPieSeries>
 #include <QtCharts/QValueAxis>
 #include <algorithm>
+#include <cmath>
 #include <memory>
 
 #include "host/HostError.h"
@@ -52,6 +53,23 @@ QColor qcolor(std::int32_t hostColor) {
   return QColor(rgb.red, rgb.green, rgb.blue);
 }
 
+// Values an axis can step through as they are. Qt Charts divides an axis's
+// span into ticks and pixels: a span past the largest double (1e308 against
+// -1e308, or a stack of large values) comes out infinite and the axis NaN, and
+// nothing is drawn. Values beyond this are drawn divided by a power of ten
+// that the axis names in its title.
+constexpr long double LargestPlainValue = 1e300L;
+// Scaled values reach about this far from 0.
+constexpr int ScaledDigits = 3;
+
+// The power of ten values up to `magnitude` are drawn divided by; 0 when
+// they are drawn as they are. Magnitudes are added up in long double, whose
+// range holds the sum of any table's doubles.
+int scaleExponent(long double magnitude) {
+  if (!(magnitude > LargestPlainValue)) return 0;
+  return static_cast<int>(std::floor(std::log10(magnitude))) - ScaledDigits;
+}
+
 }  // namespace
 
 // --- the table ----------------------------------------------------------------
@@ -88,10 +106,20 @@ class ChartBuilder {
   ChartBuilder(QChart& chart, const ChartTable& table) : chart_(chart), table_(table) {}
 
   void build(ChartKind kind) {
+    const int columns = table_.columnCount();
     switch (kind) {
-      case ChartKind::Bar: return bars(table_.columnCount());
-      case ChartKind::Line: return lines(0, table_.columnCount(), /*steps=*/false);
-      case ChartKind::Step: return lines(0, table_.columnCount(), /*steps=*/true);
+      case ChartKind::Area: valueExponent_ = scaleExponent(magnitude(0, columns, 1, /*summed=*/true)); break;
+      case ChartKind::Pie: valueExponent_ = scaleExponent(pieMagnitude()); break;
+      case ChartKind::XY:
+        valueExponent_ = scaleExponent(magnitude(1, columns, 2, false));
+        xExponent_ = scaleExponent(magnitude(0, columns, 2, false));
+        break;
+      default: valueExponent_ = scaleExponent(magnitude(0, columns, 1, false)); break;
+    }
+    switch (kind) {
+      case ChartKind::Bar: return bars(columns);
+      case ChartKind::Line: return lines(0, columns, /*steps=*/false);
+      case ChartKind::Step: return lines(0, columns, /*steps=*/true);
       case ChartKind::Area: return areas();
       case ChartKind::Combination: return combination();
       case ChartKind::Pie: return pie();
@@ -100,6 +128,53 @@ class ChartBuilder {
   }
 
  private:
+  // A value as drawn: divided by the axis's power of ten; a value that is no
+  // number (the table refuses them, see MSChart::set) counts as 0.
+  [[nodiscard]] static double drawn(double value, int exponent) {
+    if (!std::isfinite(value)) return 0;
+    if (exponent == 0) return value;
+    return static_cast<double>(static_cast<long double>(value) / std::pow(10.0L, exponent));
+  }
+  [[nodiscard]] double plotted(int row, int column) const { return drawn(table_.value(row, column), valueExponent_); }
+
+  // The largest magnitude of the columns from, from + step, ... below to,
+  // or of any row's sum of them when they are stacked.
+  [[nodiscard]] long double magnitude(int from, int to, int step, bool summed) const {
+    long double most = 0;
+    for (int r = 0; r < table_.rowCount(); ++r) {
+      long double sum = 0;
+      for (int c = from; c < to; c += step) {
+        const double v = drawn(table_.value(r, c), 0);
+        const long double size = std::fabs(static_cast<long double>(v));
+        sum = summed ? sum + size : std::max(sum, size);
+      }
+      most = std::max(most, sum);
+    }
+    return most;
+  }
+
+  // A pie's slices are added up into its whole.
+  [[nodiscard]] long double pieMagnitude() const {
+    long double sum = 0;
+    for (const double v : pieValues()) sum += v;
+    return sum;
+  }
+
+  // The slices: the rows sized by the first column; a single row has
+  // nothing to compare down its column, so its columns are the slices.
+  [[nodiscard]] std::vector<double> pieValues() const {
+    std::vector<double> values;
+    const bool oneRow = table_.rowCount() == 1;
+    const int count = oneRow ? table_.columnCount() : table_.rowCount();
+    for (int i = 0; i < count; ++i)
+      values.push_back(std::max(0.0, drawn(oneRow ? table_.value(0, i) : table_.value(i, 0), 0)));
+    return values;
+  }
+
+  static void nameScale(QValueAxis& axis, int exponent) {
+    if (exponent != 0) axis.setTitleText(QStringLiteral("\u00d7 1e%1").arg(exponent));
+  }
+
   QBarCategoryAxis* categoryAxis() {
     if (categories_ == nullptr) {
       auto axis = std::make_unique<QBarCategoryAxis>();
@@ -113,6 +188,7 @@ class ChartBuilder {
   QValueAxis* valueAxis() {
     if (values_ == nullptr) {
       auto axis = std::make_unique<QValueAxis>();
+      nameScale(*axis, valueExponent_);
       values_ = axis.release();
       chart_.addAxis(values_, Qt::AlignLeft);
     }
@@ -133,7 +209,7 @@ class ChartBuilder {
     auto series = std::make_unique<QBarSeries>();
     for (int c = 0; c < columns; ++c) {
       auto set = std::make_unique<QBarSet>(qtext(table_.columnLabel(c)));
-      for (int r = 0; r < table_.rowCount(); ++r) set->append(table_.value(r, c));
+      for (int r = 0; r < table_.rowCount(); ++r) set->append(plotted(r, c));
       series->append(set.release());  // the series owns its sets
     }
     add(std::move(series));
@@ -145,7 +221,7 @@ class ChartBuilder {
       auto series = std::make_unique<QLineSeries>();
       series->setName(qtext(table_.columnLabel(c)));
       for (int r = 0; r < table_.rowCount(); ++r) {
-        const double v = table_.value(r, c);
+        const double v = plotted(r, c);
         if (steps) {
           series->append(r - 0.5, v);
           series->append(r + 0.5, v);
@@ -166,7 +242,7 @@ class ChartBuilder {
       for (int r = 0; r < table_.rowCount(); ++r) {
         double& level = base[static_cast<std::size_t>(r)];
         lower->append(r, level);
-        level += table_.value(r, c);
+        level += plotted(r, c);
         upper->append(r, level);
       }
       // An area series does not own its boundary lines: they become its
@@ -190,22 +266,20 @@ class ChartBuilder {
     fitValues(0, columns, false);
   }
 
-  // The slices are the rows, sized by the first column; a single row has
-  // nothing to compare down its column, so its columns are the slices.
   void pie() {
     auto series = std::make_unique<QPieSeries>();
-    if (table_.rowCount() == 1) {
-      for (int c = 0; c < table_.columnCount(); ++c)
-        series->append(qtext(table_.columnLabel(c)), std::max(0.0, table_.value(0, c)));
-    } else {
-      for (int r = 0; r < table_.rowCount(); ++r)
-        series->append(qtext(table_.rowLabel(r)), std::max(0.0, table_.value(r, 0)));
+    const bool oneRow = table_.rowCount() == 1;
+    const std::vector<double> values = pieValues();
+    for (std::size_t i = 0; i < values.size(); ++i) {
+      const int at = static_cast<int>(i);
+      series->append(qtext(oneRow ? table_.columnLabel(at) : table_.rowLabel(at)), drawn(values[i], valueExponent_));
     }
     chart_.addSeries(series.release());
   }
 
   void xy() {
     auto xAxis = std::make_unique<QValueAxis>();
+    nameScale(*xAxis, xExponent_);
     QValueAxis* horizontal = xAxis.release();
     chart_.addAxis(horizontal, Qt::AlignBottom);
     double low = 0, high = 1;
@@ -215,8 +289,8 @@ class ChartBuilder {
       series->setName(qtext(table_.columnLabel(c + 1)));
       series->setPointsVisible(true);
       for (int r = 0; r < table_.rowCount(); ++r) {
-        const double x = table_.value(r, c);
-        series->append(x, table_.value(r, c + 1));
+        const double x = drawn(table_.value(r, c), xExponent_);
+        series->append(x, plotted(r, c + 1));
         low = any ? std::min(low, x) : x;
         high = any ? std::max(high, x) : x;
         any = true;
@@ -234,7 +308,7 @@ class ChartBuilder {
     for (int r = 0; r < table_.rowCount(); ++r) {
       double sum = 0;
       for (int c = from; c < to; c += step) {
-        const double v = table_.value(r, c);
+        const double v = plotted(r, c);
         sum += v;
         low = std::min(low, stacked ? sum : v);
         high = std::max(high, stacked ? sum : v);
@@ -249,6 +323,8 @@ class ChartBuilder {
   const ChartTable& table_;
   QBarCategoryAxis* categories_ = nullptr;
   QValueAxis* values_ = nullptr;
+  int valueExponent_ = 0;  // the values are drawn divided by 10 to this power
+  int xExponent_ = 0;      // and an XY chart's x values by 10 to this one
 };
 
 // The part of a title a chart `width` pixels wide can show. Qt Charts elides a
@@ -266,8 +342,18 @@ QString shownTitle(const std::string& title, int width) {
   return text;
 }
 
+// The most pixels one chart picture holds: two 8K screens' worth. A chart
+// larger than that (a chart made 2,000,000 twips wide and high asked for
+// 80 GB, and came out as no picture at all) is laid out at its size and drawn
+// at a lower resolution, which a copy of it stretches back.
+constexpr double MostChartPixels = 1 << 26;
+
+// The chart laid out at `shown` pixels and drawn into an image of `stored`
+// pixels (the same or fewer).
 QImage drawChart(const ChartTable& table, ChartKind kind, const std::string& title, bool legend, QColor background,
-                 QSize size) {
+                 QSize shown, QSize stored) {
+  QImage image(stored, QImage::Format_RGB32);
+  if (image.isNull()) return image;
   QGraphicsScene scene;
   auto owned = std::make_unique<QChart>();
   QChart* chart = owned.get();
@@ -275,18 +361,18 @@ QImage drawChart(const ChartTable& table, ChartKind kind, const std::string& tit
   chart->setAnimationOptions(QChart::NoAnimation);
   chart->setBackgroundRoundness(0);
   chart->setBackgroundBrush(background);
-  chart->setTitle(shownTitle(title, size.width()));
+  chart->setTitle(shownTitle(title, shown.width()));
   ChartBuilder(*chart, table).build(kind);
   chart->legend()->setVisible(legend);
   chart->legend()->setAlignment(Qt::AlignRight);
-  chart->setGeometry(0, 0, size.width(), size.height());
-  scene.setSceneRect(0, 0, size.width(), size.height());
+  chart->setGeometry(0, 0, shown.width(), shown.height());
+  scene.setSceneRect(0, 0, shown.width(), shown.height());
 
-  QImage image(size, QImage::Format_RGB32);
   image.fill(background);
   QPainter painter(&image);
   painter.setRenderHint(QPainter::Antialiasing);
-  scene.render(&painter, QRectF(0, 0, size.width(), size.height()), QRectF(0, 0, size.width(), size.height()));
+  scene.render(&painter, QRectF(0, 0, stored.width(), stored.height()), QRectF(0, 0, shown.width(), shown.height()),
+               Qt::IgnoreAspectRatio);
   painter.end();
   return image;
 }
@@ -348,8 +434,11 @@ void MSChart::set(std::string_view name, const Value& value, Args index) {
   if (equalsNoCase(name, "Data")) {
     if (currentRow() >= table_.rowCount() || currentColumn() >= table_.columnCount())
       raise(err::InvalidPropertyValue, "Invalid property value: the chart has no such data point");
-    table_.rows[static_cast<std::size_t>(currentRow())][static_cast<std::size_t>(currentColumn())] =
-        value.toDouble();
+    const double number = value.toDouble();
+    // A chart has no place for a value beyond every number (or none).
+    if (!std::isfinite(number))
+      raise(err::InvalidPropertyValue, "Invalid property value: chart data must be a finite number");
+    table_.rows[static_cast<std::size_t>(currentRow())][static_cast<std::size_t>(currentColumn())] = number;
     return;
   }
   if (equalsNoCase(name, "RowLabel") || equalsNoCase(name, "ColumnLabel")) {
@@ -383,9 +472,14 @@ Picture MSChart::chartPicture() const {
     raise(err::InvalidProcedureCall, "Invalid procedure call: a chart can only be drawn in a widget application");
   const int width = std::max(1, static_cast<int>(CLng(stored("Width").toDouble() / TwipsPerPixel)));
   const int height = std::max(1, static_cast<int>(CLng(stored("Height").toDouble() / TwipsPerPixel)));
-  return pictureOf(drawChart(table_, kindOf(stored("ChartType").toInteger()), stored("TitleText").toString(),
-                             stored("ShowLegend").toBool(), qcolor(stored("BackColor").toLong()),
-                             QSize(width, height)));
+  const QSize shown(width, height);
+  const QSize pixels = storedSizeWithin(shown, MostChartPixels);
+  QImage image = drawChart(table_, kindOf(stored("ChartType").toInteger()), stored("TitleText").toString(),
+                           stored("ShowLegend").toBool(), qcolor(stored("BackColor").toLong()), shown, pixels);
+  if (image.isNull())
+    raise(model_err::OutOfMemory, "Out of memory: the chart " + get("Name").toString() + " cannot be drawn at " +
+                                std::to_string(pixels.width()) + " x " + std::to_string(pixels.height()) + " pixels");
+  return pictureShownAt(std::move(image), {width, height});
 }
 
 // --- form-file data -------------------------------------------------------------

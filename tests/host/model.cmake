@@ -11,6 +11,7 @@ vellora_add_test_suite(host_model_tests
     model/RichTextBoxTest.cpp
     model/HtmlTablesTest.cpp
     model/ChartTest.cpp
+    model/ChartExtremesTest.cpp
     model/GridControlsTest.cpp
     model/DataGridControlsTest.cpp
     model/TabControlTest.cpp
