@@ -9,11 +9,11 @@
 #include <QImage>
 #include <algorithm>
 #include <filesystem>
-#include <map>
 #include <memory>
 #include <string>
 #include <vector>
 
+#include "FormState.h"
 #include "TestSupport.h"
 #include "VelloraHarness.h"
 #include "host/HostError.h"
@@ -191,25 +191,6 @@ class FailingPrinter final : public host::PrinterDevice {
 
 constexpr double printerDpi = 72;
 
-// What a print job may change on a form and its controls, as "Control.Property=value".
-std::map<std::string, std::string> formState(const host::Form& form) {
-  static const char* const formProperties[] = {"Left", "Top", "Width", "Height", "Visible", "Caption", "ScaleMode"};
-  static const char* const controlProperties[] = {"Left",    "Top",  "Width",  "Height", "Visible", "Caption",
-                                                  "Text",    "Row",  "Col",    "TopRow", "Rows",    "BackColor",
-                                                  "ForeColor"};
-  std::map<std::string, std::string> state;
-  const auto read = [&](const host::Object& object, const std::string& owner, const char* property) {
-    std::string value = "<none>";
-    host::resume([&] { value = object.get(property).toString(); });
-    state[owner + "." + property] = value;
-  };
-  for (const char* property : formProperties) read(form, "Form", property);
-  for (const host::ObjectRef& control : form.controls()) {
-    for (const char* property : controlProperties) read(*control, control->get("Name").toString(), property);
-  }
-  return state;
-}
-
 struct FailingPrinterJob : testing::Test {
   velloratest::Harness h{printerDpi};
   std::shared_ptr<FailingPrinter> failing = std::make_shared<FailingPrinter>(printerDpi);
@@ -255,8 +236,8 @@ struct FailingPrinterJob : testing::Test {
 TEST_F(FailingPrinterJob, AFailureAtAnyCallLeavesNothingBehindAndTheNextJobPrintsTheWholeForm) {
   const std::vector<QImage> whole = printOnWorkingPrinter();
   ASSERT_GE(whole.size(), 3U) << "the notes take three pages";
-  const std::map<std::string, std::string> before = formState(*h.form);
-  ASSERT_EQ(before.at("Notes.Visible"), "True");
+  const velloratest::FormState before = velloratest::formState(*h.form);
+  ASSERT_EQ(before.properties.at("Notes.Visible"), "True");
 
   // The calls a whole job makes when nothing fails.
   host::printer().select(failing);
@@ -292,7 +273,7 @@ TEST_F(FailingPrinterJob, AFailureAtAnyCallLeavesNothingBehindAndTheNextJobPrint
     EXPECT_FALSE(h.control->JobRunning());
     ASSERT_NE(h.control->job().progress, nullptr);
     EXPECT_FALSE(h.control->job().progress->isOpen()) << "the progress window stayed open";
-    EXPECT_EQ(formState(*h.form), before);
+    EXPECT_EQ(velloratest::changes(before, velloratest::formState(*h.form)), "");
 
     const std::vector<QImage> next = printOnWorkingPrinter();
     ASSERT_EQ(next.size(), whole.size());
@@ -345,7 +326,7 @@ TEST_F(FailingPrinterJob, APdfThatCannotBeWrittenAtTheEndLeavesNoFileAndNamesThe
   const std::filesystem::path folder = testsupport::makeTempDir("vellora-failing-pdf");
   const std::filesystem::path file = folder / "statement.pdf";
   host::printer().select(host::makePdfPrinter(file));
-  const std::map<std::string, std::string> before = formState(*h.form);
+  const velloratest::FormState before = velloratest::formState(*h.form);
   h.control->events().AfterPrint = [&] {
     h.events.push_back("AfterPrint");
     std::filesystem::remove_all(folder);
@@ -362,7 +343,7 @@ TEST_F(FailingPrinterJob, APdfThatCannotBeWrittenAtTheEndLeavesNoFileAndNamesThe
   EXPECT_NE(h.control->job().FailureText.find(file.string()), std::string::npos)
       << "the job's failure: " << h.control->job().FailureText;
   EXPECT_FALSE(h.control->job().progress->isOpen());
-  EXPECT_EQ(formState(*h.form), before);
+  EXPECT_EQ(velloratest::changes(before, velloratest::formState(*h.form)), "");
 
   h.control->events().AfterPrint = [&] { h.events.push_back("AfterPrint"); };
   const std::vector<QImage> whole = printOnWorkingPrinter();
