@@ -239,6 +239,7 @@ bool RunPreviewJob(PrintJob& job) {
   }
   job.StopRequested = false;
   job.JobEnded = false;
+  job.FailureText.clear();
 
   // Every statement below passes over a failure and goes on with the next.
   job.LayoutFactor = properties.Zoom / 100.0;

@@ -153,6 +153,9 @@ std::int32_t TranslateColor(std::int32_t color) {
 
 void ReportJobError(PrintJob& job, const host::HostError& error) {
   job.StopRequested = true;
+  // The message box says only the number; what failed is kept as the job's
+  // FailureText (of a preview too), for the host to tell.
+  job.FailureText = error.description() + " (" + std::to_string(error.number()) + ")";
   host::ui().msgBox(job.control.props().Err_Mess + host::Str(error.number()), host::mb::Critical);
   if (job.Printing == 1) host::resume([] { host::printer().killDoc(); });
 }

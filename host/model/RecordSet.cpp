@@ -1,6 +1,7 @@
 #include "host/model/RecordSet.h"
 
 #include <sqlite3.h>
+#include <sys/stat.h>
 
 #include <QDeadlineTimer>
 #include <QFile>
@@ -124,6 +125,14 @@ bool looksLikeDatabase(const std::filesystem::path& path) {
   return file.read(16) == QByteArray("SQLite format 3", 16);
 }
 
+// Refuses a path that is no file, or a file that is no SQLite database.
+void checkDatabaseFile(const std::filesystem::path& file) {
+  std::error_code error;
+  if (!std::filesystem::is_regular_file(file, error))
+    refuse(RecordSetError::Cause::Database, "no such database file: " + file.string());
+  if (!looksLikeDatabase(file)) refuse(RecordSetError::Cause::Database, "is not an SQLite database: " + file.string());
+}
+
 std::string fieldText(const QVariant& value) {
   if (value.isNull()) return {};
   switch (value.typeId()) {
@@ -167,8 +176,32 @@ std::optional<std::int64_t> countRecords(QSqlDatabase& database, const QString& 
   return count.value(0).toLongLong();
 }
 
+// The database file as found at its path: which file it is, how long, and
+// when it was last written. An SQLite writer cannot change the file while a
+// query reads it; another program can (remove it, put another in its place,
+// cut it short or write over it), and the open query would go on reading
+// pages of the file that was, or pages that are no longer there.
+struct FileState {
+  bool exists = false;
+  dev_t device = 0;
+  ino_t inode = 0;
+  off_t size = 0;
+  timespec written{};
+
+  static FileState of(const std::filesystem::path& path) {
+    struct stat info {};
+    if (::stat(path.c_str(), &info) != 0) return {};
+    return {true, info.st_dev, info.st_ino, info.st_size, info.st_mtim};
+  }
+  [[nodiscard]] bool sameAs(const FileState& other) const {
+    return exists == other.exists && device == other.device && inode == other.inode && size == other.size &&
+           written.tv_sec == other.written.tv_sec && written.tv_nsec == other.written.tv_nsec;
+  }
+};
+
 struct RecordSet::Connection {
-  Connection() : name(QStringLiteral("vellora.records.%1").arg(++made)) {}
+  explicit Connection(std::filesystem::path file)
+      : name(QStringLiteral("vellora.records.%1").arg(++made)), file(std::move(file)) {}
   Connection(const Connection&) = delete;
   Connection& operator=(const Connection&) = delete;
   ~Connection() {
@@ -178,13 +211,47 @@ struct RecordSet::Connection {
     QSqlDatabase::removeDatabase(name);
   }
 
-  // Runs the query from its start; the next record read is record 0.
-  void run() {
-    if (!query->exec(sql)) refuse(RecordSetError::Cause::RecordSource, reasonOf(query->lastError()));
-    position = 0;
+  // Opens `file` read-only and checks that it is an SQLite database another
+  // program does not hold. Throws RecordSetError.
+  static std::unique_ptr<Connection> open(const std::filesystem::path& file) {
+    checkDatabaseFile(file);
+    auto connection = std::make_unique<Connection>(file);
+    QSqlDatabase& database = connection->database;
+    database = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), connection->name);
+    database.setDatabaseName(QString::fromStdString(file.string()));
+    // The grid only reads: a print must never be able to change the database.
+    database.setConnectOptions(QStringLiteral("QSQLITE_OPEN_READONLY"));
+    if (!database.open())
+      refuse(RecordSetError::Cause::Database, "cannot be opened: " + reasonOf(database.lastError()));
+    if (sqlite3* handle = handleOf(database)) sqlite3_limit(handle, SQLITE_LIMIT_LENGTH, LongestValue);
+    QSqlQuery check(database);
+    if (!check.exec(QStringLiteral("PRAGMA query_only = ON")) ||
+        !check.exec(QStringLiteral("SELECT COUNT(*) FROM sqlite_master"))) {
+      if (lockedByAnother(check.lastError()))
+        refuse(RecordSetError::Cause::Database, "is locked by another program: " + file.string());
+      refuse(RecordSetError::Cause::Database, "is not an SQLite database: " + reasonOf(check.lastError()));
+    }
+    return connection;
   }
 
-  // Moves the query's cursor on to `record`; false when the records end first.
+  // Runs the query from its start; the next record read is record 0.
+  void run() {
+    if (!query) {
+      query.emplace(database);
+      query->setForwardOnly(true);
+    }
+    state = FileState::of(file);
+    if (!query->exec(sql)) {
+      if (lockedByAnother(query->lastError()))
+        refuse(RecordSetError::Cause::Database, "is locked by another program: " + file.string());
+      refuse(RecordSetError::Cause::RecordSource, reasonOf(query->lastError()));
+    }
+    position = 0;
+    broken = false;
+  }
+
+  // Moves the query's cursor on to `record`; false when the records end
+  // first (or the query fails: see failed()).
   bool skipTo(std::int64_t record) {
     while (position < record) {
       if (!query->next()) return false;
@@ -193,12 +260,28 @@ struct RecordSet::Connection {
     return true;
   }
 
+  [[nodiscard]] std::vector<std::string> fieldNames() const {
+    std::vector<std::string> names;
+    const QSqlRecord fields = query->record();
+    for (int i = 0; i < fields.count(); ++i) names.push_back(fields.fieldName(i).toStdString());
+    return names;
+  }
+
+  // The query stopped on an error rather than at the end of its records.
+  [[nodiscard]] bool failed() const { return query->lastError().isValid(); }
+
+  // The file at the database's path is no longer the one the query ran on.
+  [[nodiscard]] bool fileChanged() const { return !FileState::of(file).sameAs(state); }
+
   static inline std::atomic<int> made{0};
   QString name;
+  std::filesystem::path file;
   QSqlDatabase database;
   std::optional<QSqlQuery> query;
   QString sql;
   std::int64_t position = 0;  // the record the next step of the query gives
+  FileState state;            // the file when the query last ran from its start
+  bool broken = false;        // a read failed: the query must run again before the next
 };
 
 std::string RecordSet::queryOf(const std::string& recordSource) {
@@ -216,35 +299,13 @@ std::string RecordSet::queryOf(const std::string& recordSource) {
 }
 
 std::unique_ptr<RecordSet> RecordSet::open(const std::filesystem::path& database, const std::string& recordSource) {
-  std::error_code error;
-  if (!std::filesystem::is_regular_file(database, error))
-    refuse(RecordSetError::Cause::Database, "no such database file: " + database.string());
-  if (!looksLikeDatabase(database))
-    refuse(RecordSetError::Cause::Database, "is not an SQLite database: " + database.string());
+  checkDatabaseFile(database);
   const std::string sql = queryOf(recordSource);
 
-  auto connection = std::make_unique<Connection>();
-  connection->database = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), connection->name);
-  connection->database.setDatabaseName(QString::fromStdString(database.string()));
-  // The grid only reads: a print must never be able to change the database.
-  connection->database.setConnectOptions(QStringLiteral("QSQLITE_OPEN_READONLY"));
-  if (!connection->database.open())
-    refuse(RecordSetError::Cause::Database, "cannot be opened: " + reasonOf(connection->database.lastError()));
-  if (sqlite3* handle = handleOf(connection->database)) sqlite3_limit(handle, SQLITE_LIMIT_LENGTH, LongestValue);
-  QSqlQuery check(connection->database);
-  if (!check.exec(QStringLiteral("PRAGMA query_only = ON")) ||
-      !check.exec(QStringLiteral("SELECT COUNT(*) FROM sqlite_master"))) {
-    if (lockedByAnother(check.lastError()))
-      refuse(RecordSetError::Cause::Database, "is locked by another program: " + database.string());
-    refuse(RecordSetError::Cause::Database, "is not an SQLite database: " + reasonOf(check.lastError()));
-  }
-
-  check.finish();
+  std::unique_ptr<Connection> connection = Connection::open(database);
   connection->sql = QString::fromStdString(sql);
   const std::optional<std::int64_t> counted = countRecords(connection->database, connection->sql);
 
-  connection->query.emplace(connection->database);
-  connection->query->setForwardOnly(true);
   connection->run();
   auto records = std::make_unique<RecordSet>(Key(), std::move(connection));
   // Past what was counted there may be more: one more is assumed, and found
@@ -252,14 +313,18 @@ std::unique_ptr<RecordSet> RecordSet::open(const std::filesystem::path& database
   records->countComplete_ = counted && *counted <= CountedAtOpen;
   records->count_ = records->countComplete_ ? *counted : std::max<std::int64_t>(counted.value_or(0), 1);
   records->runs_ = 1;
-  const QSqlRecord fields = records->connection_->query->record();
-  for (int i = 0; i < fields.count(); ++i) records->fields_.push_back(fields.fieldName(i).toStdString());
+  records->fields_ = records->connection_->fieldNames();
   return records;
 }
 
 RecordSet::RecordSet(Key, std::unique_ptr<Connection> connection) : connection_(std::move(connection)) {}
 
 RecordSet::~RecordSet() = default;
+
+bool RecordSet::readOnly() const {
+  sqlite3* handle = handleOf(connection_->database);
+  return handle != nullptr && sqlite3_db_readonly(handle, "main") == 1;
+}
 
 int RecordSet::fieldIndex(const std::string& name) const {
   for (std::size_t i = 0; i < fields_.size(); ++i)
@@ -303,39 +368,75 @@ RecordSet::Block& RecordSet::blockHolding(std::int64_t index) {
 }
 
 void RecordSet::readBlock(Block& block, std::int64_t first) {
-  Connection& connection = *connection_;
-  // A forward-only query cannot step back: run it again from its start.
-  if (connection.position > first) {
-    try {
-      connection.run();
-    } catch (const RecordSetError& error) {
-      // The database went away or changed under the grid: a run-time error of the job.
-      raise(err::InvalidProcedureCall, "The grid's records cannot be read again: " + error.problem);
-    }
-    ++runs_;
-  }
   block.first = first;
   block.records.clear();
+  if (connection_->fileChanged()) {
+    runAgain(Afresh::OnTheFileAsItIsNow);
+  } else if (connection_->position > first || connection_->broken) {
+    // A forward-only query cannot step back: run it again from its start.
+    runAgain(Afresh::OnTheSameConnection);
+  }
+  Connection& connection = *connection_;
   if (!connection.skipTo(first)) {
+    if (connection.failed()) failedReading(connection);
     endAt(connection.position);
     return;
   }
   const int fields = static_cast<int>(fields_.size());
-  while (static_cast<std::int64_t>(block.records.size()) < BlockSize && connection.query->next()) {
+  std::vector<Record> records;
+  while (static_cast<std::int64_t>(records.size()) < BlockSize && connection.query->next()) {
     ++connection.position;
-    Record& record = block.records.emplace_back();
+    Record& record = records.emplace_back();
     record.reserve(static_cast<std::size_t>(fields));
     for (int f = 0; f < fields; ++f) record.push_back(fieldText(connection.query->value(f)));
   }
-  // A value past the longest a query may make stops the query.
-  if (connection.query->lastError().isValid())
-    raise(err::InvalidProcedureCall, "The grid's records cannot be read: " + reasonOf(connection.query->lastError()));
+  // A value past the longest a query may make stops the query, as does a
+  // database damaged under it.
+  if (connection.failed()) failedReading(connection);
+  block.records = std::move(records);
   const auto read = static_cast<std::int64_t>(block.records.size());
   if (read < BlockSize) {
     endAt(first + read);
   } else if (!countComplete_) {
     count_ = std::max(count_, first + read + 1);  // the next block may hold more
   }
+}
+
+// The database went away or changed under the grid: a run-time error of the
+// job. The file is named unless the problem names it already.
+[[noreturn]] void RecordSet::failedReading(const std::string& what, const std::string& problem) const {
+  const std::string file = connection_->file.string();
+  const bool named = problem.find(file) != std::string::npos;
+  raise(err::InvalidProcedureCall, what + ": " + problem + (named ? "" : " (" + file + ")"));
+}
+
+[[noreturn]] void RecordSet::failedReading(Connection& connection) {
+  // The records after a failure are read again from the start.
+  connection.broken = true;
+  failedReading("The grid's records cannot be read", reasonOf(connection.query->lastError()));
+}
+
+void RecordSet::runAgain(Afresh afresh) {
+  try {
+    if (afresh == Afresh::OnTheFileAsItIsNow) {
+      // The connection reads the file it opened: a file put in its place, or
+      // one cut short or written over, is read only by a new connection.
+      const std::filesystem::path& file = connection_->file;
+      std::error_code error;
+      if (std::filesystem::is_regular_file(file, error) && std::filesystem::file_size(file, error) == 0)
+        refuse(RecordSetError::Cause::Database, "is empty: " + file.string());
+      std::unique_ptr<Connection> fresh = Connection::open(file);
+      fresh->sql = connection_->sql;
+      connection_ = std::move(fresh);
+    }
+    connection_->run();
+    if (connection_->fieldNames() != fields_)
+      refuse(RecordSetError::Cause::RecordSource, "gives other fields than when the grid was bound");
+  } catch (const RecordSetError& error) {
+    connection_->broken = true;
+    failedReading("The grid's records cannot be read again", error.problem);
+  }
+  ++runs_;
 }
 
 // The count taken at open is a hint: a query that yields fewer records (one

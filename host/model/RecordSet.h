@@ -56,12 +56,16 @@ class RecordSet {
   // The field's position, or -1 (names compared without regard to case).
   [[nodiscard]] int fieldIndex(const std::string& name) const;
   // One field of one record as text (a NULL is empty); empty for a record
-  // or field that is not there. Raises a HostError when the records cannot
-  // be read again.
+  // or field that is not there. Raises a HostError naming the database file
+  // when the records cannot be read (again): the file removed, emptied, cut
+  // short, written over or locked by another program, the query failing.
+  // A file another program changed since the query ran is read afresh.
   [[nodiscard]] const std::string& text(std::int64_t record, int field);
   // How many times the query was run from its start (moving back past the
   // blocks kept runs it again), for tests and benchmarks.
   [[nodiscard]] int runs() const { return runs_; }
+  // The connection cannot write the database (SQLite says so of it).
+  [[nodiscard]] bool readOnly() const;
 
  private:
   using Record = std::vector<std::string>;
@@ -74,6 +78,12 @@ class RecordSet {
   [[nodiscard]] Block& blockHolding(std::int64_t index);
   void readBlock(Block& block, std::int64_t first);
   void endAt(std::int64_t records);
+  // Runs the query again from its start; raises a HostError naming the file
+  // and the problem when it cannot.
+  enum class Afresh { OnTheSameConnection, OnTheFileAsItIsNow };
+  void runAgain(Afresh afresh);
+  [[noreturn]] void failedReading(Connection& connection);
+  [[noreturn]] void failedReading(const std::string& what, const std::string& problem) const;
 
   std::unique_ptr<Connection> connection_;
   std::vector<std::string> fields_;
