@@ -1,6 +1,7 @@
 #include "host/RasterDc.h"
 
 #include <QBrush>
+#include <QByteArray>
 #include <QColor>
 #include <QFont>
 #include <QImage>
@@ -111,6 +112,42 @@ std::optional<QImage> toTwoColours(const QImage& image) {
   return mono;
 }
 
+// The pixels of a compacted page (one byte or one bit a pixel) packed with
+// zlib: a page of table cells is mostly paper between its rules and words,
+// and a long preview keeps every page. Unpacking one takes a millisecond or
+// two, so a page shown is unpacked when it is wanted.
+class PackedPixels {
+ public:
+  PackedPixels() = default;
+  explicit PackedPixels(const QImage& image)
+      : size_(image.size()),
+        format_(image.format()),
+        colours_(image.colorTable()),
+        bytes_(qCompress(image.constBits(), image.sizeInBytes(), CompressionLevel)) {
+    bytes_.squeeze();  // packing sets aside room for the unpacked size
+  }
+
+  [[nodiscard]] bool empty() const { return bytes_.isEmpty(); }
+  [[nodiscard]] std::size_t bytes() const { return static_cast<std::size_t>(bytes_.size()); }
+  [[nodiscard]] QImage image() const {
+    QImage image(size_, format_);
+    image.setColorTable(colours_);
+    const QByteArray bits = qUncompress(bytes_);
+    if (bits.size() != image.sizeInBytes()) return {};
+    std::copy(bits.cbegin(), bits.cend(), reinterpret_cast<char*>(image.bits()));
+    return image;
+  }
+
+ private:
+  // The fastest level: a table page packs to a twentieth of its bytes all
+  // the same, and a long preview packs every page it draws.
+  static constexpr int CompressionLevel = 1;
+  QSize size_;
+  QImage::Format format_ = QImage::Format_Invalid;
+  QList<QRgb> colours_;
+  QByteArray bytes_;
+};
+
 // A raster surface keeps its drawing as the steps that paint it until its
 // pixels are wanted (read, copied or handed out as a picture): a long
 // preview draws thousands of pages of which a few are ever shown, and a page
@@ -125,8 +162,13 @@ class RasterSurface final : public PainterDc<RasterDc> {
   [[nodiscard]] RasterFormat format() const override { return format_; }
   [[nodiscard]] Picture picture() const override {
     paintPending();
+    unpack();
     finishPainting();
-    return pictureOf(image_);
+    Picture picture = pictureOf(image_);
+    // The picture handed out holds the pixels as long as it is used; the
+    // kept page goes back to its packed form.
+    if (!packed_.empty()) image_ = QImage();
+    return picture;
   }
 
   // A page kept as its drawing is drawn afresh at the scale; one kept as
@@ -144,6 +186,7 @@ class RasterSurface final : public PainterDc<RasterDc> {
   [[nodiscard]] Rgb pixel(int x, int y) const override {
     if (!deviceRect().contains(Point{x, y})) return Rgb::black;
     paintPending();
+    unpack();
     finishPainting();
     const QRgb value = image_.pixel(x, y);
     return Rgb::fromRgb(qRed(value), qGreen(value), qBlue(value));
@@ -157,6 +200,10 @@ class RasterSurface final : public PainterDc<RasterDc> {
     kept_ = true;
     if (steps_.size() > MostKeptSteps) paintPending();
     if (painted_ == steps_.size()) compactPixels();
+  }
+
+  [[nodiscard]] std::size_t pixelBytes() const override {
+    return static_cast<std::size_t>(image_.sizeInBytes()) + packed_.bytes();
   }
 
   void drawPrintedPage(std::shared_ptr<const PrintedPage> page, double scale) override {
@@ -233,6 +280,7 @@ class RasterSurface final : public PainterDc<RasterDc> {
   // drawn afresh at another scale.
   static constexpr std::size_t MostPendingSteps = 4096;
   static constexpr std::size_t MostKeptSteps = 256;
+  static constexpr qsizetype MinPackedBytes = 16 * 1024;
 
   void defer(std::function<void()> step) {
     steps_.push_back(std::move(step));
@@ -240,9 +288,11 @@ class RasterSurface final : public PainterDc<RasterDc> {
   }
 
   void paintPending() const {
+    unpack();
     const bool blank = image_.isNull();
     if (blank) makeBlankImage();
     if (painted_ == steps_.size() && !blank) return;
+    packed_ = {};  // the pixels change
     // A step never adds steps; painting them in place keeps them for a
     // drawing at another scale.
     for (std::size_t i = painted_; i < steps_.size(); ++i) steps_[i]();
@@ -253,7 +303,7 @@ class RasterSurface final : public PainterDc<RasterDc> {
 
   // From here on the pixels alone hold the page.
   void forgetSteps() const {
-    steps_.clear();
+    steps_ = decltype(steps_)();  // its room too: a long preview keeps every page
     painted_ = 0;
     stepsSinceBlank_ = false;
   }
@@ -279,11 +329,13 @@ class RasterSurface final : public PainterDc<RasterDc> {
   [[nodiscard]] QImage replayed(double scale) const {
     finishPainting();
     QImage own = std::exchange(image_, QImage());
+    PackedPixels ownPacked = std::exchange(packed_, {});
     scale_ = scale;
     makeBlankImage();
     for (const std::function<void()>& step : steps_) step();
     finishPainting();
     QImage result = std::exchange(image_, std::move(own));
+    packed_ = std::move(ownPacked);
     scale_ = 1.0;
     return result;
   }
@@ -294,6 +346,7 @@ class RasterSurface final : public PainterDc<RasterDc> {
     painted_ = 0;
     stepsSinceBlank_ = true;
     image_ = QImage();
+    packed_ = {};
     blank_ = color;
   }
 
@@ -312,13 +365,29 @@ class RasterSurface final : public PainterDc<RasterDc> {
   }
 
   void compactPixels() const {
-    if (format_ != RasterFormat::Color || image_.format() != QImage::Format_RGB32) return;
-    finishPainting();
-    if (std::optional<QImage> twoColours = toTwoColours(image_)) {
-      image_ = std::move(*twoColours);
-    } else if (std::optional<QImage> indexed = toIndexed(image_)) {
-      image_ = std::move(*indexed);
+    if (format_ == RasterFormat::Color && image_.format() == QImage::Format_RGB32) {
+      finishPainting();
+      if (std::optional<QImage> twoColours = toTwoColours(image_)) {
+        image_ = std::move(*twoColours);
+      } else if (std::optional<QImage> indexed = toIndexed(image_)) {
+        image_ = std::move(*indexed);
+      }
     }
+    pack();
+  }
+
+  // A compacted page of more than a few kilobytes is kept packed.
+  void pack() const {
+    if (image_.isNull() || image_.format() == QImage::Format_RGB32 || image_.sizeInBytes() < MinPackedBytes) return;
+    finishPainting();
+    if (packed_.empty()) packed_ = PackedPixels(image_);
+    image_ = QImage();
+  }
+
+  // The pixels of a packed page, for reading; the packed form stays valid
+  // until the pixels change.
+  void unpack() const {
+    if (image_.isNull() && !packed_.empty()) image_ = packed_.image();
   }
 
   // The painter of a colour page, handed over at rest: no clip, no
@@ -414,7 +483,8 @@ class RasterSurface final : public PainterDc<RasterDc> {
   RasterFormat format_;
   // Reading the pixels is when the drawing kept so far is painted: the
   // image, the steps and the painter change under the const readers.
-  mutable QImage image_;  // null until the first step is painted
+  mutable QImage image_;  // null until the first step is painted, or while the page is packed
+  mutable PackedPixels packed_;  // a kept page's pixels packed (or empty)
   Rgb blank_ = Rgb::white;
   // The drawing steps; those before painted_ are on the image already.
   mutable std::vector<std::function<void()>> steps_;

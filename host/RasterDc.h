@@ -1,6 +1,7 @@
 #pragma once
 // A raster device context over an image held in memory: the page surface of a
 // preview, the pages of the in-memory printer, window pictures.
+#include <cstddef>
 #include <memory>
 
 #include "host/Dc.h"
@@ -30,10 +31,14 @@ class RasterDc : public Dc {
   [[nodiscard]] virtual Rgb pixel(int x, int y) const = 0;
   // Keeps the pixels drawn so far in as little memory as holds them exactly:
   // a colour page of at most 256 colours takes one byte per pixel instead of
-  // four, and one of at most two colours (text on its background) one bit.
-  // Drawing again restores the working format first. For finished pages
+  // four, and one of at most two colours (text on its background) one bit;
+  // a compacted page of more than a few kilobytes is packed besides (a page
+  // of table cells to about 30 KB at A4) and unpacked when its pixels are
+  // wanted. Drawing again restores the working format first. For finished pages
   // that are kept (a long preview holds every page in memory).
   virtual void compact() = 0;
+  // The bytes the surface's pixels take now (packed, compacted or working).
+  [[nodiscard]] virtual std::size_t pixelBytes() const = 0;
   // Draws a printed page (host/Printer.h) at its top-left, its printer
   // pixels scaled by `scale`. It stays one step of the surface's drawing:
   // a page drawn at another scale draws the printed page afresh.

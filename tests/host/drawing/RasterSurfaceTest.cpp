@@ -284,6 +284,45 @@ TEST(CompactedSurface, APageOfTwoColoursKeepsEveryPixelInOneBit) {
   EXPECT_EQ(page->pixel(700, 1000), yellow);
 }
 
+// A finished page of table cells (more steps than a page keeps as its
+// drawing, three colours and text) is packed to a few tens of kilobytes and
+// gives back every pixel, as often as it is shown, at any zoom, and drawn on
+// again.
+TEST(CompactedSurface, APageOfTableCellsIsKeptPackedAndShownAsDrawn) {
+  const Rgb grey = Rgb::fromRgb(192, 192, 192);
+  auto page = host::RasterDc::create({794, 1123}, host::RasterFormat::Color);
+  page->setFont(host::Font("Arial", 8));
+  for (int row = 0; row < 50; ++row) {
+    for (int col = 0; col < 6; ++col) {
+      const Rect cell = Rect::fromXywh(20 + col * 125, 40 + row * 20, 126, 21);
+      page->fillRect(cell, Brush::solid(row == 0 ? grey : Rgb::white));
+      page->frameRect(cell, Brush::solid(Rgb::black));
+      page->setBkColor(row == 0 ? grey : Rgb::white);
+      page->extTextOut({cell.left + 4, cell.top + 3}, host::eto::Clipped, cell,
+                       std::string(1, static_cast<char>('a' + col)) + std::to_string(row));
+    }
+  }
+  const QImage drawn = host::imageOf(page->picture()).convertToFormat(QImage::Format_RGB32);
+  page->compact();
+  EXPECT_LT(page->pixelBytes(), 80u * 1024);
+  for (int shown = 0; shown < 2; ++shown) {
+    ASSERT_EQ(host::imageOf(page->picture()).convertToFormat(QImage::Format_RGB32), drawn) << "shown " << shown;
+    EXPECT_LT(page->pixelBytes(), 80u * 1024) << "the page is packed again once shown";
+  }
+  const Picture zoomed = page->pictureAt(2.0);
+  EXPECT_EQ(zoomed.width(), 2 * 794);
+  EXPECT_EQ(zoomed.pixel(2 * 100, 2 * 50), grey);
+  EXPECT_EQ(page->pixel(20, 500), Rgb::black);
+
+  page->fillRect(Rect::fromLtrb(0, 0, 10, 10), Brush::solid(red));
+  EXPECT_EQ(page->pixel(5, 5), red);
+  EXPECT_EQ(page->pixel(21, 45), grey);
+  page->compact();
+  QImage expected = drawn;
+  QPainter(&expected).fillRect(QRect(0, 0, 10, 10), QColor(255, 0, 0));
+  EXPECT_EQ(host::imageOf(page->picture()).convertToFormat(QImage::Format_RGB32), expected);
+}
+
 TEST(CompactedSurface, ABlankPageStaysBlank) {
   auto page = colourSurface(40, 30);
   page->compact();
