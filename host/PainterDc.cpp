@@ -272,55 +272,73 @@ class TextLayout {
     bool done_ = false;
   };
 
-  // Whether a paragraph is short enough that it may fit one line: one that
-  // is much longer than a line holds is never measured whole.
-  [[nodiscard]] bool mayFitWhole(const QString& paragraph, int maxWidth) const {
+  // Whether a run fits one line. A run much longer than a line holds is
+  // never measured whole: it does not fit.
+  [[nodiscard]] bool fitsLine(QStringView run, int maxWidth) const {
     const int average = std::max(1, metrics_.averageCharWidth());
-    return paragraph.size() <= 4 * static_cast<qsizetype>(std::max(0, maxWidth) / average) + 16;
+    const bool mayFit = run.size() <= 4 * static_cast<qsizetype>(std::max(0, maxWidth) / average) + 16;
+    return mayFit && width(run) <= maxWidth;
   }
 
+  // The line being filled is always a stretch of the paragraph, kept as where
+  // it starts: a word of millions of characters is cut line by line without
+  // copying or measuring the rest of it each time.
   void breakWords(const QString& paragraph, int maxWidth, std::size_t maxLines, std::vector<TextLine>& out) const {
     // Most paragraphs fit their line: every candidate line would be a start
     // of the paragraph, and none is wider than the whole.
-    if (mayFitWhole(paragraph, maxWidth) && width(paragraph) <= maxWidth) {
+    if (fitsLine(paragraph, maxWidth)) {
       if (out.size() < maxLines) out.push_back(trimmedLine(paragraph));
       return;
     }
-    QString line;
+    const QStringView text(paragraph);
+    qsizetype lineStart = 0;  // the line so far is text[lineStart, position)
     qsizetype position = 0;
-    while (position < paragraph.size() && out.size() < maxLines) {
+    while (position < text.size() && out.size() < maxLines) {
       qsizetype wordStart = position;
-      while (wordStart < paragraph.size() && paragraph[wordStart] == u' ') ++wordStart;
+      while (wordStart < text.size() && text[wordStart] == u' ') ++wordStart;
       qsizetype wordEnd = wordStart;
-      while (wordEnd < paragraph.size() && paragraph[wordEnd] != u' ') ++wordEnd;
-      const QString candidate = line + paragraph.mid(position, wordEnd - position);
+      while (wordEnd < text.size() && text[wordEnd] != u' ') ++wordEnd;
       const bool hasWord = wordEnd > wordStart;
-      if (hasWord && !line.isEmpty() && width(candidate) > maxWidth) {
-        out.push_back(trimmedLine(line));
-        line = paragraph.mid(wordStart, wordEnd - wordStart);
-      } else {
-        line = candidate;
+      if (hasWord && position > lineStart && !fitsLine(text.mid(lineStart, wordEnd - lineStart), maxWidth)) {
+        out.push_back(trimmedLine(text.mid(lineStart, position - lineStart).toString()));
+        lineStart = wordStart;
       }
       position = wordEnd;
       // A word that cannot fit a line of its own is cut where it passes the edge.
-      while (width(line) > maxWidth && out.size() < maxLines) {
+      while (out.size() < maxLines) {
+        const QStringView line = text.mid(lineStart, position - lineStart);
         const qsizetype fits = fittingPrefix(line, maxWidth);
         if (fits >= line.size()) break;
-        out.push_back({line.left(fits), width(QStringView(line).left(fits))});
-        line = line.mid(fits);
+        out.push_back({line.left(fits).toString(), width(line.left(fits))});
+        lineStart += fits;
       }
     }
-    if (out.size() < maxLines) out.push_back(trimmedLine(line));
+    if (out.size() < maxLines) out.push_back(trimmedLine(text.mid(lineStart, position - lineStart).toString()));
   }
 
   // The longest start of `line` (at least one character, never splitting a
-  // surrogate pair) that fits `maxWidth`; leading blanks count as part of it.
-  [[nodiscard]] qsizetype fittingPrefix(const QString& line, int maxWidth) const {
-    qsizetype low = 1;
-    qsizetype high = line.size();
+  // surrogate pair) that fits `maxWidth`, the whole line when it fits;
+  // leading blanks count as part of it. Probes grow by doubling before the
+  // search between them, so a line costs about its own length to measure,
+  // however much of the text follows it.
+  [[nodiscard]] qsizetype fittingPrefix(QStringView line, int maxWidth) const {
+    qsizetype low = 1;  // fits, or is taken anyway
+    qsizetype high = 0;
+    for (qsizetype probe = 16;; probe *= 2) {
+      if (probe >= line.size()) {
+        if (width(line) <= maxWidth) return line.size();
+        high = line.size() - 1;
+        break;
+      }
+      if (width(line.left(probe)) > maxWidth) {
+        high = probe - 1;
+        break;
+      }
+      low = probe;
+    }
     while (low < high) {
       const qsizetype middle = (low + high + 1) / 2;
-      if (width(QStringView(line).left(middle)) <= maxWidth) {
+      if (width(line.left(middle)) <= maxWidth) {
         low = middle;
       } else {
         high = middle - 1;
@@ -344,22 +362,19 @@ class TextLayout {
 // kerned last letter), in pixels.
 constexpr int GlyphOverhang = 2;
 
-// One line of text in its cell, as extTextOut paints it.
+// One line of text in its cell, as extTextOut paints it (an opaque
+// background is filled before, on its own).
 struct TextCell {
   QString text;
   QPoint baseline;
-  QRect cell;
   bool clipped = false;
   QRect clip;
-  bool opaque = false;
-  QColor background;
   QColor foreground;
   QFont font;
 };
 
 void drawTextCell(QPainter& painter, const TextCell& cell) {
   if (cell.clipped) painter.setClipRect(cell.clip, Qt::IntersectClip);
-  if (cell.opaque) painter.fillRect(cell.cell, cell.background);
   painter.setFont(cell.font);
   painter.setPen(cell.foreground);
   painter.drawText(cell.baseline, cell.text);
@@ -620,13 +635,14 @@ void PainterDc<Interface>::paintTextCell(Point origin, const QString& text, int 
   Rect bounds = cell.inflated(std::max(2, metrics().height() / 2));
   if (clip) bounds = bounds.intersected(*clip);
   if (bounds.isEmpty()) return;
+  // The opaque background is a fill of its own, under the text: a device
+  // that records its page can then leave out one that paints a cell's
+  // background again in the same colour.
+  if (bkMode_ == BkMode::Opaque) fillSolid(clip ? cell.intersected(*clip) : cell, bkColor_);
   TextCell textCell{text,
                     QPoint(origin.x, origin.y + metrics().ascent()),
-                    toQRect(cell),
                     clip != nullptr && !toQRect(*clip).adjusted(GlyphOverhang, 0, -GlyphOverhang, 0).contains(toQRect(cell)),
                     clip ? toQRect(*clip) : QRect(),
-                    bkMode_ == BkMode::Opaque,
-                    toQColor(bkColor_),
                     toQColor(textColor_),
                     qfont_};
   const bool clipped = textCell.clipped;
