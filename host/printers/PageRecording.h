@@ -30,7 +30,7 @@ class PageRecording final : public PainterDc<Dc> {
   struct Operation {
     Kind kind = Kind::Isolated;
     PaintOperation paint;  // empty for a fill
-    QRect area;
+    QRect area;            // a fill's pixels; the pixels a painting may reach
     QColor color;
   };
 
@@ -45,6 +45,17 @@ class PageRecording final : public PainterDc<Dc> {
   [[nodiscard]] std::vector<Operation> takeOperations() { return std::exchange(operations_, {}); }
   // The page drawn into a white image of the page's size.
   [[nodiscard]] QImage render(QImage::Format format) const;
+  // Leaves out of the finished page's drawing what cannot show and joins
+  // rules that neighbouring cells share, so that a table page sets up far
+  // fewer fills on the device; the page's pixels stay exactly as they were.
+  // A fill that a later fill covers whole is dropped (the right and bottom
+  // edges of a cell frame, under the next cell), and so is one that paints
+  // pixels again in the colour an earlier fill gave them (an opaque text's
+  // background over its cell's). A fill that a later one of
+  // the same colour continues along the same rows is drawn as one with it,
+  // when nothing drawn in between reaches the part that moves (a row's top
+  // edges become one rule).
+  void tidy();
   // Forgets the drawing for the next page; attributes (font, colours, pen,
   // brush) stay as they are, as they do on a printer between pages.
   void clear() { operations_.clear(); }

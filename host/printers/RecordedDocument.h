@@ -13,6 +13,7 @@ class RecordedDocument : public PrinterDevice::Document {
   [[nodiscard]] Dc& page() override { return page_; }
   void newPage() override {
     if (closed_) return;
+    page_.tidy();
     deliver(page_);
     page_.clear();
   }
@@ -20,6 +21,7 @@ class RecordedDocument : public PrinterDevice::Document {
   void end() override {
     if (closed_) return;
     closed_ = true;
+    page_.tidy();
     deliver(page_);
     finish();
   }
