@@ -6,6 +6,7 @@ vellora_add_test_suite(host_drawing_tests
     drawing/LongWordWrapTest.cpp
     drawing/RasterSurfaceTest.cpp
     drawing/PrinterTest.cpp
+    drawing/PageRecordingTest.cpp
     drawing/PdfPrinterTest.cpp
     drawing/CupsPrinterTest.cpp
   LIBRARIES vellorahost vellora_test_main)
