@@ -36,7 +36,8 @@ make_cells() {  # make_cells ROWS NAME
   {"Type": "MSFlexGrid", "Name": "Items", "Left": 0, "Top": 0, "Width": 9000, "Height": 6000,
    "FixedRows": 1, "FixedCols": 0, "CellsFile": "$name.csv",
    "ColWidth": [1500, 1500, 1500, 1500, 1500, 1500]},
-  {"Type": "Vellora", "Name": "Vellora1", "Left": 9700, "Top": 8000, "Width": 721, "Height": 375}]}}
+  {"Type": "Vellora", "Name": "Vellora1", "Left": 9700, "Top": 8000, "Width": 721, "Height": 375,
+   "Properties": {"ToPage": 0}}]}}
 JSON
   sqlite3 "$work/$name.sqlite" <<SQL
 CREATE TABLE items(a TEXT, b TEXT, c TEXT, d TEXT, e TEXT, f TEXT);
@@ -52,7 +53,8 @@ SQL
    "Columns": [{"DataField": "a", "Caption": "Head 0", "Width": 1500}, {"DataField": "b", "Caption": "Head 1", "Width": 1500},
                {"DataField": "c", "Caption": "Head 2", "Width": 1500}, {"DataField": "d", "Caption": "Head 3", "Width": 1500},
                {"DataField": "e", "Caption": "Head 4", "Width": 1500}, {"DataField": "f", "Caption": "Head 5", "Width": 1500}]},
-  {"Type": "Vellora", "Name": "Vellora1", "Left": 9700, "Top": 8000, "Width": 721, "Height": 375}]}}
+  {"Type": "Vellora", "Name": "Vellora1", "Left": 9700, "Top": 8000, "Width": 721, "Height": 375,
+   "Properties": {"ToPage": 0}}]}}
 JSON
 }
 
