@@ -3,16 +3,17 @@
 #include <QColor>
 #include <QImage>
 #include <QImageReader>
-#include <QSaveFile>
+#include <QBuffer>
 #include <QString>
 #include <QStringList>
 #include <algorithm>
-#include <cerrno>
 #include <cmath>
 #include <cstring>
 #include <filesystem>
+#include <optional>
 
 #include "host/HostError.h"
+#include "host/OutputFile.h"
 #include "host/PictureImpl.h"
 
 namespace host {
@@ -134,17 +135,15 @@ std::size_t Picture::byteCount() const { return isNull() ? 0 : static_cast<std::
 // name only when it is whole: a full disk leaves no truncated picture.
 void Picture::savePng(const std::filesystem::path& file) const {
   if (isNull()) raise(481, "Invalid picture: nothing to save to " + file.string());
-  QSaveFile out(QString::fromStdString(file.string()));
-  errno = 0;
-  const bool written = out.open(QIODevice::WriteOnly) && impl_->image.save(&out, "PNG") && out.commit();
-  if (!written) {
-    // The picture writer reports no reason of its own; the system's stands.
-    const int systemError = errno;
-    const std::string reason = out.error() != QFileDevice::NoError && out.error() != QFileDevice::WriteError
-                                   ? out.errorString().toStdString()
-                                   : std::string(systemError != 0 ? std::strerror(systemError) : "write error");
-    raise(75, "Path/File access error: " + file.string() + ": " + reason);
-  }
+  // Encoded whole before anything is written: the file is then written
+  // whole or not at all, and a write the disk cut short is a failure.
+  QByteArray encoded;
+  QBuffer buffer(&encoded);
+  if (!buffer.open(QIODevice::WriteOnly) || !impl_->image.save(&buffer, "PNG"))
+    raise(481, "Invalid picture: it cannot be saved as PNG to " + file.string());
+  if (const std::optional<std::string> failure =
+          writeWholeFile(file, std::string_view(encoded.constData(), static_cast<std::size_t>(encoded.size()))))
+    raise(75, "Path/File access error: " + file.string() + ": " + *failure);
 }
 
 }  // namespace host

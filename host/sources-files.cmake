@@ -6,4 +6,5 @@ target_sources(vellorahost PRIVATE
   model/DataGridFormData.cpp
   model/Csv.cpp
   model/Components.cpp
-  model/UserFile.cpp)
+  model/UserFile.cpp
+  OutputFile.cpp)

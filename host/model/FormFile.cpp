@@ -5,7 +5,6 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QJsonValue>
-#include <QSaveFile>
 #include <algorithm>
 #include <array>
 #include <charconv>
@@ -20,6 +19,7 @@
 
 #include "host/HostError.h"
 #include "host/Lang.h"
+#include "host/OutputFile.h"
 #include "host/model/Components.h"
 #include "host/model/FormData.h"
 #include "host/model/Families.h"
@@ -918,11 +918,8 @@ void saveFormFile(const Form& form, const fs::path& file) {
   } catch (const HostError& error) {
     throw FormFileError(file.string(), "", "", "the form cannot be saved: " + error.description());
   }
-  QSaveFile output(QString::fromStdString(file.string()));
-  if (!output.open(QIODevice::WriteOnly) ||
-      output.write(text.data(), static_cast<qint64>(text.size())) != static_cast<qint64>(text.size()) ||
-      !output.commit())
-    throw FormFileError(file.string(), "", "", "cannot be written: " + output.errorString().toStdString());
+  if (const std::optional<std::string> failure = writeWholeFile(file, text))
+    throw FormFileError(file.string(), "", "", "cannot be written: " + *failure);
 }
 
 }  // namespace host

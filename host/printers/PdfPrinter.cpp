@@ -1,12 +1,12 @@
 // The built-in PDF printer: each document becomes one PDF file. The file is
 // written under a temporary name in the same folder and takes its own name
-// only when the document ends, so a killed or failed document leaves nothing.
+// only when the document ends, so a killed or failed document leaves nothing
+// (a device named as the file is written where it is; see host/OutputFile.h).
 // Copies are sets of the document's pages one after another, as a printer
 // collates them.
 #include <QMarginsF>
 #include <QPainter>
 #include <QPdfWriter>
-#include <QSaveFile>
 #include <QString>
 #include <algorithm>
 #include <memory>
@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "host/HostError.h"
+#include "host/OutputFile.h"
 #include "host/Printer.h"
 #include "host/printers/PaperSizes.h"
 #include "host/printers/RecordedDocument.h"
@@ -32,26 +33,23 @@ class PdfDocument final : public RecordedDocument {
               std::shared_ptr<std::string> failure)
       : RecordedDocument(sheetPixels(settings, pdfDotsPerInch), pdfDotsPerInch),
         fileName_(file.string()),
-        file_(QString::fromStdString(file.string())),
+        file_(file),
         failure_(std::move(failure)),
         copies_(std::clamp(settings.copies, 1, MostPdfCopies)) {
     failure_->clear();
-    if (!file_.open(QIODevice::WriteOnly)) fail("cannot write");
-    writer_ = std::make_unique<QPdfWriter>(&file_);
+    if (!file_.open()) fail("cannot write");
+    writer_ = std::make_unique<QPdfWriter>(&file_.device());
     writer_->setResolution(static_cast<int>(pdfDotsPerInch));
     writer_->setPageSize(qtPageSize(settings.paperSize));
     writer_->setPageOrientation(qtOrientation(settings.orientation));
     writer_->setPageMargins(QMarginsF(0, 0, 0, 0));
     writer_->setTitle(QString::fromStdString(title));
     writer_->setCreator(QStringLiteral("Vellora"));
-    if (!painter_.begin(writer_.get())) {
-      file_.cancelWriting();
-      fail("cannot start a PDF document in");
-    }
+    if (!painter_.begin(writer_.get())) fail("cannot start a PDF document in");
   }
   ~PdfDocument() override {
     if (painter_.isActive()) painter_.end();
-    // An uncommitted save file removes its temporary file.
+    // An uncommitted output file removes its temporary file.
   }
 
  protected:
@@ -68,7 +66,6 @@ class PdfDocument final : public RecordedDocument {
   }
   void discard() override {
     if (painter_.isActive()) painter_.end();
-    file_.cancelWriting();
   }
 
  private:
@@ -81,13 +78,13 @@ class PdfDocument final : public RecordedDocument {
   // Remembers the file and the system's reason for the printer's caller,
   // then fails the document.
   [[noreturn]] void fail(const std::string& what) {
-    const std::string reason = file_.errorString().toStdString();
+    const std::string& reason = file_.reason();
     *failure_ = fileName_ + (reason.empty() ? "" : ": " + reason);
     raise(err::PrinterError, "Printer error: " + what + " " + *failure_);
   }
 
   std::string fileName_;
-  QSaveFile file_;
+  OutputFile file_;
   std::shared_ptr<std::string> failure_;  // the printer's record of the last failure
   std::unique_ptr<QPdfWriter> writer_;
   QPainter painter_;
