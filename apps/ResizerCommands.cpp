@@ -1,6 +1,8 @@
 #include "apps/ResizerCommands.h"
 
 #include <QApplication>
+#include <QBuffer>
+#include <QByteArray>
 #include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QImage>
@@ -9,6 +11,7 @@
 
 #include <iostream>
 #include <memory>
+#include <optional>
 #include <string>
 
 #include "apps/FormSupport.h"
@@ -16,6 +19,8 @@
 #include "apps/UiResizerCommands.h"
 #include "host/HostError.h"
 #include "host/Lang.h"
+#include "host/OutputFile.h"
+#include "host/Printer.h"
 #include "host/QtKit.h"
 #include "host/Runtime.h"
 #include "host/model/Control.h"
@@ -72,6 +77,26 @@ void reportResizerStep(const std::string& step, const host::Object& form, const 
             << host::numberText(ratios.RatioW) << " RatioH " << host::numberText(ratios.RatioH) << std::endl;
 }
 
+bool savePicture(const QImage& picture, const fs::path& file) {
+  QByteArray encoded;
+  QBuffer buffer(&encoded);
+  std::optional<std::string> failure = "the picture cannot be made";
+  if (buffer.open(QIODevice::WriteOnly) && picture.save(&buffer, "PNG"))
+    failure = host::writeWholeFile(file, std::string_view(encoded.constData(), static_cast<std::size_t>(encoded.size())));
+  if (failure) std::cerr << "vellora: cannot write the picture " << file.string() << ": " << *failure << std::endl;
+  return !failure;
+}
+
+void tellWhyNothingPrinted(const std::string& jobFailure) {
+  const std::shared_ptr<host::PrinterDevice> device = host::printer().device();
+  const std::string failure = device ? device->lastFailure() : std::string();
+  if (!failure.empty()) {
+    std::cerr << "vellora: cannot write " << failure << std::endl;
+  } else if (!jobFailure.empty()) {
+    std::cerr << "vellora: the print job failed: " << jobFailure << std::endl;
+  }
+}
+
 namespace {
 
 // A client size as the user would give it, in twips of the screen.
@@ -126,6 +151,7 @@ int writeOutputs(const cli::Options& options, host::Form& form, const Gauxel& re
     return exitBadInput;
   }
   const bool printed = control->LVPrint();
+  if (!printed) tellWhyNothingPrinted(control->job().FailureText);
   reportResizerStep("print " + options.print->string(), form, resizer);
   return printed ? exitCompleted : exitEndedFalse;
 }
@@ -182,10 +208,12 @@ int run(const cli::Options& options, const fs::path& programDir) {
   if (options.png) {
     QWidget* shown = host::qtWidgetOf(window.window());
     QCoreApplication::processEvents();
-    if (shown == nullptr || !shown->grab().toImage().save(QString::fromStdString(options.png->string()))) {
-      std::cerr << "vellora: cannot write the picture " << options.png->string() << std::endl;
+    if (shown == nullptr) {
+      std::cerr << "vellora: cannot write the picture " << options.png->string() << ": the window shows nothing"
+                << std::endl;
       return exitBadInput;
     }
+    if (!savePicture(shown->grab().toImage(), *options.png)) return exitBadInput;
   } else {
     host::ui().runUntil([&] { return !window.isOpen(); });
   }

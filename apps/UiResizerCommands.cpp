@@ -1,6 +1,7 @@
 #include "apps/UiResizerCommands.h"
 
 #include <QApplication>
+#include <QImage>
 #include <QWidget>
 
 #include <iostream>
@@ -78,9 +79,7 @@ bool applyStep(const cli::ResizeStep& step, ResizableUiForm& target, bool& warne
 
 bool savePicture(QWidget& form, const fs::path& file) {
   QCoreApplication::processEvents();
-  if (form.grab().toImage().save(QString::fromStdString(file.string()))) return true;
-  std::cerr << "vellora: cannot write the picture " << file.string() << std::endl;
-  return false;
+  return app::savePicture(form.grab().toImage(), file);
 }
 
 }  // namespace
@@ -106,6 +105,7 @@ int resizeUiForm(const cli::Options& options, const fs::path& programDir) {
   if (options.png && !savePicture(*target->form, *options.png)) return exitBadInput;
   if (!options.print) return exitCompleted;
   const bool printed = livePrintOf(*target->form)->print();
+  if (!printed) tellWhyNothingPrinted();
   report("print " + options.print->string(), *target);
   return printed ? exitCompleted : exitEndedFalse;
 }

@@ -7,7 +7,6 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
-#include <QFile>
 #include <QThread>
 
 #include <cerrno>
@@ -27,6 +26,7 @@
 #include "apps/UiForms.h"
 #include "host/HostError.h"
 #include "host/Lang.h"
+#include "host/OutputFile.h"
 #include "host/Runtime.h"
 #include "host/model/Components.h"
 #include "host/model/FormFile.h"
@@ -84,19 +84,25 @@ void subscribe(Vellora& control, JobRecord& record) {
   control.events().AfterPrint = [&record] { record.events.append(QJsonObject{{"event", "AfterPrint"}}); };
 }
 
-// Writes page-001.png, page-002.png, ... into `folder`, each whole or not at
-// all. A failure gives the path that could not be written and why.
+// Writes page-001.png, page-002.png, ... into `folder`, all of them or none:
+// a page that cannot be written takes the pages written before it away
+// again, and the folder when this made it. A failure gives the path that
+// could not be written and why.
 std::optional<std::string> writePages(const std::vector<host::Picture>& pages, const fs::path& folder) {
   std::error_code error;
-  fs::create_directories(folder, error);
+  const bool made = fs::create_directories(folder, error);
   if (error) return folder.string() + ": " + error.message();
+  std::vector<fs::path> written;
   for (std::size_t index = 0; index < pages.size(); ++index) {
     char name[32];
     std::snprintf(name, sizeof name, "page-%03zu.png", index + 1);
     const fs::path file = folder / name;
     try {
       pages[index].savePng(file);
+      written.push_back(file);
     } catch (const host::HostError& failure) {
+      for (const fs::path& page : written) fs::remove(page, error);
+      if (made) fs::remove(folder, error);
       const std::string text = failure.description();
       const std::size_t at = text.find(file.string());
       return at == std::string::npos ? file.string() + ": " + text : text.substr(at);
@@ -234,6 +240,7 @@ std::string outputOf(const host::PrinterDevice& device) {
   return device.driverName() == "PDF" ? device.port() : device.deviceName();
 }
 
+// Writes the report; false after saying why it could not.
 bool writeReport(const fs::path& file, const JobRecord& record) {
   QJsonArray messages;
   for (const host::MessageRecord& message : host::ui().messages()) {
@@ -249,10 +256,11 @@ bool writeReport(const fs::path& file, const JobRecord& record) {
                            {"output", QString::fromStdString(record.output)},
                            {"outputs", record.outputs},
                            {"notes", record.notes}};
-  QFile out(QString::fromStdString(file.string()));
-  if (!out.open(QIODevice::WriteOnly | QIODevice::Truncate)) return false;
-  out.write(QJsonDocument(report).toJson(QJsonDocument::Indented));
-  return true;
+  const QByteArray text = QJsonDocument(report).toJson(QJsonDocument::Indented);
+  const std::optional<std::string> failure =
+      host::writeWholeFile(file, std::string_view(text.constData(), static_cast<std::size_t>(text.size())));
+  if (failure) std::cerr << "vellora: cannot write the report " << file.string() << ": " << *failure << std::endl;
+  return !failure;
 }
 
 // The pages a finished print job delivered: the last page's number less
@@ -417,9 +425,8 @@ int runJob(const cli::Options& options, app::JobForm& form) {
     runPreviewWindow(control, record);
   }
 
-  if (options.report && !writeReport(*options.report, record)) {
-    std::cerr << "vellora: cannot write the report " << options.report->string() << std::endl;
-  }
+  // A report that cannot be written fails the run: whoever reads it would read nothing, or an old one.
+  if (options.report && !writeReport(*options.report, record)) return exitEndedFalse;
   return record.result ? exitCompleted : exitEndedFalse;
 }
 
@@ -517,8 +524,7 @@ int main(int argc, char** argv) {
     // A refused form reports as a job that ended False does, with what was said.
     JobRecord record;
     record.notes = refusal.lines();
-    if (options.report && !writeReport(*options.report, record))
-      std::cerr << "vellora: cannot write the report " << options.report->string() << std::endl;
+    if (options.report) (void)writeReport(*options.report, record);
     return exitBadInput;
   }
   return runJob(options, *form);
