@@ -69,6 +69,13 @@ struct PrintJob {
   bool ParentIsMdi = false;
   bool WasVisible = true;
   std::int16_t SavedScaleMode = 1;
+  // A form in a scale of its own (ScaleMode 0) gets its origin and extents
+  // back too: giving back the mode alone would make the extents those of the
+  // scale the walk left it in.
+  struct UserScale {
+    double left = 0, top = 0, width = 0, height = 0;
+  };
+  std::optional<UserScale> SavedUserScale;
   std::int32_t FirstPageNo = 2;
   double DevTwipsX = 15, DevTwipsY = 15;
   std::int16_t SurfaceColorMode = 2;

@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdlib>
+#include <optional>
 #include <string_view>
 
 #include "host/HostError.h"
@@ -33,6 +34,7 @@ constexpr double previewDeviceTwips = 14.7;
 constexpr double pageShrink = 1.064;
 // An A4 sheet is 11908 twips wide.
 constexpr double a4WidthTwips = 11908;
+constexpr std::int16_t scaleModeUser = 0;
 constexpr std::int16_t scaleModeTwips = 1;
 constexpr host::Rgb greyBackground = host::Rgb::fromRgb(0x80, 0x80, 0x80);
 
@@ -155,6 +157,28 @@ void preparePageStore(PrintJob& job) {
   job.PageStore.push_back(std::move(surface));
 }
 
+std::optional<PrintJob::UserScale> userScaleOf(const Object& form, std::int16_t scaleMode) {
+  if (scaleMode != scaleModeUser) return std::nullopt;
+  PrintJob::UserScale scale;
+  host::resume([&] { scale.left = form.get("ScaleLeft").toDouble(); });
+  host::resume([&] { scale.top = form.get("ScaleTop").toDouble(); });
+  host::resume([&] { scale.width = form.get("ScaleWidth").toDouble(); });
+  host::resume([&] { scale.height = form.get("ScaleHeight").toDouble(); });
+  return scale;
+}
+
+// The form's scale as the walk found it. A form that cannot take an extent
+// back (one whose scale it does not keep) keeps the rest.
+void restoreFormScale(PrintJob& job) {
+  job.HostForm->set("ScaleMode", Value(job.SavedScaleMode));
+  if (!job.SavedUserScale) return;
+  const PrintJob::UserScale& scale = *job.SavedUserScale;
+  host::resume([&] { job.HostForm->set("ScaleWidth", Value(scale.width)); });
+  host::resume([&] { job.HostForm->set("ScaleHeight", Value(scale.height)); });
+  host::resume([&] { job.HostForm->set("ScaleLeft", Value(scale.left)); });
+  host::resume([&] { job.HostForm->set("ScaleTop", Value(scale.top)); });
+}
+
 void prepare(PrintJob& job) {
   job.HostForm.reset();
   job.CtlList.clear();
@@ -182,6 +206,7 @@ void prepare(PrintJob& job) {
   // The form's own scale mode is kept once, before the walk changes it, so
   // that it can be given back; the form is put back only once it is known.
   job.SavedScaleMode = hostForm->get("ScaleMode").toInteger();
+  job.SavedUserScale = userScaleOf(*hostForm, job.SavedScaleMode);
   job.HostForm = hostForm;
   job.HostForm->set("ScaleMode", Value(scaleModeTwips));
   host::resume([&] {
@@ -377,7 +402,7 @@ bool dispatch(PrintJob& job) {
         matched = true;
         runRenderer(job, rendererTable[row]);
       }
-      job.HostForm->set("ScaleMode", Value(job.SavedScaleMode));
+      restoreFormScale(job);
       // The range has ended the job: whatever follows belongs to a page that
       // is not printed, and drawing it would land on the last page kept.
       if (job.JobEnded) break;
@@ -402,7 +427,7 @@ void RestoreHostForm(PrintJob& job) {
     if (job.preview) job.preview->setBackColor(greyBackground);
   });
   host::resume([&] {
-    if (job.HostForm) job.HostForm->set("ScaleMode", Value(job.SavedScaleMode));
+    if (job.HostForm) restoreFormScale(job);
   });
   host::resume([&] {
     if (job.progress) job.progress->Finito();
