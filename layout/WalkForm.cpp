@@ -524,6 +524,8 @@ void AbortWalk(PrintJob& job) {
     if (job.progress) job.progress->Finito();
   });
   if (job.Printing == 1) job.PageCounter = 0;
-  job.control.raiseAfterPrint();
+  // The form is put back first: AfterPrint's handler finds it as the user
+  // left it (its scale, the resizer's zoom and poll), as after a whole job.
   RestoreHostForm(job);
+  job.control.raiseAfterPrint();
 }
