@@ -9,6 +9,7 @@
 // "<none>".
 #include <algorithm>
 #include <map>
+#include <set>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -27,9 +28,22 @@ struct FormState {
 
 namespace formstate {
 
+// The members a family lacks, as "Type.Member": asked for once, they are not
+// asked for again (a raised error costs more than the rest of the reading).
+inline std::set<std::string>& missingMembers() {
+  static std::set<std::string> missing;
+  return missing;
+}
+
 inline std::string read(const host::Object& object, const char* property) {
+  const std::string member = object.typeName() + "." + property;
+  if (missingMembers().contains(member)) return "<none>";
   std::string value = "<none>";
-  host::resume([&] { value = object.get(property).toString(); });
+  try {
+    value = object.get(property).toString();
+  } catch (const host::HostError& error) {
+    if (error.number() == host::err::MemberNotFound) missingMembers().insert(member);
+  }
   return value;
 }
 
