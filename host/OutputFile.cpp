@@ -16,9 +16,10 @@ namespace {
 
 std::string systemReason(int error) { return std::strerror(error != 0 ? error : EIO); }
 
-// A write-only device over a file descriptor that writes each block whole
-// (a short write goes on with the rest) and keeps the system's reason of
-// the first failure.
+// A write-only device over a file descriptor. Small writes are gathered (a
+// PDF is written in many of them) and each block goes out whole: a short
+// write goes on with the rest. The first failure's reason is kept, and no
+// write succeeds after it.
 class DescriptorDevice final : public QIODevice {
  public:
   explicit DescriptorDevice(int descriptor) : descriptor_(descriptor) {
@@ -26,28 +27,37 @@ class DescriptorDevice final : public QIODevice {
   }
   [[nodiscard]] bool isSequential() const override { return true; }
   [[nodiscard]] int failure() const { return failure_; }
+  // Writes out what was gathered; false on failure.
+  bool flushGathered() {
+    std::size_t written = 0;
+    while (failure_ == 0 && written < gathered_.size()) {
+      const ssize_t step = ::write(descriptor_, gathered_.data() + written, gathered_.size() - written);
+      if (step < 0 && errno == EINTR) continue;
+      if (step <= 0) {
+        failure_ = step < 0 ? errno : ENOSPC;
+        setErrorString(QString::fromStdString(systemReason(failure_)));
+      } else {
+        written += static_cast<std::size_t>(step);
+      }
+    }
+    gathered_.clear();
+    return failure_ == 0;
+  }
 
  protected:
   qint64 readData(char*, qint64) override { return -1; }
   qint64 writeData(const char* data, qint64 length) override {
     if (failure_ != 0) return -1;
-    qint64 written = 0;
-    while (written < length) {
-      const ssize_t step = ::write(descriptor_, data + written, static_cast<size_t>(length - written));
-      if (step < 0 && errno == EINTR) continue;
-      if (step <= 0) {
-        failure_ = step < 0 ? errno : ENOSPC;
-        setErrorString(QString::fromStdString(systemReason(failure_)));
-        return -1;
-      }
-      written += step;
-    }
-    return written;
+    gathered_.append(data, static_cast<std::size_t>(length));
+    if (gathered_.size() >= GatheredBytes && !flushGathered()) return -1;
+    return length;
   }
 
  private:
+  static constexpr std::size_t GatheredBytes = 64 * 1024;
   int descriptor_;
   int failure_ = 0;
+  std::string gathered_;
 };
 
 // The mode of a new file: what the process's mask lets through of rw-rw-rw-.
@@ -127,7 +137,7 @@ bool OutputFile::write(std::string_view bytes) {
 bool OutputFile::commit() {
   Impl& file = *impl_;
   if (!file.device) return file.fail(EBADF);
-  if (file.device->failure() != 0) return file.fail(file.device->failure());
+  if (!file.device->flushGathered()) return file.fail(file.device->failure());
   // A full disk may refuse the bytes only when they are flushed to it.
   if (!file.temporary.empty() && ::fsync(file.descriptor) != 0) return file.fail(errno);
   file.device.reset();

@@ -26,8 +26,8 @@ class OutputFile {
   // Opens the file for writing; false, with the reason, when it cannot be
   // (a missing folder, a folder given as the file, a place that takes no file).
   [[nodiscard]] bool open();
-  // Where the bytes go once open (a write-only, unbuffered device; each write
-  // is written whole or fails).
+  // Where the bytes go once open: a write-only device that writes all it is
+  // given or fails the file (a failure may show only at commit()).
   [[nodiscard]] QIODevice& device();
   [[nodiscard]] bool write(std::string_view bytes);
   // Ends the file: on the disk and under its own name. False, with the
