@@ -47,8 +47,10 @@ inline std::string read(const host::Object& object, const char* property) {
   return value;
 }
 
-inline void readFont(const host::Object& owner, const std::string& name, std::map<std::string, std::string>& into) {
-  static const char* const fontProperties[] = {"Name", "Size", "Bold", "Italic", "Underline", "Strikethrough", "Weight"};
+inline void readFont(const host::Object& owner, const std::string& name,
+                     std::map<std::string, std::string>& into) {
+  static const char* const fontProperties[] = {"Name",      "Size",          "Bold",  "Italic",
+                                               "Underline", "Strikethrough", "Weight"};
   host::ObjectRef font;
   host::resume([&] { font = owner.get("Font").toObject(); });
   if (!font) return;
@@ -65,22 +67,24 @@ inline std::vector<std::string> lines(const std::string& text) {
 }  // namespace formstate
 
 [[nodiscard]] inline FormState formState(const host::Form& form) {
-  static const char* const formProperties[] = {"Left",       "Top",        "Width",     "Height",   "Visible",
-                                               "Caption",    "ScaleMode",  "ScaleLeft", "ScaleTop", "ScaleWidth",
-                                               "ScaleHeight", "WindowState", "BackColor"};
+  static const char* const formProperties[] = {
+      "Left",      "Top",      "Width",      "Height",      "Visible",     "Caption",  "ScaleMode",
+      "ScaleLeft", "ScaleTop", "ScaleWidth", "ScaleHeight", "WindowState", "BackColor"};
   static const char* const controlProperties[] = {
-      "Left",     "Top",       "Width",   "Height",   "Visible",   "Caption",   "Text",        "Value",
-      "Row",      "Col",       "TopRow",  "LeftCol",  "FirstRow",  "Rows",      "Cols",        "ListIndex",
-      "TopIndex", "SelStart",  "SelLength", "Tab",    "BackColor", "ForeColor", "Enabled",     "Redraw",
-      "X1",       "Y1",        "X2",      "Y2",       "ScaleMode", "ScaleWidth", "ScaleHeight", "Resize",
-      "Zoom",     "factor",    "DesignZoom"};
+      "Left",      "Top",        "Width",       "Height",   "Visible",   "Caption",  "Text",
+      "Value",     "Row",        "Col",         "TopRow",   "LeftCol",   "FirstRow", "Rows",
+      "Cols",      "ListIndex",  "TopIndex",    "SelStart", "SelLength", "Tab",      "BackColor",
+      "ForeColor", "Enabled",    "Redraw",      "X1",       "Y1",        "X2",       "Y2",
+      "ScaleMode", "ScaleWidth", "ScaleHeight", "Resize",   "Zoom",      "factor",   "DesignZoom"};
   FormState state;
   host::resume([&] { state.formFile = host::saveFormText(form); });
-  for (const char* property : formProperties) state.properties[std::string("Form.") + property] = formstate::read(form, property);
+  for (const char* property : formProperties)
+    state.properties[std::string("Form.") + property] = formstate::read(form, property);
   formstate::readFont(form, "Form", state.properties);
   for (const host::ObjectRef& control : form.controls()) {
     const std::string name = formstate::read(*control, "Name");
-    for (const char* property : controlProperties) state.properties[name + "." + property] = formstate::read(*control, property);
+    for (const char* property : controlProperties)
+      state.properties[name + "." + property] = formstate::read(*control, property);
     formstate::readFont(*control, name, state.properties);
   }
   return state;

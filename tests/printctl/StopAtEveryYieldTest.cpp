@@ -104,10 +104,18 @@ QJsonArray familiesBesides(const std::filesystem::path& database) {
   grid["Rows"] = 12;
   grid["Cols"] = 3;
   grid["FixedCols"] = 0;
-  grid["TextMatrix"] = rows({{"Item", "Qty", "Price"}, {"Paper", "2", "4.50"}, {"Ink", "1", "12.00"},
-                             {"Staples", "5", "0.90"}, {"Folders", "3", "2.10"}, {"Pens", "10", "0.50"},
-                             {"Tape", "2", "1.20"}, {"Glue", "1", "1.80"}, {"Labels", "4", "3.00"},
-                             {"Clips", "50", "0.02"}, {"Rulers", "2", "1.10"}, {"Erasers", "6", "0.30"}});
+  grid["TextMatrix"] = rows({{"Item", "Qty", "Price"},
+                             {"Paper", "2", "4.50"},
+                             {"Ink", "1", "12.00"},
+                             {"Staples", "5", "0.90"},
+                             {"Folders", "3", "2.10"},
+                             {"Pens", "10", "0.50"},
+                             {"Tape", "2", "1.20"},
+                             {"Glue", "1", "1.80"},
+                             {"Labels", "4", "3.00"},
+                             {"Clips", "50", "0.02"},
+                             {"Rulers", "2", "1.10"},
+                             {"Erasers", "6", "0.30"}});
   grid["TopRow"] = 3;
   grid["Row"] = 5;
   grid["Col"] = 2;
@@ -175,7 +183,9 @@ struct Pages {
   int count = 0;
   // Pictures are kept in one format, whose lines compare as bytes (pages
   // of one bit a pixel compare pixel by pixel, and far slower).
-  void add(const host::Picture& page) { pictures.push_back(host::imageOf(page).convertToFormat(QImage::Format_RGB32)); }
+  void add(const host::Picture& page) {
+    pictures.push_back(host::imageOf(page).convertToFormat(QImage::Format_RGB32));
+  }
 };
 
 class StopAtEveryYield : public testing::TestWithParam<StopCase> {
@@ -376,7 +386,8 @@ TEST_P(StopAtEveryYield, AStopAtAnyYieldLeavesTheFormAsItWasAndTheNextJobWhole) 
   const WholeJob whole = runWholeJob();
   ASSERT_GE(whole.pages.count, 2) << "the form takes more than one page";
   ASSERT_GT(whole.yields, 10);
-  ASSERT_EQ(velloratest::changes(before, velloratest::formState(*form)), "") << "a whole job changed the form";
+  ASSERT_EQ(velloratest::changes(before, velloratest::formState(*form)), "")
+      << "a whole job changed the form";
 
   int stopped = 0;
   for (int n = 1;; ++n) {
@@ -408,7 +419,8 @@ TEST_P(StopAtEveryYield, AStopAtAnyYieldLeavesTheFormAsItWasAndTheNextJobWhole) 
     EXPECT_EQ(afterPrints, 1) << "AfterPrint";
     EXPECT_EQ(changedAtAfterPrint, "") << "AfterPrint came before the form was put back";
     EXPECT_FALSE(shown("Interin")) << "the progress window stayed up";
-    EXPECT_FALSE(print->job().progress && print->job().progress->isOpen()) << "the progress window stayed loaded";
+    EXPECT_FALSE(print->job().progress && print->job().progress->isOpen())
+        << "the progress window stayed loaded";
     EXPECT_FALSE(print->JobRunning());
     EXPECT_EQ(velloratest::changes(before, velloratest::formState(*form)), "");
     EXPECT_EQ(resizer->props().Zoom, zoom);
@@ -424,7 +436,8 @@ INSTANTIATE_TEST_SUITE_P(
     Jobs, StopAtEveryYield,
     testing::Values(StopCase{JobKind::Print, FormScale::Twips}, StopCase{JobKind::Preview, FormScale::Pixels},
                     StopCase{JobKind::Print, FormScale::User},
-                    StopCase{JobKind::Print, FormScale::Pixels, Stopper::StopPrintWithoutButton, Output::PdfPrinter},
+                    StopCase{JobKind::Print, FormScale::Pixels, Stopper::StopPrintWithoutButton,
+                             Output::PdfPrinter},
                     StopCase{JobKind::Preview, FormScale::User, Stopper::StopPrintWithoutButton}),
     [](const testing::TestParamInfo<StopCase>& info) { return nameOf(info.param); });
 
