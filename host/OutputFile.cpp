@@ -144,7 +144,8 @@ bool OutputFile::commit() {
   const int closed = ::close(file.descriptor);
   file.descriptor = -1;
   if (closed != 0) return file.fail(errno);
-  if (!file.temporary.empty() && ::rename(file.temporary.c_str(), file.path.c_str()) != 0) return file.fail(errno);
+  if (!file.temporary.empty() && ::rename(file.temporary.c_str(), file.path.c_str()) != 0)
+    return file.fail(errno);
   file.committed = true;
   return true;
 }

@@ -44,6 +44,7 @@ class OutputFile {
 
 // Writes `bytes` as the file `path` through an OutputFile; nothing on
 // success, otherwise the reason.
-[[nodiscard]] std::optional<std::string> writeWholeFile(const std::filesystem::path& path, std::string_view bytes);
+[[nodiscard]] std::optional<std::string> writeWholeFile(const std::filesystem::path& path,
+                                                        std::string_view bytes);
 
 }  // namespace host

@@ -80,7 +80,8 @@ class UnwritableOutput : public programtest::ProgramTest {
   // Runs with writes limited to files of `bytes` at most, as on a disk
   // that fills up: a write past it fails with EFBIG instead of the signal.
   Outcome runOnFullDisk(std::uintmax_t bytes, const std::vector<std::string>& arguments) {
-    const std::uintmax_t blocks = std::max<std::uintmax_t>(bytes / 512, 1);  // the shell's ulimit counts 512 bytes
+    const std::uintmax_t blocks =
+        std::max<std::uintmax_t>(bytes / 512, 1);  // the shell's ulimit counts 512 bytes
     return runWith("ulimit -f " + std::to_string(blocks) + "; trap '' XFSZ;", arguments);
   }
 
@@ -95,7 +96,8 @@ class UnwritableOutput : public programtest::ProgramTest {
   }
 
   // The line of standard error that names `path` (as given or absolute) with one of `reasons`.
-  bool saysWhy(const Outcome& outcome, const std::string& path, const std::vector<std::string>& reasons) const {
+  bool saysWhy(const Outcome& outcome, const std::string& path,
+               const std::vector<std::string>& reasons) const {
     const std::string absolute = (folder_ / path).lexically_normal().string();
     std::istringstream lines(outcome.err);
     for (std::string line; std::getline(lines, line);) {
@@ -129,7 +131,9 @@ TEST_F(UnwritableOutput, EveryOutputToAPlaceThatCannotBeWrittenFailsNamingThePat
   const std::vector<Place> folders{
       {"under a regular file", "plain-file/pages", {"Not a directory"}},
       {"a regular file given as the folder", "plain-file", {"Not a directory", "File exists"}},
-      {"in /proc", "/proc/vellora-pages", {"No such file or directory", "Permission denied", "not permitted"}},
+      {"in /proc",
+       "/proc/vellora-pages",
+       {"No such file or directory", "Permission denied", "not permitted"}},
       {"in /sys", "/sys/vellora-pages", {"Permission denied", "not permitted", "Read-only file system"}}};
   const std::set<std::string> before = contents();
   for (const Output& output : everyOutput()) {
@@ -185,7 +189,8 @@ TEST_F(UnwritableOutput, ADiskThatFillsUpWhileAnOutputIsWrittenLeavesNoneOfIt) {
     }
     const Outcome outcome = runOnFullDisk(limit, withPath(output, path));
     EXPECT_NE(outcome.status, 0);
-    EXPECT_TRUE(saysWhy(outcome, output.folder ? path + "/page-002.png" : path, {"File too large"})) << outcome.err;
+    EXPECT_TRUE(saysWhy(outcome, output.folder ? path + "/page-002.png" : path, {"File too large"}))
+        << outcome.err;
     std::set<std::string> after = contents();
     for (const std::string& other : besides(output)) after.erase(other);
     EXPECT_EQ(after, before) << "something was left behind";

@@ -11,7 +11,6 @@
 #include <QSqlDatabase>
 #include <QSqlError>
 #include <QSqlQuery>
-
 #include <filesystem>
 #include <fstream>
 #include <functional>
@@ -21,8 +20,8 @@
 #include <string>
 
 #include "TestSupport.h"
-#include "host/model/DataGridControls.h"
 #include "host/Window.h"
+#include "host/model/DataGridControls.h"
 #include "layout/PrintJob.h"
 #include "preview/Prview.h"
 #include "printctl/VelloraHarness.h"
@@ -119,7 +118,9 @@ class DatabaseFailure : public testing::Test {
     job_ = job;
     acted_ = false;
   }
-  bool runJob() { return job_ == JobKind::Print ? harness_->control->LVPrint() : harness_->control->Preview(); }
+  bool runJob() {
+    return job_ == JobKind::Print ? harness_->control->LVPrint() : harness_->control->Preview();
+  }
 
   // The job's pages: the printed ones, or the preview's.
   std::vector<host::Picture> pages() const {
@@ -331,7 +332,8 @@ TEST_F(DatabaseFailure, RowsAnotherWriterChangedPrintAsTheyCanBeReadAndADroppedT
     makeForm(job, Moment::BeforeSecondBand);
     OtherConnection adding(database_);
     actAt(Moment::BeforeSecondBand, [&] {
-      changed = adding.run("INSERT INTO orders SELECT id + 5000, customer, total FROM orders WHERE id <= 300");
+      changed =
+          adding.run("INSERT INTO orders SELECT id + 5000, customer, total FROM orders WHERE id <= 300");
     });
     EXPECT_TRUE(runJob()) << failure();
     ASSERT_EQ(changed, "");
@@ -361,7 +363,8 @@ TEST_F(DatabaseFailure, TheGridReadsThroughAReadOnlyConnectionAndNeverWritesTheD
     EXPECT_GE(records().runs(), 2);
     EXPECT_EQ(testsupport::fileBytes(database_), before);
     EXPECT_TRUE(sameTime(modified(database_), beforeTime));
-    for (const char* beside : {"-journal", "-wal", "-shm"}) EXPECT_FALSE(fs::exists(database_.string() + beside));
+    for (const char* beside : {"-journal", "-wal", "-shm"})
+      EXPECT_FALSE(fs::exists(database_.string() + beside));
   }
 }
 
