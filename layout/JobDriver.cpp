@@ -256,6 +256,11 @@ bool RunPreviewJob(PrintJob& job) {
   WalkForm(job);
 
   if (job.StopRequested) {
+    // Nothing of a stopped preview is shown: the window its pages were drawn
+    // for (loaded, never shown) closes and lets them go, and its output ends.
+    host::resume([&] {
+      if (job.preview) job.preview->Finir();
+    });
     endStoppedWalk(job);
     return false;
   }

@@ -376,6 +376,12 @@ class StopAtEveryYield : public testing::TestWithParam<StopCase> {
       EXPECT_TRUE(nothingDelivered()) << "part of a stopped print was delivered";
     }
     EXPECT_FALSE(shown("Prview")) << "a stopped job showed a preview";
+    if (!printing()) {
+      EXPECT_FALSE(print->job().preview && print->job().preview->isOpen()) << "the preview window stayed loaded";
+      EXPECT_FALSE(print->job().JobOpen) << "the stopped preview's output is still open";
+      for (const auto& surface : print->job().PageStore)
+        EXPECT_FALSE(surface && surface->isReady()) << "a page of the stopped preview is still held";
+    }
   }
 };
 
