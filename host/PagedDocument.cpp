@@ -56,7 +56,11 @@ void PagedDocument::layOut(double width, const QFont& defaultFont) {
     indexed_ = false;
   }
   if (stale_) {
-    text_->markContentsDirty(0, text_->characterCount());
+    // The whole document laid out afresh, as a new page size has it: marked
+    // dirty instead, a laid-out document is laid out again at a cost that
+    // grows with the square of its blocks (the pages of a million paragraphs,
+    // drawn after their job had let its layout go, took many minutes).
+    text_->setPageSize(text_->pageSize());
     stale_ = false;
     indexed_ = false;
   }

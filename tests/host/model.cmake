@@ -9,6 +9,7 @@ vellora_add_test_suite(host_model_tests
     model/ListControlsTest.cpp
     model/PictureControlsTest.cpp
     model/RichTextBoxTest.cpp
+    model/RichTextRelayoutTest.cpp
     model/HtmlTablesTest.cpp
     model/ChartTest.cpp
     model/ChartExtremesTest.cpp
