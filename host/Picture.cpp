@@ -18,6 +18,13 @@
 
 namespace host {
 
+namespace {
+
+// The image text that carries a picture's shown size (see pictureShownAt).
+constexpr const char* ShownSizeKey = "HostShownSize";
+
+}  // namespace
+
 Picture::Picture() = default;
 Picture::~Picture() = default;
 Picture::Picture(std::unique_ptr<Impl> impl) : impl_(std::move(impl)) {}
@@ -38,6 +45,8 @@ Picture Picture::load(const std::filesystem::path& file) {
   QImage image = reader.read();
   if (image.isNull())
     raise(481, "Invalid picture: " + file.string() + " (" + reader.errorString().toStdString() + ")");
+  // A file shows at the size of its pixels, whatever size its text claims.
+  image.setText(ShownSizeKey, QString());
   return pictureOf(std::move(image));
 }
 
@@ -69,12 +78,6 @@ Rgb Picture::pixel(int x, int y) const {
   const QRgb value = impl_->image.pixel(stored);
   return Rgb::fromRgb(qRed(value), qGreen(value), qBlue(value));
 }
-
-namespace {
-
-constexpr const char* ShownSizeKey = "HostShownSize";
-
-}  // namespace
 
 Size shownSizeOf(const QImage& image) {
   const QStringList parts = image.text(ShownSizeKey).split(QLatin1Char('x'));

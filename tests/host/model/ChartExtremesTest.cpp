@@ -2,13 +2,17 @@
 // that is no number, and charts far larger than any screen.
 #include <gtest/gtest.h>
 
+#include <QImage>
+
 #include <cmath>
+#include <filesystem>
 #include <limits>
 #include <optional>
 #include <string>
 #include <vector>
 
 #include "TestSupport.h"
+#include "host/PictureImpl.h"
 #include "host/Runtime.h"
 #include "host/model/Chart.h"
 #include "host/model/FormFile.h"
@@ -117,6 +121,26 @@ TEST(ChartExtremes, AChartLargerThanAnyScreenIsDrawnAtItsSizeInBoundedMemory) {
   const host::Picture strip = chart.chartPicture();
   EXPECT_EQ(strip.size(), (host::Size{133333, 240}));
   EXPECT_EQ(strip.byteCount(), std::size_t{133333} * 240 * 4);
+}
+
+}  // namespace
+
+namespace {
+
+TEST(BoundedPicture, APictureFileShowsAtTheSizeOfItsPixelsWhateverItsTextClaims) {
+  // A picture drawn at fewer pixels than it shows keeps its shown size in its
+  // image's text, which a saved file holds too: a file read back must not
+  // claim more pixels than it has (a box sized to it would ask for them).
+  QImage pixels(10, 8, QImage::Format_RGB32);
+  pixels.fill(Qt::red);
+  const host::Picture reduced = host::pictureShownAt(pixels, {1000, 800});
+  ASSERT_EQ(reduced.size(), (host::Size{1000, 800}));
+  EXPECT_EQ(reduced.pixel(999, 799), host::Rgb::fromRgb(255, 0, 0));
+  const std::filesystem::path file = std::filesystem::temp_directory_path() / "vellora-bounded-picture.png";
+  reduced.savePng(file);
+  const host::Picture loaded = host::Picture::load(file);
+  std::filesystem::remove(file);
+  EXPECT_EQ(loaded.size(), (host::Size{10, 8}));
 }
 
 }  // namespace
