@@ -232,6 +232,13 @@ void Vellora::ReadProperties(host::PropertyBag& bag) {
     const PropertyRow* row = VelloraPropertyTable::find(name);
     host::resume([&] { row->load(*this, bag.ReadProperty(row->key, row->defaultValue())); });
   }
+  // A stored orientation no printer takes would fail the first job, where
+  // nothing names the key: it is refused here and portrait is used.
+  if (props_.Orientation != vellora::Portrait && props_.Orientation != vellora::Landscape) {
+    bag.noteProblem("Orientation: " + std::to_string(props_.Orientation) +
+                    " is not 0 (portrait) or 1 (landscape); portrait is used");
+    props_.Orientation = vellora::Portrait;
+  }
   Resize();
 }
 

@@ -28,6 +28,9 @@ class PropertyBag {
   // Stores a raw value as loaded from a form file.
   void setStored(std::string_view key, const Value& value);
   [[nodiscard]] const std::vector<std::string>& conversionProblems() const { return problems_; }
+  // A stored value its component cannot take (out of its range), reported
+  // with the conversion problems: "KEY: what was wrong; what is used".
+  void noteProblem(std::string problem) { problems_.push_back(std::move(problem)); }
   void clear();
 
  private:

@@ -265,6 +265,19 @@ TEST(VelloraPersistence, LoadingSkipsTheLetsChecksAndSideEffects) {
   EXPECT_TRUE(h.env.ui->messages().empty());
 }
 
+// An orientation no printer takes is refused when it is read, naming the
+// key, instead of failing the first job with nothing that names it.
+TEST(VelloraPersistence, AnOrientationNoPrinterTakesIsReadAsPortraitAndReported) {
+  Harness h;
+  host::PropertyBag bag;
+  bag.setStored("Orientation", Value(3));
+  h.control->ReadProperties(bag);
+  EXPECT_EQ(h.control->props().Orientation, 0);
+  ASSERT_EQ(bag.conversionProblems().size(), 1u);
+  EXPECT_EQ(bag.conversionProblems().front(), "Orientation: 3 is not 0 (portrait) or 1 (landscape); portrait is used");
+  EXPECT_TRUE(h.control->LVPrint());
+}
+
 TEST(VelloraPersistence, ValuesOfAnotherTypeAreConverted) {
   Harness h;
   host::PropertyBag bag;
