@@ -12,6 +12,7 @@
 // visibility and the job's scale are given back on every way out.
 #include <algorithm>
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -61,6 +62,14 @@ struct DataGridTwin {
 // The grid's current cell, scroll position, height and visibility and the
 // job's scale, given back however the renderer ends. `scrolled` counts the
 // rows the renderer has moved the grid down (negative: up).
+//
+// A window too small to show the grid's current row reads its last shown row
+// as the current one, while the grid keeps its row and shows it again once
+// the window is tall enough (a resizer puts the form back to its design size
+// for the job and zooms it again after). Writing back the row read would make
+// the row that stood in current; so the keeper looks for the kept row in a
+// taller window first, and gives it back in that window before the grid
+// shrinks to its own height.
 class DataGridStateKeeper {
  public:
   DataGridStateKeeper(PrintJob& job, host::Object& grid, const std::int32_t& scrolled)
@@ -69,26 +78,52 @@ class DataGridStateKeeper {
     col_ = grid.get("Col");
     leftCol_ = grid.get("LeftCol");
     height_ = grid.get("Height");
+    findKeptRow();
   }
   DataGridStateKeeper(const DataGridStateKeeper&) = delete;
   DataGridStateKeeper& operator=(const DataGridStateKeeper&) = delete;
   ~DataGridStateKeeper() {
     if (scrolled_ != 0) host::resume([&] { grid_.call("Scroll", {Value(0), Value(-scrolled_)}); });
+    if (tallHeight_) {
+      host::resume([&] { grid_.set("Height", *tallHeight_); });
+      host::resume([&] { grid_.set("Row", row_); });
+    }
     host::resume([&] { grid_.set("Height", height_); });
     host::resume([&] { grid_.set("Visible", Value(true)); });
     host::resume([&] { grid_.set("Col", col_); });
-    if (row_.toDouble() >= 0) host::resume([&] { grid_.set("Row", row_); });
+    if (!tallHeight_ && row_.toDouble() >= 0) host::resume([&] { grid_.set("Row", row_); });
     job_.LayoutFactor = scale_;
     host::resume([&] { grid_.set("LeftCol", leftCol_); });
     host::resume([&] { grid_.call("ZOrder"); });
   }
 
  private:
+  // Only a current row read as the window's last may stand in for one below
+  // it: the window grows while the row read grows with it, and is put back
+  // at once, so that the job pages through the grid as it was found.
+  void findKeptRow() {
+    double height = height_.toDouble();
+    host::resume([&] {
+      std::int32_t row = row_.toLong();
+      for (int growth = 0; growth < MostWindowGrowths && row == grid_.get("VisibleRows").toLong() - 1; ++growth) {
+        height = std::max(height, 1.0) * WindowGrowthFactor;
+        grid_.set("Height", Value(height));
+        const std::int32_t shown = grid_.get("Row").toLong();
+        if (shown == row) break;
+        row = shown;
+        row_ = Value(row);
+        tallHeight_ = Value(height);
+      }
+    });
+    if (height != height_.toDouble()) host::resume([&] { grid_.set("Height", height_); });
+  }
+
   PrintJob& job_;
   host::Object& grid_;
   const std::int32_t& scrolled_;
   double scale_;
   Value row_, col_, leftCol_, height_;
+  std::optional<Value> tallHeight_;  // a height that shows the kept row, when the grid's own does not
 };
 
 // One column as the renderer prints it, read once per grid.

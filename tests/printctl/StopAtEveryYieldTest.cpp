@@ -123,9 +123,10 @@ QJsonArray familiesBesides(const std::filesystem::path& database) {
   QJsonObject orders = control("DataGrid", "Orders", 4800, 4000, 4200, 1300);
   orders["Database"] = QString::fromStdString(database.string());
   orders["RecordSource"] = "SELECT id, customer, total FROM orders ORDER BY id";
-  // One row high at the form's design size: the job makes it taller while
-  // it prints it.
-  QJsonObject totals = control("DBGrid", "Totals", 4800, 3500, 4200, 600);
+  // One row high at the form's design size and two once the resizer has
+  // zoomed the form: the job makes it taller while it prints it, and its
+  // current row (set below) is one the design size does not show.
+  QJsonObject totals = control("DBGrid", "Totals", 4800, 3500, 4200, 700);
   totals["Database"] = QString::fromStdString(database.string());
   totals["RecordSource"] = "SELECT customer, total FROM orders WHERE id > 20";
 
@@ -255,8 +256,9 @@ class StopAtEveryYield : public testing::TestWithParam<StopCase> {
     orders->set("Col", Value(1));
     ASSERT_EQ(orders->get("FirstRow").toLong(), 3);
     host::ObjectRef totals = controlNamed("Totals");
+    ASSERT_EQ(totals->get("VisibleRows").toLong(), 2);
+    totals->set("Row", Value(1));
     totals->set("Col", Value(1));
-    ASSERT_LT(totals->get("VisibleRows").toLong(), 3);
     before = velloratest::formState(*form);
   }
 

@@ -196,6 +196,42 @@ TEST_F(DataGridRenderTest, AGridShowingTwoRowsIsMadeTallerWhilePrintingAndShrink
   EXPECT_EQ(tiny->get("Height").toDouble(), 100);
 }
 
+// A grid shrunk below its current row (as a resizer puts a zoomed form back
+// to its design size for the job) reads its last shown row as current; the
+// job gives back the row it keeps, so that growing again shows it, however
+// many times the window must grow to show it.
+TEST_F(DataGridRenderTest, ACurrentRowTheWindowIsTooSmallToShowIsKeptForWhenItGrowsAgain) {
+  for (const bool printing : {true, false}) {
+    SCOPED_TRACE(printing ? "print" : "preview");
+    if (printing) {
+      print();
+    } else {
+      preview();
+    }
+    ObjectRef g = grid("SELECT customer, total FROM orders WHERE id <= 30", 9);
+    const double zoomed = g->get("Height").toDouble();
+    g->call("Scroll", {Value(0), Value(2)});
+    g->set("Row", Value(8));
+    g->set("Col", Value(1));
+    const std::string text = g->get("Text").toString();
+    const double design = 60 + 2 * host::DataGrid::DefaultRowHeight;
+    g->set("Height", Value(design));
+    ASSERT_EQ(g->get("Row").toLong(), 0);
+
+    render(printing ? PrnDataGrid : PrevDataGrid, g);
+    if (printing) {
+      EXPECT_EQ(allTexts("Customer "), customers(1, 30));
+    }
+    EXPECT_EQ(g->get("Height").toDouble(), design);
+    EXPECT_EQ(g->get("Row").toLong(), 0);
+    EXPECT_EQ(g->get("FirstRow").toLong(), 2);
+    g->set("Height", Value(zoomed));
+    EXPECT_EQ(g->get("Row").toLong(), 8);
+    EXPECT_EQ(g->get("Col").toLong(), 1);
+    EXPECT_EQ(g->get("Text").toString(), text);
+  }
+}
+
 TEST_F(DataGridRenderTest, GridLinesOKFalsePrintsNoFramesWhateverTheRowDividers) {
   for (const bool linesOk : {true, false}) {
     preview();

@@ -96,6 +96,28 @@ TEST_F(DataGridTest, TheWindowShowsVisibleRowsAndScrollMovesItUntilTheLastRecord
   EXPECT_EQ(g->get("VisibleRows").toLong(), 1) << "a grid always shows its current row";
 }
 
+// A grid made too small to show its current row reads its last shown row as
+// current, and keeps its own: grown again, it shows the same current record.
+TEST_F(DataGridTest, AWindowTooSmallForTheCurrentRowKeepsItUntilItGrowsAgain) {
+  auto g = grid(5);
+  g->call("Scroll", {Value(0), Value(2)});
+  g->set("Row", Value(3));
+  g->set("Col", Value(1));
+  const double height = g->get("Height").toDouble();
+
+  g->set("Height", Value(60 + 3 * host::DataGrid::DefaultRowHeight));
+  ASSERT_EQ(g->get("VisibleRows").toLong(), 2);
+  EXPECT_EQ(g->get("Row").toLong(), 1) << "the last row shown";
+  EXPECT_EQ(g->get("Text").toString(), "Customer 4");
+  EXPECT_EQ(g->get("Bookmark").toLong(), 3);
+
+  g->set("Height", Value(height));
+  EXPECT_EQ(g->get("Row").toLong(), 3);
+  EXPECT_EQ(g->get("Text").toString(), "Customer 6");
+  EXPECT_EQ(g->get("Bookmark").toLong(), 5);
+  EXPECT_EQ(g->get("FirstRow").toLong(), 2);
+}
+
 TEST_F(DataGridTest, TheBlankRowForNewEntriesFollowsTheLastRecord) {
   auto g = grid(5);
   g->call("Scroll", {Value(0), Value(28)});
