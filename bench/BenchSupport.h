@@ -10,8 +10,10 @@
 #include <atomic>
 #include <chrono>
 #include <cstdlib>
+#include <filesystem>
 #include <fstream>
 #include <memory>
+#include <string>
 #include <thread>
 
 #include "host/Printer.h"
@@ -79,6 +81,15 @@ int runWithHeadlessRuntime(int argc, char** argv, MakePrinter makePrinter) {
   benchmark::RunSpecifiedBenchmarks();
   benchmark::Shutdown();
   return 0;
+}
+
+// The same on the built-in PDF printer, writing `fileName` in the temporary
+// folder; the file is removed when the benchmarks are done.
+inline int runOnPdfPrinter(int argc, char** argv, const std::string& fileName) {
+  const std::filesystem::path output = std::filesystem::temp_directory_path() / fileName;
+  const int result = runWithHeadlessRuntime(argc, argv, [&] { return host::makePdfPrinter(output); });
+  std::filesystem::remove(output);
+  return result;
 }
 
 }  // namespace benchsupport

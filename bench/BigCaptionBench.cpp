@@ -155,10 +155,4 @@ BENCHMARK(QPainterOnQPdfWriter)->Unit(benchmark::kMillisecond)->Iterations(1);
 
 }  // namespace
 
-int main(int argc, char** argv) {
-  const std::filesystem::path output = std::filesystem::temp_directory_path() / "vellora-bigcaption-bench.pdf";
-  const int result =
-      benchsupport::runWithHeadlessRuntime(argc, argv, [&] { return host::makePdfPrinter(output); });
-  std::filesystem::remove(output);
-  return result;
-}
+int main(int argc, char** argv) { return benchsupport::runOnPdfPrinter(argc, argv, "vellora-bigcaption-bench.pdf"); }

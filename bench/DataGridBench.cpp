@@ -117,9 +117,7 @@ BENCHMARK(SameRowsAsFlexGridToPdfPrinter)->ArgName("records")->Arg(100000)->Unit
 }  // namespace
 
 int main(int argc, char** argv) {
-  const fs::path output = outputFolder() / "vellora-datagrid-bench.pdf";
-  const int result = benchsupport::runWithHeadlessRuntime(argc, argv, [&] { return host::makePdfPrinter(output); });
-  fs::remove(output);
+  const int result = benchsupport::runOnPdfPrinter(argc, argv, "vellora-datagrid-bench.pdf");
   removeDatabases();
   return result;
 }

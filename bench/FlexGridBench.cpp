@@ -222,9 +222,4 @@ BENCHMARK(LateBoundCellReads);
 
 }  // namespace
 
-int main(int argc, char** argv) {
-  const std::filesystem::path output = outputFolder() / "vellora-grid-bench.pdf";
-  const int result = benchsupport::runWithHeadlessRuntime(argc, argv, [&] { return host::makePdfPrinter(output); });
-  std::filesystem::remove(output);
-  return result;
-}
+int main(int argc, char** argv) { return benchsupport::runOnPdfPrinter(argc, argv, "vellora-grid-bench.pdf"); }

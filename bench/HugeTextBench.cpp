@@ -179,10 +179,4 @@ BENCHMARK(previewHuge)->Apply(previewSizes)->Unit(benchmark::kMillisecond)->Iter
 
 }  // namespace
 
-int main(int argc, char** argv) {
-  const std::filesystem::path output = std::filesystem::temp_directory_path() / "vellora-hugetext-bench.pdf";
-  const int result =
-      benchsupport::runWithHeadlessRuntime(argc, argv, [&] { return host::makePdfPrinter(output); });
-  std::filesystem::remove(output);
-  return result;
-}
+int main(int argc, char** argv) { return benchsupport::runOnPdfPrinter(argc, argv, "vellora-hugetext-bench.pdf"); }

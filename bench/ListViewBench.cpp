@@ -66,9 +66,4 @@ BENCHMARK(ListViewPreview)->ArgName("items")->Arg(10000)->Unit(benchmark::kMilli
 
 }  // namespace
 
-int main(int argc, char** argv) {
-  const std::filesystem::path output = std::filesystem::temp_directory_path() / "vellora-listview-bench.pdf";
-  const int result = benchsupport::runWithHeadlessRuntime(argc, argv, [&] { return host::makePdfPrinter(output); });
-  std::filesystem::remove(output);
-  return result;
-}
+int main(int argc, char** argv) { return benchsupport::runOnPdfPrinter(argc, argv, "vellora-listview-bench.pdf"); }

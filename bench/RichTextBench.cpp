@@ -109,10 +109,4 @@ BENCHMARK(printRichText)->ArgName("pages")->Arg(100)->Arg(200)->Unit(benchmark::
 
 }  // namespace
 
-int main(int argc, char** argv) {
-  const std::filesystem::path output = std::filesystem::temp_directory_path() / "vellora-richtext-bench.pdf";
-  const int result =
-      benchsupport::runWithHeadlessRuntime(argc, argv, [&] { return host::makePdfPrinter(output); });
-  std::filesystem::remove(output);
-  return result;
-}
+int main(int argc, char** argv) { return benchsupport::runOnPdfPrinter(argc, argv, "vellora-richtext-bench.pdf"); }

@@ -82,10 +82,4 @@ BENCHMARK(printBox)->ArgName("pages")->Arg(100)->Arg(1000)->Unit(benchmark::kMil
 
 }  // namespace
 
-int main(int argc, char** argv) {
-  const std::filesystem::path output = std::filesystem::temp_directory_path() / "vellora-textbox-bench.pdf";
-  const int result =
-      benchsupport::runWithHeadlessRuntime(argc, argv, [&] { return host::makePdfPrinter(output); });
-  std::filesystem::remove(output);
-  return result;
-}
+int main(int argc, char** argv) { return benchsupport::runOnPdfPrinter(argc, argv, "vellora-textbox-bench.pdf"); }

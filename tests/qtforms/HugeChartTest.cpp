@@ -1,12 +1,10 @@
 // A live chart copied far larger than any screen, as a print job may size it:
 // the copy has the size asked for, in bounded memory, and shows the chart.
 #include <QWidget>
-#include <QtCharts/QBarSeries>
-#include <QtCharts/QBarSet>
-#include <QtCharts/QChart>
 #include <QtCharts/QChartView>
 #include <gtest/gtest.h>
 
+#include "BarChartView.h"
 #include "TestSupport.h"
 #include "host/Runtime.h"
 #include "host/Ui.h"
@@ -18,18 +16,7 @@ TEST(HugeLiveChart, ACopyOfAChartFarLargerThanAScreenIsDrawnAtItsSizeInBoundedMe
   testsupport::HeadlessRuntime env = testsupport::makeHeadless(600);
   QWidget form;
   form.resize(500, 400);
-  auto chart = std::make_unique<QChart>();
-  auto series = std::make_unique<QBarSeries>();
-  auto set = std::make_unique<QBarSet>("Sales");
-  *set << 3 << 5 << 4;
-  set->setColor(Qt::red);
-  set->setBorderColor(Qt::red);
-  series->append(set.release());  // the series owns its sets
-  chart->addSeries(series.release());
-  chart->createDefaultAxes();
-  chart->setAnimationOptions(QChart::NoAnimation);
-  auto* view = new QChartView(chart.release(), &form);  // the view owns its chart
-  view->setGeometry(20, 20, 300, 200);
+  QChartView* view = qtformstest::addRedBarChart(form);
 
   auto live = qtforms::LiveForm::adapt(form, qtforms::Writes::KeptByAdapter);
   const host::ObjectRef control = live->adapterOf(*view);

@@ -6,14 +6,12 @@
 #include <QPainter>
 #include <QPixmap>
 #include <QWidget>
-#include <QtCharts/QBarSeries>
-#include <QtCharts/QBarSet>
-#include <QtCharts/QChart>
 #include <QtCharts/QChartView>
 #include <functional>
 #include <gtest/gtest.h>
 #include <optional>
 
+#include "BarChartView.h"
 #include "TestSupport.h"
 #include "host/PictureImpl.h"
 #include "host/model/Pictures.h"
@@ -146,18 +144,7 @@ TEST_F(PictureFamily, AScaledLabelPrintsItsPixmapOverTheWholeLabel) {
 }
 
 TEST_F(PictureFamily, AChartPrintsAsAPictureAndTheViewKeepsItsSize) {
-  auto chart = std::make_unique<QChart>();
-  auto series = std::make_unique<QBarSeries>();
-  auto set = std::make_unique<QBarSet>("Sales");
-  *set << 3 << 5 << 4;
-  set->setColor(Qt::red);
-  set->setBorderColor(Qt::red);
-  series->append(set.release());  // the series owns its sets
-  chart->addSeries(series.release());
-  chart->createDefaultAxes();
-  chart->setAnimationOptions(QChart::NoAnimation);
-  auto* view = new QChartView(chart.release(), &form);  // the view owns its chart
-  view->setGeometry(20, 20, 300, 200);
+  QChartView* view = qtformstest::addRedBarChart(form);
 
   const host::ObjectRef control = adapterOf(*view);
   ASSERT_TRUE(control);
